@@ -1,0 +1,39 @@
+// A pass is one step of ProcessCode: a function over the working state. The
+// stages declare their passes as tables of rows, run by one loop.
+#pragma once
+
+#include <span>
+
+#include "engine/code_state.h"
+#include "engine/run_settings.h"
+
+namespace kelvane {
+
+struct PassContext {
+  CodeState& state;
+  const RunSettings& settings;
+  // Set by a brace loop when it can make no further progress; the run then
+  // ends with this message (see iteration_guard.h).
+  const char* guard_message = nullptr;
+};
+
+using PassFunction = void (*)(PassContext&);
+
+enum class RowAnnounce { kAnnounce, kContinuation };  // kContinuation: second half of the pass above
+enum class RowDebug { kDebugEntry, kNoDebugEntry };  // write a debug entry after the row?
+enum class RowCondition { kAlways, kUnlessUnix };
+
+struct PassRow {
+  const char* message;  // the verbose message, also the debug entry's label
+  PassFunction run;
+  RowAnnounce announce = RowAnnounce::kAnnounce;
+  RowDebug debug = RowDebug::kDebugEntry;
+  RowCondition condition = RowCondition::kAlways;
+};
+
+struct Stage {
+  const char* message;  // the progress message, printed on every run
+  std::span<const PassRow> passes;
+};
+
+}  // namespace kelvane

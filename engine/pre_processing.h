@@ -1,0 +1,15 @@
+// Stage 1: normalise the raw input text (line ends, first and last line).
+#pragma once
+
+#include "engine/pass.h"
+
+namespace kelvane {
+
+// Every CR goes, also a lone one: "a\r\nb\rc" -> "a\nbc".
+void RemoveCarriageReturns(PassContext& context);
+// One LF is appended unless the text already ends with one (also when empty).
+void AddFinalLineFeed(PassContext& context);
+// LFs at the very start are removed; a first line of spaces stays.
+void RemoveLeadingLineFeeds(PassContext& context);
+
+}  // namespace kelvane

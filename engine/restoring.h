@@ -1,0 +1,15 @@
+// Stage 4: put the protected sequences back, in the reverse order of masking.
+#pragma once
+
+#include "engine/pass.h"
+
+namespace kelvane {
+
+void RestoreIndices(PassContext& context);
+void RestoreArguments(PassContext& context);
+void RestoreEmptyTables(PassContext& context);
+void RestoreStrings(PassContext& context);
+void RestoreEscapedQuotes(PassContext& context);
+void RestoreComments(PassContext& context);
+
+}  // namespace kelvane
