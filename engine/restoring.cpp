@@ -1,12 +1,214 @@
+// Stage 4 of ProcessCode: restoring. For a numbered kind the rule is "from
+// the highest number down to 0, replace the first occurrence of the token by
+// its entry". Run literally that searches the whole text once per token.
+//
+// Normally every token stands exactly once in the text or in an entry of a
+// higher-numbered token of its kind, and nothing else in the text looks like
+// a token of that kind. Then each search finds exactly the token the masking
+// put there, and the result is the text with every token expanded in place,
+// entries inside entries included: one scan with a stack of entries being
+// copied. The scan checks that condition as it goes (token found twice, a
+// token inside an entry of a lower number, token-like text that touches a
+// token) and, if it does not hold, the literal rule runs instead. Only input
+// that itself holds token-like text such as "@a0a@" can take that path.
+
 #include "engine/restoring.h"
 
-namespace kelvane {
+#include <cstring>
+#include <string_view>
+#include <vector>
 
-void RestoreIndices(PassContext&) {}  // TODO: stub until implemented
-void RestoreArguments(PassContext&) {}  // TODO: stub until implemented
-void RestoreEmptyTables(PassContext&) {}  // TODO: stub until implemented
-void RestoreStrings(PassContext&) {}  // TODO: stub until implemented
-void RestoreEscapedQuotes(PassContext&) {}  // TODO: stub until implemented
-void RestoreComments(PassContext&) {}  // TODO: stub until implemented
+#include "engine/tokens.h"
+
+namespace kelvane {
+namespace {
+
+// The literal rule, for the rare inputs the expansion cannot serve.
+void RestoreNumberedLiterally(std::string& text, char kind, const std::vector<std::string>& table) {
+  std::string token;
+  for (size_t n = table.size(); n-- > 0;) {
+    token.clear();
+    AppendToken(token, kind, n);
+    const size_t pos = text.find(token);
+    if (pos != std::string::npos) text.replace(pos, token.size(), table[n]);
+  }
+}
+
+// The token of `kind` with a number below `count` at text[pos], or length 0.
+TokenShape SearchedTokenAt(std::string_view text, size_t pos, char kind, size_t count) {
+  TokenShape shape = ReadTokenShape(text, pos, kind);
+  if (shape.length == 0 || !shape.canonical || shape.number >= count) return TokenShape{};
+  return shape;
+}
+
+// Expands every token of `kind` in place. Returns false, leaving `out` in an
+// unspecified state, when the literal rule could give something else.
+bool RestoreNumberedByExpansion(const std::string& text, char kind,
+                                const std::vector<std::string>& table, std::string& out) {
+  struct Frame {
+    std::string_view source;
+    size_t pos;
+    size_t limit;  // tokens inside an entry have lower numbers than the entry
+  };
+  std::vector<char> seen(table.size(), 0);
+  std::vector<Frame> stack{{text, 0, table.size()}};
+  out.clear();
+  out.reserve(text.size());
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::string_view source = frame.source;
+    const char* at = static_cast<const char*>(
+        std::memchr(source.data() + frame.pos, '@', source.size() - frame.pos));
+    if (at == nullptr) {
+      out.append(source, frame.pos);
+      stack.pop_back();
+      continue;
+    }
+    const size_t pos = static_cast<size_t>(at - source.data());
+    out.append(source, frame.pos, pos - frame.pos);
+    const TokenShape token = SearchedTokenAt(source, pos, kind, table.size());
+    if (token.length == 0) {
+      out.push_back('@');
+      frame.pos = pos + 1;
+      continue;
+    }
+    const size_t end = pos + token.length;
+    if (token.number >= frame.limit || seen[token.number]) return false;
+    // "@a1a@a2a@": a search for the second would find text that shares the
+    // first one's closing '@'.
+    if (SearchedTokenAt(source, end - 1, kind, table.size()).length != 0) return false;
+    seen[token.number] = 1;
+    frame.pos = end;
+    stack.push_back({table[token.number], 0, token.number});
+  }
+  return true;
+}
+
+void RestoreNumbered(CodeState& state, char kind, const std::vector<std::string>& table) {
+  if (table.empty()) return;
+  std::string out;
+  if (RestoreNumberedByExpansion(state.text, kind, table, out)) {
+    state.text = std::move(out);
+  } else {
+    RestoreNumberedLiterally(state.text, kind, table);
+  }
+}
+
+// Replaces every non-overlapping occurrence of `from`, left to right.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  if (text.find(from) == std::string::npos) return;
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  for (size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
+    out.append(text, pos, hit - pos);
+    out.append(to);
+  }
+  out.append(text, pos);
+  text = std::move(out);
+}
+
+// The comment step, literally: before comment n comes back, the leftmost
+// comment-like token gets a copy of the TABs before it put after it.
+void RestoreCommentsLiterally(CodeState& state) {
+  std::string& text = state.text;
+  std::string token;
+  for (int64_t n = state.comments_count; n-- > 0;) {
+    for (size_t pos = text.find('@'); pos != std::string::npos; pos = text.find('@', pos + 1)) {
+      const TokenShape shape = ReadTokenShape(text, pos, kCommentKind, /*allow_no_digits=*/true);
+      if (shape.length == 0) continue;
+      size_t tabs_start = pos;
+      while (tabs_start > 0 && text[tabs_start - 1] == '\t') --tabs_start;
+      text.insert(pos + shape.length, pos - tabs_start, '\t');
+      break;
+    }
+    token.clear();
+    AppendToken(token, kCommentKind, static_cast<size_t>(n));
+    const size_t pos = text.find(token);
+    if (pos != std::string::npos) text.replace(pos, token.size(), state.comments_table[n]);
+  }
+}
+
+// When the comment tokens stand once each, in their order, and nothing else
+// looks like one, the leftmost comment token is always comment 0: it ends up
+// followed by one copy of its TABs per comment, and every token by its text.
+bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
+  const std::string_view text = state.text;
+  const size_t count = static_cast<size_t>(state.comments_count);
+  out.clear();
+  out.reserve(text.size());
+  size_t next_expected_min = 0;
+  bool first = true;
+  size_t pos = 0;
+  while (true) {
+    const char* at = static_cast<const char*>(std::memchr(text.data() + pos, '@', text.size() - pos));
+    if (at == nullptr) break;
+    const size_t hit = static_cast<size_t>(at - text.data());
+    out.append(text, pos, hit - pos);
+    const TokenShape shape = ReadTokenShape(text, hit, kCommentKind, /*allow_no_digits=*/true);
+    if (shape.length == 0) {
+      out.push_back('@');
+      pos = hit + 1;
+      continue;
+    }
+    if (!shape.canonical || shape.number >= count || shape.number < next_expected_min) return false;
+    if (first && shape.number != 0) return false;
+    const size_t end = hit + shape.length;
+    if (ReadTokenShape(text, end - 1, kCommentKind, true).length != 0) return false;
+    const std::string& entry = state.comments_table[shape.number];
+    if (first) {
+      size_t tabs = 0;
+      while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
+      out.append(entry);
+      out.append(tabs * count, '\t');
+      first = false;
+    } else {
+      out.append(entry);
+    }
+    next_expected_min = shape.number + 1;
+    pos = end;
+  }
+  if (first) return false;  // comment 0 is missing
+  out.append(text, pos);
+  return true;
+}
+
+}  // namespace
+
+void RestoreIndices(PassContext& context) {
+  RestoreNumbered(context.state, kIndexKind, context.state.indices_table);
+}
+
+void RestoreArguments(PassContext& context) {
+  RestoreNumbered(context.state, kArgumentKind, context.state.arguments_table);
+}
+
+void RestoreEmptyTables(PassContext& context) {
+  ReplaceAll(context.state.text, kEmptyTableToken, "{}");
+}
+
+void RestoreStrings(PassContext& context) {
+  RestoreNumbered(context.state, kStringKind, context.state.strings_table);
+}
+
+// Four replacements in a row, as they may overlap: "@qsq@qdq@".
+void RestoreEscapedQuotes(PassContext& context) {
+  std::string& text = context.state.text;
+  ReplaceAll(text, "@qdq@", "\\\"");
+  ReplaceAll(text, "@qsq@", "\\'");
+  ReplaceAll(text, "@qlq@", "\\[\\[");
+  ReplaceAll(text, "@qrq@", "\\]\\]");
+}
+
+void RestoreComments(PassContext& context) {
+  CodeState& state = context.state;
+  if (state.comments_count <= 0) return;
+  std::string out;
+  if (RestoreCommentsByExpansion(state, out)) {
+    state.text = std::move(out);
+  } else {
+    RestoreCommentsLiterally(state);
+  }
+}
 
 }  // namespace kelvane

@@ -1,0 +1,41 @@
+// Building and reading placeholder tokens.
+
+#include "engine/tokens.h"
+
+#include <charconv>
+
+#include "engine/char_class.h"
+
+namespace kelvane {
+
+void AppendToken(std::string& out, char kind, size_t number) {
+  char digits[24];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+  out.push_back('@');
+  out.push_back(kind);
+  out.append(digits, end);
+  out.push_back(kind);
+  out.push_back('@');
+}
+
+TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool allow_no_digits) {
+  TokenShape shape;
+  if (pos + 3 >= text.size() || text[pos] != '@' || text[pos + 1] != kind) return shape;
+  size_t i = pos + 2;
+  uint64_t number = 0;
+  const size_t digits_begin = i;
+  while (i < text.size() && IsDigit(text[i])) {
+    const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
+    number = number > (UINT64_MAX - digit) / 10 ? UINT64_MAX : number * 10 + digit;
+    ++i;
+  }
+  const size_t digit_count = i - digits_begin;
+  if (digit_count == 0 && !allow_no_digits) return shape;
+  if (i + 1 >= text.size() || text[i] != kind || text[i + 1] != '@') return shape;
+  shape.length = i + 2 - pos;
+  shape.canonical = digit_count > 0 && (digit_count == 1 || text[digits_begin] != '0');
+  shape.number = number;
+  return shape;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,35 @@
+// Placeholder tokens: the words that stand for protected sequences between
+// masking and restoring. Numbered tokens are "@<kind><n><kind>@" with n in
+// decimal without leading zeros; the others are fixed words.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+inline constexpr char kCommentKind = 'c';
+inline constexpr char kStringKind = 's';
+inline constexpr char kArgumentKind = 'a';
+inline constexpr char kIndexKind = 'i';
+
+inline constexpr std::string_view kEmptyTableToken = "@tet@";
+
+// Appends "@<kind><number><kind>@".
+void AppendToken(std::string& out, char kind, size_t number);
+
+// A "@<kind><digits><kind>@" found at some position of a text.
+struct TokenShape {
+  size_t length = 0;          // 0: no such shape at that position
+  bool canonical = false;     // at least one digit and no leading zero
+  uint64_t number = 0;        // saturates for absurdly long digit runs
+};
+
+// Reads a token shape of the given kind starting at text[pos] (which must be
+// '@' for a match). With allow_no_digits, "@cc@" counts as a shape too.
+TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind,
+                          bool allow_no_digits = false);
+
+}  // namespace kelvane
