@@ -1,0 +1,63 @@
+// The console implementation of Messages: standard output and the debug file.
+
+#include "engine/console_messages.h"
+
+#include <cstdio>
+#include <string>
+
+#include "engine/file_io.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace kelvane {
+namespace {
+
+const std::string kRule(59, '-');
+
+}  // namespace
+
+ConsoleMessages::ConsoleMessages(std::ostream& out, const RunSettings& settings)
+    : out_(out),
+      verbose_(settings.verbose),
+      debug_(settings.debug),
+      dbg_path_(settings.dbg_path) {}
+
+void ConsoleMessages::PrintMessage(std::string_view text) {
+  out_ << text << '\n';
+  out_.flush();
+}
+
+void ConsoleMessages::PrintVerbose(std::string_view text) {
+  if (verbose_) PrintMessage(text);
+}
+
+bool ConsoleMessages::WriteDebug(std::string_view text, std::string_view label) {
+  if (!debug_) return true;
+  // An entry: form feed, rule, "--" and the label, rule, empty line, the text
+  // unchanged, empty line.
+  std::string entry;
+  entry.reserve(text.size() + label.size() + 2 * kRule.size() + 16);
+  entry += '\f';
+  entry += kRule;
+  entry += "\n--";
+  entry += label;
+  entry += '\n';
+  entry += kRule;
+  entry += "\n\n";
+  entry += text;
+  entry += "\n\n";
+  const FileStatus status = AppendToFile(dbg_path_, entry);
+  if (!status.ok()) debug_error_ = status.error;
+  return status.ok();
+}
+
+void UseBinaryStandardOutput() {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+}  // namespace kelvane

@@ -1,0 +1,41 @@
+// Messages written to standard output and debug entries appended to the
+// debug file: the engine's console implementation of Messages.
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "engine/messages.h"
+#include "engine/run_settings.h"
+
+namespace kelvane {
+
+class ConsoleMessages final : public Messages {
+ public:
+  ConsoleMessages(std::ostream& out, const RunSettings& settings);
+
+  // Each message is written with one LF after it and flushed at once, so a
+  // reader on a pipe sees progress as it happens.
+  void PrintMessage(std::string_view text) override;
+  void PrintVerbose(std::string_view text) override;
+  // Appends one entry to the debug file when "-debug" is on, opening and
+  // closing the file each time so that it is complete up to the last entry.
+  bool WriteDebug(std::string_view text, std::string_view label) override;
+  bool DebugEnabled() const override { return debug_; }
+
+  // The errno value of the last failed debug write, 0 if none failed.
+  int debug_error() const { return debug_error_; }
+
+ private:
+  std::ostream& out_;
+  bool verbose_;
+  bool debug_;
+  std::string dbg_path_;
+  int debug_error_ = 0;
+};
+
+// Puts standard output into binary mode, so that an LF is never written as
+// CR LF. Does nothing where there is no difference.
+void UseBinaryStandardOutput();
+
+}  // namespace kelvane

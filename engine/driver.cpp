@@ -1,0 +1,103 @@
+// The run order of the engine: help or command line, read the input, start
+// the debug file, run ProcessCode and time it, replace the header line, write.
+
+#include "engine/driver.h"
+
+#include <chrono>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "engine/app_text.h"
+#include "engine/command_line.h"
+#include "engine/console_messages.h"
+#include "engine/file_io.h"
+#include "engine/header_line.h"
+#include "engine/process_code.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::string_view kQuitPrematurely = "Zorv_Kelvane quit prematurely.";
+
+void PrintHelp(Messages& messages) {
+  messages.PrintMessage(AppInfo);
+  messages.PrintMessage(AppError);
+}
+
+RunOutcome ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
+                           int error) {
+  err << "zorv_kelvane: cannot " << action << " '" << path << "': " << std::strerror(error)
+      << '\n';
+  err.flush();
+  return RunOutcome::kFileError;
+}
+
+}  // namespace
+
+RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  ConsoleMessages help_messages(out, RunSettings{});
+  if (args.empty()) {
+    PrintHelp(help_messages);
+    return RunOutcome::kOk;
+  }
+  const RunSettings settings =
+      ParseCommandLine(args, [&help_messages] { PrintHelp(help_messages); });
+  ConsoleMessages messages(out, settings);
+
+  std::string text;
+  if (FileStatus status = ReadWholeFile(settings.src_path, text); !status.ok()) {
+    return ReportFileError(err, "read", settings.src_path, status.error);
+  }
+
+  if (settings.debug) {
+    if (FileStatus status = CreateEmptyFile(settings.dbg_path); !status.ok()) {
+      return ReportFileError(err, "write", settings.dbg_path, status.error);
+    }
+    if (!messages.WriteDebug(text, "\t\tSource.")) {
+      return ReportFileError(err, "write", settings.dbg_path, messages.debug_error());
+    }
+  }
+
+  messages.PrintMessage("Parsing file...\t[" + settings.src_path + "]");
+
+  const auto start = std::chrono::steady_clock::now();
+  ProcessResult result = ProcessCode(std::move(text), settings, messages);
+  const auto end = std::chrono::steady_clock::now();
+
+  switch (result.status) {
+    case ProcessStatus::kOk:
+      break;
+    case ProcessStatus::kGuardFired:
+      messages.PrintMessage(result.guard_message != nullptr ? result.guard_message : "");
+      messages.PrintMessage(kQuitPrematurely);
+      return RunOutcome::kGuardFired;
+    case ProcessStatus::kDebugWriteFailed:
+      return ReportFileError(err, "write", settings.dbg_path, messages.debug_error());
+  }
+
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(end - start);
+  messages.PrintMessage("Time elapsed: " + FormatSeconds(elapsed.count()) + " seconds");
+
+  std::string output = RemoveOldHeaders(result.text);
+  if (!settings.strip_comments) output.insert(0, AppComment);
+
+  if (FileStatus status = ReplaceFile(settings.out_path, output); !status.ok()) {
+    return ReportFileError(err, "write", settings.out_path, status.error);
+  }
+  return RunOutcome::kOk;
+}
+
+int ExitStatus(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kOk:
+      return 0;
+    case RunOutcome::kFileError:
+      return 1;
+    case RunOutcome::kGuardFired:
+      return 2;
+  }
+  return 1;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,49 @@
+// Header-line removal and the elapsed-time figure.
+
+#include "engine/header_line.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::string_view kHeaderWords = "-- Pretty-Printed using Zorv Kelvane";
+
+}  // namespace
+
+std::string RemoveOldHeaders(std::string_view text) {
+  // One forward scan: find the words, find the next LF, keep what lies
+  // before the words and go on after the LF. Each search starts where the
+  // previous one ended, so the whole text is looked at once. Without an LF
+  // after the words nothing further can match, so the rest is kept.
+  std::string result;
+  result.reserve(text.size());
+  size_t pos = 0;
+  for (;;) {
+    const size_t start = text.find(kHeaderWords, pos);
+    if (start == std::string_view::npos) break;
+    const size_t line_end = text.find('\n', start + kHeaderWords.size());
+    if (line_end == std::string_view::npos) break;
+    result.append(text.substr(pos, start - pos));
+    pos = line_end + 1;
+  }
+  result.append(text.substr(pos));
+  return result;
+}
+
+std::string FormatSeconds(int64_t milliseconds) {
+  if (milliseconds < 0) milliseconds = 0;
+  std::string result = std::to_string(milliseconds / 1000);
+  int fraction = static_cast<int>(milliseconds % 1000);
+  if (fraction == 0) return result;
+  int digits = 3;
+  while (fraction % 10 == 0) {
+    fraction /= 10;
+    --digits;
+  }
+  std::string tail = std::to_string(fraction);
+  result += '.';
+  result.append(static_cast<size_t>(digits) - tail.size(), '0');
+  result += tail;
+  return result;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,21 @@
+// The header line of earlier runs and the elapsed-time figure of the
+// progress report.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+// Removes every header line of an earlier run: each occurrence of the header
+// words goes together with the rest of its line and its LF, wherever it
+// stands. An occurrence with no LF after it stays.
+//   "-- Pretty-Printed using Zorv Kelvane 1.0\r\nx = 1\n"  ->  "x = 1\n"
+std::string RemoveOldHeaders(std::string_view text);
+
+// Writes a duration in whole milliseconds as seconds in the shortest decimal
+// form: 12 -> "0.012", 1500 -> "1.5", 2000 -> "2".
+std::string FormatSeconds(int64_t milliseconds);
+
+}  // namespace kelvane

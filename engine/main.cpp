@@ -1,0 +1,15 @@
+// zorv_kelvane: the console formatting engine. Everything but the exit status
+// is decided by RunEngine.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "engine/console_messages.h"
+#include "engine/driver.h"
+
+int main(int argc, char** argv) {
+  kelvane::UseBinaryStandardOutput();
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return kelvane::ExitStatus(kelvane::RunEngine(args, std::cout, std::cerr));
+}
