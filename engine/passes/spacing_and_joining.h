@@ -3,18 +3,9 @@
 // own line, then join what belongs together.
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "engine/pass.h"
 
 namespace kelvane {
-
-// indent: one TAB at the start of every line, empty lines and a last empty
-// line after a final LF included: "\nx\n" -> "\t\n\tx\n\t".
-std::string Indent(std::string_view text);
-// outdent: every line that starts with a TAB loses one.
-std::string Outdent(std::string_view text);
 
 void CollapseWhitespaceRuns(PassContext& context);       // runs of 2+ white space -> " "
 void ReplaceWhitespaceWithSpaces(PassContext& context);  // every white space run -> " "

@@ -1,0 +1,26 @@
+// Runs a stretch of the pipeline's pass rows on a working state, so that a
+// test can check what a group of passes makes of a text.
+#pragma once
+
+#include <string>
+
+#include "engine/code_state.h"
+#include "engine/pass.h"
+#include "engine/run_settings.h"
+
+namespace kelvane::testing {
+
+struct RowsResult {
+  CodeState state;
+  const char* guard_message = nullptr;
+};
+
+// Runs every row from the one whose function is `first` through the one whose
+// function is `last`, in pipeline order.
+RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
+                   const RunSettings& settings = {});
+
+// Escapes TAB, LF and CR so that failures show where they differ.
+std::string Visible(const std::string& text);
+
+}  // namespace kelvane::testing

@@ -1,0 +1,111 @@
+// Masking and restoring: the tables, token numbering and the round trip.
+
+#include <gtest/gtest.h>
+
+#include "engine/masking.h"
+#include "engine/pre_processing.h"
+#include "engine/restoring.h"
+#include "tests/passes/pass_rows.h"
+
+namespace kelvane {
+namespace {
+
+using testing::RunRows;
+using testing::Visible;
+
+CodeState Mask(const std::string& input, bool strip = false) {
+  CodeState state;
+  state.text = input;
+  RunSettings settings;
+  settings.strip_comments = strip;
+  return RunRows(std::move(state), RemoveCarriageReturns, MaskIndices, settings).state;
+}
+
+std::string RoundTrip(const std::string& input) {
+  CodeState masked = Mask(input);
+  return RunRows(std::move(masked), RestoreIndices, RestoreComments).state.text;
+}
+
+TEST(ProtectedSequences, MasksEveryKindWithItsTable) {
+  const CodeState s = Mask("-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n");
+  EXPECT_EQ(s.text, "@c0c@\nt = { name = @s0s@, list = @tet@, f = g@a0a@, @i0i@ = 1 }\n");
+  EXPECT_EQ(s.comments_table, std::vector<std::string>{"-- demo"});
+  EXPECT_EQ(s.strings_table, (std::vector<std::string>{"\"a b\"", "'q'"}));
+  EXPECT_EQ(s.arguments_table, std::vector<std::string>{"(x[1], @s1s@)"});
+  EXPECT_EQ(s.indices_table, std::vector<std::string>{"[k]"});
+}
+
+TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
+  struct Row {
+    const char* input;
+    const char* text;
+    std::vector<std::string> arguments, indices, strings;
+  };
+  const Row rows[] = {
+      {"f(g(x))\n", "f@a1a@\n", {"(x)", "(g@a0a@)"}, {}, {}},
+      {"t[u[1]]\n", "t@i1i@\n", {}, {"[1]", "[u@i0i@]"}, {}},
+      {"s = [[ a [[ b ]] c ]]\n", "s = @s1s@\n", {}, {}, {"[[ b ]]", "[[ a @s0s@ c ]]"}},
+      {"f(a)(b) g((c))\n", "f@a0a@@a1a@ g@a3a@\n", {"(a)", "(b)", "(c)", "(@a2a@)"}, {}, {}},
+      {"x = [[ t[1] ]]\n", "x = @i2i@\n", {}, {"[1]", "[ t@i0i@ ]", "[@i1i@]"}, {}},
+      {"a ) (b\n", "a ) (b\n", {}, {}, {}},
+  };
+  for (const Row& row : rows) {
+    const CodeState s = Mask(row.input);
+    EXPECT_EQ(Visible(s.text), Visible(row.text)) << row.input;
+    EXPECT_EQ(s.arguments_table, row.arguments) << row.input;
+    EXPECT_EQ(s.indices_table, row.indices) << row.input;
+    EXPECT_EQ(s.strings_table, row.strings) << row.input;
+  }
+}
+
+TEST(ProtectedSequences, StrippedCommentsLeaveCountMinusOne) {
+  const CodeState s = Mask("x = 1 -- note\n-- whole line\ny = 2\n", /*strip=*/true);
+  EXPECT_EQ(Visible(s.text), Visible("x = 1 \n\ny = 2\n"));
+  EXPECT_EQ(s.comments_count, -1);
+  EXPECT_EQ(Mask("x = 1\n", true).comments_count, 0);
+}
+
+TEST(ProtectedSequences, RoundTripGivesTheTextBack) {
+  const char* inputs[] = {
+      "s = \"a--b\"\nt = \"x\"\n",
+      "s = \"a\\\\\"\nt = \"x y\"\n",
+      "print(\"$&\", '$$', [[$1]]) -- $1 and \\\"\n",
+      "f(g(x), t[u[1]]) -- c\n",
+      "x = \"it's\" -- don't\n",
+  };
+  for (const char* input : inputs) {
+    EXPECT_EQ(Visible(RoundTrip(input)), Visible(input));
+  }
+}
+
+TEST(ProtectedSequences, TokenLikeTextFollowsTheLiteralRule) {
+  struct Row {
+    const char* input;
+    const char* expected;
+  };
+  const Row rows[] = {
+      // The string takes the comment's text; the real token stays as text.
+      {"x = \"@c0c@\"\n-- c\n", "x = \"-- c\"\n@c0c@\n"},
+      {"-- has @qdq@ and @s0s@\n", "-- has @qdq@ and @s0s@\n"},
+      {"x = \"@qdq@\"\n", "x = \"\\\"\"\n"},
+      // White space between the braces of an empty table does not come back.
+      {"f({ }, {\n}) -- c\n", "f({}, {}) -- c\n"},
+      // First comment followed by one copy of its TABs per comment.
+      {"a = 1 -- one\nb = 2 -- two\n", "a = 1 -- one\nb = 2 -- two\n"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Visible(RoundTrip(row.input)), Visible(row.expected)) << Visible(row.input);
+  }
+}
+
+TEST(ProtectedSequences, FirstCommentGetsACopyOfItsTabsPerComment) {
+  CodeState state;
+  state.text = "\t\t@c0c@\n\tx\n\t@c1c@\n";
+  state.comments_table = {"-- a", "-- b"};
+  state.comments_count = 2;
+  const auto result = RunRows(std::move(state), RestoreComments, RestoreComments);
+  EXPECT_EQ(Visible(result.state.text), Visible("\t\t-- a\t\t\t\t\n\tx\n\t-- b\n"));
+}
+
+}  // namespace
+}  // namespace kelvane
