@@ -1,0 +1,108 @@
+// The CLI test runner: fork, redirect, exec, wait. The captures are written to
+// files beside (not in) the working folder, so they never show up in it.
+
+#include "tests/engine/cli_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace kelvane::testing {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+std::string EnginePath() { return std::string(KELVANE_BINARY_DIR) + "/zorv_kelvane"; }
+
+CliSandbox::CliSandbox() {
+  std::string pattern = std::filesystem::temp_directory_path().string() + "/kelvane-cli-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  work_ = root_ + "/work";
+  std::filesystem::create_directory(work_);
+}
+
+CliSandbox::~CliSandbox() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_limit) const {
+  const std::string out_path = root_ + "/stdout";
+  const std::string err_path = root_ + "/stderr";
+  const std::string program = EnginePath();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int null_fd = open("/dev/null", O_RDONLY);
+    if (out_fd < 0 || err_fd < 0 || null_fd < 0 || chdir(work_.c_str()) != 0) _exit(126);
+    dup2(null_fd, 0);
+    dup2(out_fd, 1);
+    dup2(err_fd, 2);
+    if (file_size_limit > 0) {
+      // Writes past the limit then fail with EFBIG instead of killing the program.
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  CliResult result;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.exit_status = WEXITSTATUS(status);
+  }
+  result.out = Slurp(out_path);
+  result.err = Slurp(err_path);
+  return result;
+}
+
+void CliSandbox::WriteFile(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(work_ + "/" + name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string CliSandbox::ReadFile(const std::string& name) const {
+  return Slurp(work_ + "/" + name);
+}
+
+bool CliSandbox::Exists(const std::string& name) const {
+  return std::filesystem::exists(work_ + "/" + name);
+}
+
+void CliSandbox::MakeFolder(const std::string& name) const {
+  std::filesystem::create_directories(work_ + "/" + name);
+}
+
+std::vector<std::string> CliSandbox::List() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(work_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace kelvane::testing
