@@ -1,13 +1,337 @@
+// Block indentation and table punctuation, each pass one forward scan.
+
 #include "engine/passes/block_indentation.h"
 
-namespace kelvane {
+#include <span>
+#include <string>
+#include <string_view>
 
-void IndentAfterOpeners(PassContext&) {}  // TODO: stub until implemented
-void OutdentAfterClosers(PassContext&) {}  // TODO: stub until implemented
-void PutCommaBetweenTables(PassContext&) {}  // TODO: stub until implemented
-void PutCommaAfterLastEntry(PassContext&) {}  // TODO: stub until implemented
-void OutdentCloserLines(PassContext&) {}  // TODO: stub until implemented
-void PlaceBlankLinesBeforeGlobalBlocks(PassContext&) {}  // TODO: stub until implemented
-void PlaceBlankLinesAfterGlobalBlocks(PassContext&) {}  // TODO: stub until implemented
+#include "engine/char_class.h"
+#include "engine/tokens.h"
+
+namespace kelvane {
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+
+size_t SkipSpaces(std::string_view text, size_t pos) {
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  return pos;
+}
+
+bool StartsWithAt(std::string_view text, size_t pos, std::string_view word) {
+  return pos <= text.size() && text.substr(pos).starts_with(word);
+}
+
+bool IsLineStart(std::string_view text, size_t pos) { return pos == 0 || text[pos - 1] == '\n'; }
+
+// An argument token at `pos` followed by white space: the position of that
+// white-space character, or kNone.
+size_t AfterArgumentToken(std::string_view text, size_t pos) {
+  const TokenShape token = ReadTokenShape(text, pos, kArgumentKind, /*allow_no_digits=*/true);
+  if (token.length == 0) return kNone;
+  const size_t end = pos + token.length;
+  return end < text.size() && IsSpace(text[end]) ? end : kNone;
+}
+
+// A block opener "(\s|\=)(do|then|repeat|function\s(\w|_)+@a\d*a@|function\s*@a\d*a@)(\s)"
+// starting at `pos`: the position of its last character, or kNone. A name on
+// the line after "function" only counts while the text is not yet indented:
+// once a TAB stands at the start of that line, the name no longer follows the
+// single white-space character.
+size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_end) {
+  const char c = text[pos];
+  if (!IsSpace(c) && c != '=') return kNone;
+  const size_t word = pos + 1;
+  for (std::string_view keyword : {std::string_view("do"), std::string_view("then"),
+                                   std::string_view("repeat")}) {
+    if (StartsWithAt(text, word, keyword)) {
+      const size_t end = word + keyword.size();
+      if (end < text.size() && IsSpace(text[end])) return end;
+    }
+  }
+  if (!StartsWithAt(text, word, "function")) return kNone;
+  const size_t after = word + 8;
+  if (after < text.size() && IsSpace(text[after]) &&
+      (text[after] != '\n' || name_may_follow_line_end)) {
+    size_t name_end = after + 1;
+    while (name_end < text.size() && IsWord(text[name_end])) ++name_end;
+    if (name_end > after + 1) {
+      const size_t end = AfterArgumentToken(text, name_end);
+      if (end != kNone) return end;
+    }
+  }
+  return AfterArgumentToken(text, SkipSpaces(text, after));
+}
+
+size_t FindOpenerEnd(std::string_view text, size_t from, bool first_search) {
+  for (size_t pos = from; pos < text.size(); ++pos) {
+    const size_t end = OpenerEndAt(text, pos, first_search);
+    if (end != kNone) return end;
+  }
+  return kNone;
+}
+
+// `keyword` at `pos` followed by "\;*\s" or ",": the position of the last
+// character of that tail, or kNone.
+size_t KeywordWithCloserTail(std::string_view text, size_t pos, std::string_view keyword) {
+  if (!StartsWithAt(text, pos, keyword)) return kNone;
+  const size_t after = pos + keyword.size();
+  size_t end = after;
+  while (end < text.size() && text[end] == ';') ++end;
+  if (end < text.size() && IsSpace(text[end])) return end;
+  if (after < text.size() && text[after] == ',') return after;
+  return kNone;
+}
+
+// The first of `keywords` (tried in order) standing at `pos` with its tail.
+size_t CloserEndAt(std::string_view text, size_t pos, std::span<const std::string_view> keywords) {
+  for (std::string_view keyword : keywords) {
+    const size_t end = KeywordWithCloserTail(text, pos, keyword);
+    if (end != kNone) return end;
+  }
+  return kNone;
+}
+
+constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
+constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "until"};
+
+}  // namespace
+
+// Indenting after openers: cut the text after every block opener and indent
+// the rest, searching again in the indented rest. Each cut puts one TAB in
+// front of the opener's last character (normally the LF that ends its line,
+// which leaves a trailing TAB) and one TAB at the start of every later line,
+// the empty line after a final LF included:
+//   "\tif x then\n\ty=1\n" -> "\tif x then\t\n\t\ty=1\n\t"
+// So a line start gets one TAB per opener cut before it, and the scan finds
+// the cuts as it goes.
+void IndentAfterOpeners(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  size_t cuts = 0;
+  size_t next_cut = FindOpenerEnd(text, 0, /*first_search=*/true);
+  for (size_t pos = 0; pos < text.size(); ++pos) {
+    if (pos == next_cut) {
+      out.push_back('\t');
+      ++cuts;
+      next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
+    } else if (pos > 0 && text[pos - 1] == '\n') {
+      out.append(cuts, '\t');
+    }
+    out.push_back(text[pos]);
+  }
+  if (!text.empty() && text.back() == '\n') out.append(cuts, '\t');
+  context.state.text = std::move(out);
+}
+
+// Outdenting after closers: cut the text after every block closer that
+// stands right after a TAB, and outdent the rest, searching again in it. A
+// line start loses one TAB per closer cut before it, as long as it has one;
+// the closer's own line keeps its TABs. A closer whose line has no TAB left is
+// no closer:
+//   "\t\tx\n\tend\n\ty\n" -> "\t\tx\n\tend\ny\n"
+void OutdentAfterClosers(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size());
+  size_t cuts = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    // A line start: its leading TABs, less one per cut so far.
+    size_t tabs = 0;
+    while (pos + tabs < text.size() && text[pos + tabs] == '\t') ++tabs;
+    const size_t kept = tabs > cuts ? tabs - cuts : 0;
+    out.append(kept, '\t');
+    pos += tabs;
+    bool tab_before = kept > 0;
+    while (pos < text.size()) {
+      if (tab_before) {
+        const size_t cut = CloserEndAt(text, pos, kBlockClosers);
+        if (cut != kNone) {
+          out.append(text, pos, cut - pos);
+          ++cuts;
+          pos = cut;
+          // The cut character starts the outdented rest: a TAB there is the
+          // first TAB of its line and goes.
+          if (text[cut] == '\t') {
+            ++pos;
+            tab_before = false;
+            continue;
+          }
+        }
+      }
+      const char c = text[pos++];
+      out.push_back(c);
+      if (c == '\n') break;
+      tab_before = c == '\t';
+    }
+  }
+  context.state.text = std::move(out);
+}
+
+// "(\t*)(\})(\s*)(\;)(\s*)(\{)" -> "$1$2,\n$1$6": a "}" followed by ";" and a
+// "{" becomes "},", and the "{" goes to the next line with the TABs before the
+// "}": "\t\t}\n\t\t;\n\t\t{" -> "\t\t},\n\t\t{".
+void PutCommaBetweenTables(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '\t' || text[i] == '}') {
+      size_t brace = i;
+      while (brace < text.size() && text[brace] == '\t') ++brace;
+      if (brace < text.size() && text[brace] == '}') {
+        const size_t semicolon = SkipSpaces(text, brace + 1);
+        if (semicolon < text.size() && text[semicolon] == ';') {
+          const size_t open = SkipSpaces(text, semicolon + 1);
+          if (open < text.size() && text[open] == '{') {
+            const std::string_view tabs = text.substr(i, brace - i);
+            out.append(tabs);
+            out.append("},\n");
+            out.append(tabs);
+            out.push_back('{');
+            i = open + 1;
+            continue;
+          }
+        }
+      }
+      // Every start inside this run of TABs fails the same way.
+      if (brace > i) {
+        out.append(text, i, brace - i);
+        i = brace;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  context.state.text = std::move(out);
+}
+
+// "([^,\s\;])(\s*)(\})" -> "$1,$2$3", repeated while a match remains: every
+// "}" whose nearest character before it other than white space is not a comma
+// or semicolon gets a comma right after that character. A comma put in never
+// changes what another "}" sees, so one scan that holds back each run of white
+// space until the next character shows whether a comma goes before it does
+// all the repetitions: "\t\t2\n\t\t}\n\t}" -> "\t\t2,\n\t\t},\n\t}".
+void PutCommaAfterLastEntry(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  size_t pending = kNone;  // start of the white space held back
+  char previous = 0;
+  bool have_previous = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsSpace(c)) {
+      if (pending == kNone) pending = i;
+      continue;
+    }
+    if (c == '}' && have_previous && previous != ',' && previous != ';') out.push_back(',');
+    if (pending != kNone) {
+      out.append(text, pending, i - pending);
+      pending = kNone;
+    }
+    out.push_back(c);
+    previous = c;
+    have_previous = true;
+  }
+  if (pending != kNone) out.append(text, pending);
+  context.state.text = std::move(out);
+}
+
+// "^(\t)(\t*)(else|elseif|end|until)(\;*\s|\,)" -> "$2$3$4": a line that
+// starts with TABs and one of these keywords loses one TAB.
+void OutdentCloserLines(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t line = 0; line < text.size();) {
+    size_t keyword = line;
+    while (keyword < text.size() && text[keyword] == '\t') ++keyword;
+    size_t start = line;
+    if (keyword > line && CloserEndAt(text, keyword, kCloserLineKeywords) != kNone) start = line + 1;
+    size_t end = text.find('\n', keyword);
+    end = end == kNone ? text.size() : end + 1;
+    out.append(text, start, end - start);
+    line = end;
+  }
+  context.state.text = std::move(out);
+}
+
+// An empty line goes before every line at depth 1 that ends with "=", and
+// before every line at depth 1 that begins with "function", "if", "while" or
+// "for" and white space:
+//   "^(\t)([^\t]*=\n)" -> "\n$1$2", then "^(\t)(function|if|while|for)(\s)" -> "\n$1$2$3".
+// "[^\t]*" crosses line ends: from a depth-1 line it reaches the last "=\n"
+// before the next TAB.
+void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
+  std::string& text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '\t' && IsLineStart(text, i)) {
+      size_t next_tab = text.find('\t', i + 1);
+      if (next_tab == kNone) next_tab = text.size();
+      size_t assign = kNone;
+      for (size_t r = next_tab; r >= i + 3; --r) {
+        if (text[r - 1] == '\n' && text[r - 2] == '=') {
+          assign = r;
+          break;
+        }
+      }
+      if (assign != kNone) {
+        out.push_back('\n');
+        out.append(text, i, assign - i);
+        i = assign;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  text.swap(out);
+  out.clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\t' && IsLineStart(text, i)) {
+      for (std::string_view keyword : {std::string_view("function"), std::string_view("if"),
+                                       std::string_view("while"), std::string_view("for")}) {
+        const size_t end = i + 1 + keyword.size();
+        if (StartsWithAt(text, i + 1, keyword) && end < text.size() && IsSpace(text[end])) {
+          out.push_back('\n');
+          break;
+        }
+      }
+    }
+    out.push_back(text[i]);
+  }
+  text.swap(out);
+}
+
+// "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1
+// that is "}" or "end" (a space after it breaks the line there instead).
+void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '\t' && IsLineStart(text, i)) {
+      size_t end = kNone;
+      if (i + 1 < text.size() && text[i + 1] == '}') {
+        end = i + 2;
+      } else if (StartsWithAt(text, i + 1, "end")) {
+        end = i + 4;
+      }
+      if (end != kNone && end < text.size() && IsSpace(text[end])) {
+        out.append(text, i, end + 1 - i);
+        out.push_back('\n');
+        i = end + 1;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  context.state.text = std::move(out);
+}
 
 }  // namespace kelvane
