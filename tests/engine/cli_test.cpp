@@ -323,5 +323,35 @@ TEST(CliTest, DebugFile) {
   EXPECT_EQ(sandbox.ReadFile("in.lua.debug"), "kept");
 }
 
+TEST(CliTest, GuardStopsTheRunAndWritesNothing) {
+  // Surplus right braces leave the right-brace loop without progress.
+  const std::string input = "x = 1 } }\n";
+  const struct {
+    int line;
+    std::vector<std::string> args;
+    std::vector<std::string> folder;
+  } rows[] = {
+      {__LINE__, {"in.lua"}, {"in.lua"}},
+      {__LINE__, {"in.lua", "-o", "-verbose"}, {"in.lua"}},
+      {__LINE__, {"in.lua", "-debug"}, {"in.lua", "in.lua.debug"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    const CliResult result = sandbox.Run(row.args);
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.err, "");
+    const std::vector<std::string> lines = SplitLines(result.out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "Error: Was unable to break and outdent at every occurance of a right bracket.");
+    EXPECT_EQ(lines.back(), "Zorv_Kelvane quit prematurely.");
+    EXPECT_EQ(result.out.find("Time elapsed"), std::string::npos);
+    EXPECT_EQ(sandbox.List(), row.folder);
+    EXPECT_EQ(sandbox.ReadFile("in.lua"), input);
+  }
+}
+
 }  // namespace
 }  // namespace kelvane
