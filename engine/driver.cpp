@@ -82,7 +82,7 @@ RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::
   std::string output = RemoveOldHeaders(result.text);
   if (!settings.strip_comments) output.insert(0, AppComment);
 
-  if (FileStatus status = ReplaceFile(settings.out_path, output); !status.ok()) {
+  if (FileStatus status = WriteWholeFile(settings.out_path, output); !status.ok()) {
     return ReportFileError(err, "write", settings.out_path, status.error);
   }
   return RunOutcome::kOk;

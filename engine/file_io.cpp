@@ -118,7 +118,7 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
   return {error};
 }
 
-FileStatus ReplaceFile(const std::string& path, std::string_view bytes) {
+FileStatus WriteWholeFile(const std::string& path, std::string_view bytes) {
   // The temporary file lies beside the target, so that the rename stays on
   // one file system and is atomic. Its name is random; on a clash try again.
   const std::string folder = FolderOf(path);

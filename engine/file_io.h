@@ -19,7 +19,7 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes);
 // Replaces the file at `path` with `bytes`: writes a temporary file in the
 // same folder and renames it over the target, so that a failed write leaves
 // the target as it was and no partial file behind.
-FileStatus ReplaceFile(const std::string& path, std::string_view bytes);
+FileStatus WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Creates the file at `path`, or empties it if it exists.
 FileStatus CreateEmptyFile(const std::string& path);
