@@ -1,0 +1,88 @@
+// The clean-up passes on restored text, and whole runs of the pipeline.
+
+#include <gtest/gtest.h>
+
+#include "engine/passes/clean_up.h"
+#include "engine/process_code.h"
+#include "tests/passes/pass_rows.h"
+
+namespace kelvane {
+namespace {
+
+using testing::RunRows;
+using testing::Visible;
+
+std::string RunPasses(PassFunction first, PassFunction last, const std::string& input, bool unix = false) {
+  CodeState state;
+  state.text = input;
+  RunSettings settings;
+  settings.unix_end_of_line = unix;
+  return RunRows(std::move(state), first, last, settings).state.text;
+}
+
+TEST(CleanUp, SinglePasses) {
+  struct Row {
+    PassFunction pass;
+    const char* input;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {OutdentEveryLine, "\tx = 1\n\t\ty\n\nz\n", "x = 1\n\ty\n\nz\n"},
+      {RemoveZeroDecimals, "x = 1.0\n", "x = 1\n"},
+      {RemoveZeroDecimals, "\t1.00,\n\t2.0,\n", "\t1,\n\t2,\n"},
+      {RemoveZeroDecimals, "z =  - 0.000,\n", "z =  - 0,\n"},
+      {RemoveZeroDecimals, "-- version 2.0\n", "-- version 2\n"},
+      {RemoveZeroDecimals, "v = 1.05\nv = 1.0e5\nv = 1.0_\nx = 1.0", "v = 1.05\nv = 1.0e5\nv = 1.0_\nx = 1.0"},
+      {RemoveZeroDecimals, "1.0.0\n", "1.0\n"},
+      {RemoveTrailingDecimalZeros, "0.50,\n1.0500)\n10.50\n", "0.5,\n1.05)\n10.5\n"},
+      {RemoveTrailingDecimalZeros, "2.50e - 3\nx = .50\n", "2.50e - 3\nx = .50\n"},
+      {AddMissingDecimalZeros, "x = .5\n(.5,.5)\nx =  - .5\na.5\n", "x = 0.5\n(0.5,0.5)\nx =  - 0.5\na.5\n"},
+      {RemoveLineEndSemicolons, "print(x);\na = 1 ;\nend\n;\n-- note;\n", "print(x)\na = 1 \nend\n\n-- note\n"},
+      // The semicolon before the last one may not serve as the character before it.
+      {RemoveLineEndSemicolons, "a;;\na,;\nx = 1; y = 2\nx = 1;", "a;;\na,;\nx = 1; y = 2\nx = 1;"},
+      {CloseExponentSigns, "x = 1e - 5\nx = 2.5E + 10\nx = 3e\n - 5\n", "x = 1e-5\nx = 2.5E+10\nx = 3e-5\n"},
+      {CloseExponentSigns, "y = x5e - 3\nz = 1e - n\n", "y = x5e - 3\nz = 1e - n\n"},
+      {CollapseBlankLines, "a\n\n\n\n\nb\n", "a\n\nb\n"},
+      {CollapseBlankLines, "a\n\t\n\n\nb\n", "a\n\t\n\nb\n"},
+      {RemoveLeadingBlankLines, "\n\nfunction f()\t\nend\n\n", "function f()\t\nend\n\n"},
+      {AddFinalLineEnd, "x = 1", "x = 1\n"},
+      {AddFinalLineEnd, "", "\n"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Visible(RunPasses(row.pass, row.pass, row.input)), Visible(row.expected))
+        << "input: " << Visible(row.input);
+  }
+}
+
+TEST(CleanUp, WholeStage) {
+  const char* input =
+      "\tx =  - 5\n\n\n\tt = \n\t{\n\t\t0.50,\n\t\t.5,\n\t\t2e - 3,\n\t\tz =  - 0.000,\n\t}\n\n\n\tprint(x);\n\n";
+  EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input)),
+            Visible("x =  - 5\r\n\r\nt = \r\n{\r\n\t0.5,\r\n\t0.5,\r\n\t2e-3,\r\n\tz =  - 0,\r\n}\r\n\r\n"
+                    "print(x)\r\n\r\n"));
+  EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input, /*unix=*/true)),
+            Visible("x =  - 5\n\nt = \n{\n\t0.5,\n\t0.5,\n\t2e-3,\n\tz =  - 0,\n}\n\nprint(x)\n\n"));
+  EXPECT_EQ(RunPasses(OutdentEveryLine, UseCrLfLineEnds, ""), "\r\n");
+}
+
+TEST(ProcessCode, FormatsAGameScript) {
+  const std::string input =
+      "-- AI settings\nRules = { speed=1.50, names={\"a\",\"b\"}, f=function(x) return x*2 end }\n"
+      "function Init(p)\n  if p>0 then print(\"go\") end\nend\n";
+  const std::string expected =
+      "-- AI settings\t\n\nRules = \n{\n\tspeed = 1.5,\n\tnames = \n\t{\n\t\t\"a\",\n\t\t\"b\",\n\t},\n"
+      "\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n\tif p > 0 then\t\n"
+      "\t\tprint(\"go\")\n\tend\nend\n\n";
+  RunSettings settings;
+  settings.unix_end_of_line = true;
+  NullMessages messages;
+  const ProcessResult unix_result = ProcessCode(input, settings, messages);
+  EXPECT_EQ(Visible(unix_result.text), Visible(expected));
+  settings.unix_end_of_line = false;
+  std::string crlf;
+  for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(Visible(ProcessCode(input, settings, messages).text), Visible(crlf));
+}
+
+}  // namespace
+}  // namespace kelvane
