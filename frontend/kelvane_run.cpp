@@ -1,0 +1,40 @@
+// kelvane_run: runs the front end's engine runner from a console and prints
+// the log lines as the window would show them, for tests without the window.
+// Usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]]
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "frontend/log_line.h"
+#include "frontend/platform_runner.h"
+
+namespace {
+
+void PrintLine(std::string_view prefix, std::string_view line) {
+  std::printf("%.*s%.*s\n", static_cast<int>(prefix.size()), prefix.data(),
+              static_cast<int>(line.size()), line.data());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace kelvane::frontend;
+  if (argc < 3 || argc > 5) {
+    std::fprintf(stderr, "usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]]\n");
+    return 64;
+  }
+  const auto flag = [&](int index) {
+    return static_cast<signed char>(index < argc ? std::atoi(argv[index]) : 0);
+  };
+  const int result = RunEngine(
+      argv[1], argv[2], flag(3), flag(4),
+      [](std::string_view line) {
+        PrintLine("", ExpandTabs(line));
+        return 0;
+      },
+      [](std::string_view message) { PrintLine("Error: ", message); });
+  PrintLine("Result: ", std::to_string(result));
+  return result == 1 ? 0 : 1;
+}

@@ -1,0 +1,23 @@
+// How one line of the engine's output is shown in the log: which lines are
+// dropped, and the TAB expansion the log list needs.
+#ifndef KELVANE_FRONTEND_LOG_LINE_H_
+#define KELVANE_FRONTEND_LOG_LINE_H_
+
+#include <string>
+#include <string_view>
+
+namespace kelvane::frontend {
+
+// The line that closes the log of every run that started the engine.
+inline constexpr std::string_view kReadyLine = "+OK Ready...";
+
+// False for an empty line and for a line that contains "microsoft" in any
+// letter case (only A to Z are folded): the platform's own banners.
+bool IsLineShown(std::string_view line);
+
+// The line with every TAB replaced by four spaces.
+std::string ExpandTabs(std::string_view line);
+
+}  // namespace kelvane::frontend
+
+#endif  // KELVANE_FRONTEND_LOG_LINE_H_

@@ -1,0 +1,124 @@
+// The engine as a POSIX child process: fork and exec with its standard output
+// in a pipe, and the non-blocking and blocking queries the runner asks of it.
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "frontend/command_line.h"
+#include "frontend/posix/posix_platform.h"
+
+namespace kelvane::frontend {
+namespace {
+
+class PosixChildProcess : public ChildProcess, public ByteSource {
+ public:
+  PosixChildProcess(pid_t pid, int read_fd) : pid_(pid), read_fd_(read_fd) {}
+  ~PosixChildProcess() override { close(read_fd_); }
+  PosixChildProcess(const PosixChildProcess&) = delete;
+  PosixChildProcess& operator=(const PosixChildProcess&) = delete;
+
+  bool HasEnded() override {
+    if (!ended_) {
+      const pid_t result = waitpid(pid_, nullptr, WNOHANG);
+      // ECHILD: already collected elsewhere (or SIGCHLD is ignored).
+      ended_ = result == pid_ || (result < 0 && errno == ECHILD);
+    }
+    return ended_;
+  }
+
+  void WaitForEnd() override {
+    while (!ended_) {
+      const pid_t result = waitpid(pid_, nullptr, 0);
+      ended_ = result == pid_ || (result < 0 && errno != EINTR);
+    }
+  }
+
+  int64_t BytesWaiting() override {
+    int count = 0;
+    return ioctl(read_fd_, FIONREAD, &count) == 0 ? count : 0;
+  }
+
+  ByteSource& Output() override { return *this; }
+
+  int64_t Read(char* buffer, size_t capacity) override {
+    for (;;) {
+      const ssize_t count = read(read_fd_, buffer, capacity);
+      if (count >= 0 || errno != EINTR) return count;
+    }
+  }
+
+ private:
+  pid_t pid_;
+  int read_fd_;
+  bool ended_ = false;
+};
+
+// Runs in the forked child, where only async-signal-safe calls are allowed.
+// On failure the cause goes back through `status_fd`, which closes on a
+// successful exec.
+[[noreturn]] void ExecEngine(const char* engine_path, char* const* argv, const char* folder,
+                             int output_fd, int status_fd) {
+  int error = 0;
+  if (folder != nullptr && chdir(folder) != 0) {
+    error = errno;
+  } else if (output_fd == STDOUT_FILENO ? fcntl(output_fd, F_SETFD, 0) != 0
+                                        : dup2(output_fd, STDOUT_FILENO) < 0) {
+    error = errno;
+  } else {
+    execv(engine_path, argv);
+    error = errno;
+  }
+  [[maybe_unused]] const ssize_t ignored = write(status_fd, &error, sizeof error);
+  _exit(127);
+}
+
+// Reads the child's start status: true when it reached exec.
+bool ReachedExec(int status_fd) {
+  int error = 0;
+  for (;;) {
+    const ssize_t count = read(status_fd, &error, sizeof error);
+    if (count < 0 && errno == EINTR) continue;
+    return count == 0;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> PosixRunnerPlatform::StartChild(const std::string& engine_path,
+                                                              const std::string& command_line,
+                                                              const std::string& working_folder) {
+  // Everything the child needs is prepared before fork.
+  std::vector<std::string> arguments = SplitCommandLine(command_line);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const char* folder = working_folder.empty() ? nullptr : working_folder.c_str();
+
+  int output[2];
+  if (pipe2(output, O_CLOEXEC) != 0) return nullptr;
+  int status[2];
+  if (pipe2(status, O_CLOEXEC) != 0) {
+    close(output[0]);
+    close(output[1]);
+    return nullptr;
+  }
+
+  const pid_t pid = fork();
+  if (pid == 0) ExecEngine(engine_path.c_str(), argv.data(), folder, output[1], status[1]);
+  close(output[1]);
+  close(status[1]);
+  const bool started = pid > 0 && ReachedExec(status[0]);
+  close(status[0]);
+  if (!started) {
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    close(output[0]);
+    return nullptr;
+  }
+  return std::make_unique<PosixChildProcess>(pid, output[0]);
+}
+
+}  // namespace kelvane::frontend

@@ -1,0 +1,222 @@
+// Tests for the runner on POSIX: the real probe, the pipe's edge cases with a
+// stand-in child, and whole runs of the embedded engine. Each test gets its
+// own temporary folder (TMPDIR), which must be empty again after every run.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "frontend/log_line.h"
+#include "frontend/platform_runner.h"
+#include "frontend/posix/posix_platform.h"
+
+namespace kelvane::frontend {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, std::string_view content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// Lines as a failure message shows them: long ones by length and start.
+std::vector<std::string> Summary(const std::vector<std::string>& lines) {
+  std::vector<std::string> summary;
+  for (const std::string& line : lines) {
+    summary.push_back(line.size() <= 80 ? line
+                                        : std::to_string(line.size()) + " bytes: " +
+                                              line.substr(0, 20) + "...");
+  }
+  return summary;
+}
+
+struct RunOutcome {
+  int result = 0;
+  std::vector<std::string> log;
+  std::vector<std::string> errors;
+};
+
+class PosixRunnerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* outer = std::getenv("TMPDIR");
+    saved_tmpdir_ = outer != nullptr ? outer : "";
+    root_ = fs::temp_directory_path() /
+            ("kelvane_runner_test_" + std::to_string(getpid()) + "_" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
+    temp_ = root_ / "tmp";
+    work_ = root_ / "work";
+    fs::remove_all(root_);
+    fs::create_directories(temp_);
+    fs::create_directories(work_);
+    setenv("TMPDIR", temp_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_tmpdir_.empty()) {
+      unsetenv("TMPDIR");
+    } else {
+      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
+    }
+    fs::remove_all(root_);
+  }
+
+  // Runs `engine_image` as the engine, or the embedded engine when none.
+  RunOutcome RunWith(const fs::path& input, const fs::path& output, signed char overwrite = 0,
+                 signed char strip = 0, const std::string* engine_image = nullptr) {
+    RunOutcome outcome;
+    const LogCallback log = [&](std::string_view line) {
+      outcome.log.emplace_back(line);
+      return 0;
+    };
+    const ErrorBox error_box = [&](std::string_view message) {
+      outcome.errors.emplace_back(message);
+    };
+    if (engine_image == nullptr) {
+      outcome.result = RunEngine(input.string(), output.string(), overwrite, strip, log, error_box);
+    } else {
+      PosixRunnerPlatform platform({reinterpret_cast<const unsigned char*>(engine_image->data()),
+                                    engine_image->size()});
+      outcome.result = RunEngineWith(platform, input.string(), output.string(), overwrite, strip,
+                                     log, error_box);
+    }
+    EXPECT_TRUE(fs::is_empty(temp_)) << "the run left something in the temporary folder";
+    return outcome;
+  }
+
+  fs::path root_;
+  fs::path temp_;
+  fs::path work_;
+  std::string saved_tmpdir_;
+  std::string echo_child_ = ReadFile(KELVANE_ECHO_CHILD);
+};
+
+TEST_F(PosixRunnerTest, ProbesFilesAndFolders) {
+  WriteFile(work_ / "empty.lua", "");
+  WriteFile(work_ / "five.lua", "12345");
+  const struct {
+    std::string path;
+    int64_t expected;
+  } rows[] = {
+      {(work_ / "empty.lua").string(), 0},
+      {(work_ / "five.lua").string(), 5},
+      {(work_ / "five.lua").string() + "/", -1},
+      {work_.string(), -2},
+      {work_.string() + "/", -2},
+      {work_.string() + "\\", -2},
+      {(work_ / "missing.lua").string(), -1},
+      {"", -1},
+      {"/dev/null", -1},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ProbeFileSize(row.path), row.expected) << row.path;
+}
+
+TEST_F(PosixRunnerTest, ReadsThePipeToTheEnd) {
+  const std::string long_line(10'000, 'q');
+  const struct {
+    const char* name;
+    std::string output;
+    std::vector<std::string> expected;
+  } rows[] = {
+      {"line ends", "a\r\nb\re\nd", {"a", "b", "e", "d"}},
+      {"empty line dropped", "x\n\ny\n", {"x", "y"}},
+      {"CR and LF in separate reads", "a\r\x01\nb", {"a", "b"}},
+      {"no output", "", {}},
+      {"long line without a line end", long_line, {long_line}},
+      {"long line in pieces", long_line + "\x01" + long_line + "\n\x01z", {long_line + long_line, "z"}},
+      {"filter word and spaces", "Microsoft banner\n \n\tx\t\n", {" ", "\tx\t"}},
+  };
+  for (const auto& row : rows) {
+    WriteFile(work_ / "in.lua", row.output);
+    RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua", 0, 0, &echo_child_);
+    EXPECT_EQ(outcome.result, 1) << "row: " << row.name;
+    std::vector<std::string> expected = row.expected;
+    expected.emplace_back(kReadyLine);
+    EXPECT_EQ(Summary(outcome.log), Summary(expected)) << "row: " << row.name;
+    EXPECT_TRUE(outcome.log == expected) << "row: " << row.name;
+  }
+}
+
+TEST_F(PosixRunnerTest, StartsTheEngineWithItsArgumentsInTheInputFolder) {
+  const fs::path folder = work_ / "my scripts";
+  fs::create_directories(folder);
+  WriteFile(folder / "in put.lua", "#args");
+  const RunOutcome outcome = RunWith(folder / "in put.lua", "", 0, 1, &echo_child_);
+  ASSERT_EQ(outcome.log.size(), 7u);
+  EXPECT_TRUE(outcome.log[0].ends_with("/Zorv_Kelvane")) << outcome.log[0];
+  EXPECT_EQ(outcome.log[1], "arg: " + (folder / "in put.lua").string());
+  EXPECT_EQ(outcome.log[2], "arg: ");
+  EXPECT_EQ(outcome.log[3], "arg: -s");
+  EXPECT_EQ(outcome.log[4], "arg: -verbose");
+  EXPECT_EQ(outcome.log[5], "cwd: " + folder.string());
+}
+
+TEST_F(PosixRunnerTest, ReportsAnEngineThatCannotStart) {
+  WriteFile(work_ / "in.lua", "x");
+  const std::string not_a_program = "this is no program";
+  const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua", 0, 0, &not_a_program);
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_TRUE(outcome.log.empty());
+  EXPECT_EQ(outcome.errors, std::vector<std::string>{"Could not start the formatting engine."});
+}
+
+TEST_F(PosixRunnerTest, StartsTheEngineFromARelativeTemporaryFolder) {
+  fs::create_directories(work_ / "sub");
+  WriteFile(work_ / "sub" / "in.lua", "ok\n");
+  const fs::path saved_folder = fs::current_path();
+  fs::current_path(root_);
+  setenv("TMPDIR", "tmp", 1);
+  const RunOutcome outcome = RunWith(work_ / "sub" / "in.lua", "", 0, 0, &echo_child_);
+  fs::current_path(saved_folder);
+  EXPECT_EQ(outcome.log, (std::vector<std::string>{"ok", std::string(kReadyLine)}));
+}
+
+TEST_F(PosixRunnerTest, FailsSilentlyWhenTheEngineCannotBeWritten) {
+  WriteFile(work_ / "in.lua", "x");
+  setenv("TMPDIR", (root_ / "no such folder").c_str(), 1);
+  const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua");
+  EXPECT_EQ(outcome.result, -1);
+  EXPECT_TRUE(outcome.log.empty());
+  EXPECT_TRUE(outcome.errors.empty());
+}
+
+TEST_F(PosixRunnerTest, RunsTheEmbeddedEngine) {
+  WriteFile(work_ / "in.lua", "x=1\n");
+  const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua");
+  EXPECT_EQ(outcome.result, 1);
+  EXPECT_TRUE(outcome.errors.empty());
+  ASSERT_GE(outcome.log.size(), 3u);
+  EXPECT_EQ(outcome.log.front(), "Parsing file...\t[" + (work_ / "in.lua").string() + "]");
+  EXPECT_NE(std::find(outcome.log.begin(), outcome.log.end(), "\tClean-up..."), outcome.log.end());
+  EXPECT_EQ(outcome.log.back(), kReadyLine);
+  EXPECT_TRUE(outcome.log[outcome.log.size() - 2].starts_with("Time elapsed: "));
+  EXPECT_NE(ReadFile(work_ / "out.lua").find("x = 1"), std::string::npos);
+}
+
+TEST_F(PosixRunnerTest, DropsTheParsingLineForAMicrosoftPath) {
+  const fs::path folder = work_ / "Microsoft";
+  fs::create_directories(folder);
+  WriteFile(folder / "in.lua", "x=1\n");
+  const RunOutcome outcome = RunWith(folder / "in.lua", folder / "out.lua");
+  EXPECT_EQ(outcome.result, 1);
+  for (const std::string& line : outcome.log) EXPECT_FALSE(line.starts_with("Parsing file...")) << line;
+  EXPECT_EQ(outcome.log.back(), kReadyLine);
+}
+
+TEST_F(PosixRunnerTest, AVanishedInputRunsNothing) {
+  const RunOutcome outcome = RunWith(work_ / "gone.lua", work_ / "out.lua");
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_TRUE(outcome.log.empty());
+  EXPECT_EQ(outcome.errors, std::vector<std::string>{"Selected file could not be found!"});
+  EXPECT_FALSE(fs::exists(work_ / "out.lua"));
+}
+
+}  // namespace
+}  // namespace kelvane::frontend
