@@ -1,0 +1,163 @@
+// Row-by-row comparison of two pipelines over two separate working states.
+
+#include "tests/differential/pipeline_compare.h"
+
+#include <vector>
+
+#include "engine/code_state.h"
+#include "engine/process_code.h"
+#include "tests/reference/reference_stages.h"
+#include "tests/support/text_diff.h"
+
+namespace kelvane::testing {
+namespace {
+
+std::string Flags(const PassRow& row) {
+  std::string flags;
+  flags += row.announce == RowAnnounce::kAnnounce ? "announce" : "continuation";
+  flags += row.debug == RowDebug::kDebugEntry ? ",debug" : ",no-debug";
+  flags += row.condition == RowCondition::kAlways ? ",always" : ",unless-unix";
+  return flags;
+}
+
+std::string TableDifference(const std::vector<std::string>& left,
+                            const std::vector<std::string>& right, std::string_view name,
+                            std::string& what) {
+  for (size_t n = 0; n < left.size() && n < right.size(); ++n) {
+    if (left[n] != right[n]) {
+      what = std::string(name) + " entry " + std::to_string(n);
+      return DescribeDifference(right[n], left[n], "reference", "engine");
+    }
+  }
+  if (left.size() != right.size()) {
+    what = std::string(name) + " size";
+    return "engine has " + std::to_string(left.size()) + " entries, reference " +
+           std::to_string(right.size()) + "\n";
+  }
+  return "";
+}
+
+// Fills `what` and returns the detail when the states differ.
+std::string StateDifference(const PassContext& left, const PassContext& right, std::string& what) {
+  const char* left_guard = left.guard_message;
+  const char* right_guard = right.guard_message;
+  if ((left_guard == nullptr) != (right_guard == nullptr) ||
+      (left_guard != nullptr && std::string_view(left_guard) != right_guard)) {
+    what = "iteration guard";
+    return std::string("engine: ") + (left_guard ? left_guard : "(did not fire)") +
+           "\nreference: " + (right_guard ? right_guard : "(did not fire)") + "\n";
+  }
+  if (left_guard != nullptr) return "";  // both stopped the same way
+  const CodeState& a = left.state;
+  const CodeState& b = right.state;
+  if (a.text != b.text) {
+    what = "working text";
+    return DescribeDifference(b.text, a.text, "reference", "engine");
+  }
+  std::string detail;
+  if (!(detail = TableDifference(a.arguments_table, b.arguments_table, "ArgumentsTable", what))
+           .empty() ||
+      !(detail = TableDifference(a.indices_table, b.indices_table, "IndicesTable", what))
+           .empty() ||
+      !(detail = TableDifference(a.strings_table, b.strings_table, "StringsTable", what))
+           .empty() ||
+      !(detail = TableDifference(a.comments_table, b.comments_table, "CommentsTable", what))
+           .empty()) {
+    return detail;
+  }
+  if (a.comments_count != b.comments_count) {
+    what = "CommentsCount";
+    return "engine " + std::to_string(a.comments_count) + ", reference " +
+           std::to_string(b.comments_count) + "\n";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> right) {
+  if (left.size() != right.size()) {
+    return "stage counts differ: " + std::to_string(left.size()) + " and " +
+           std::to_string(right.size());
+  }
+  for (size_t s = 0; s < left.size(); ++s) {
+    const Stage& a = left[s];
+    const Stage& b = right[s];
+    std::string where = "stage " + std::to_string(s) + " ";
+    if (std::string_view(a.message) != b.message) {
+      return where + "messages differ: '" + Escape(a.message) + "' and '" + Escape(b.message) + "'";
+    }
+    if (a.passes.size() != b.passes.size()) {
+      return where + "row counts differ: " + std::to_string(a.passes.size()) + " and " +
+             std::to_string(b.passes.size());
+    }
+    for (size_t r = 0; r < a.passes.size(); ++r) {
+      const PassRow& x = a.passes[r];
+      const PassRow& y = b.passes[r];
+      std::string row = where + "row " + std::to_string(r) + " ";
+      if (std::string_view(x.message) != y.message) {
+        return row + "messages differ: '" + Escape(x.message) + "' and '" + Escape(y.message) + "'";
+      }
+      if (Flags(x) != Flags(y)) {
+        return row + "'" + Escape(x.message) + "' flags differ: " + Flags(x) + " and " + Flags(y);
+      }
+    }
+  }
+  return "";
+}
+
+RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
+                               std::span<const Stage> left, std::span<const Stage> right) {
+  RowDifference result;
+  if (std::string shape = ShapeMismatch(left, right); !shape.empty()) {
+    result.differs = true;
+    result.what = "pipeline shape";
+    result.detail = shape + "\n";
+    return result;
+  }
+  CodeState left_state;
+  CodeState right_state;
+  left_state.text = std::string(input);
+  right_state.text = std::string(input);
+  PassContext left_context{left_state, settings};
+  PassContext right_context{right_state, settings};
+  for (size_t s = 0; s < left.size(); ++s) {
+    for (size_t r = 0; r < left[s].passes.size(); ++r) {
+      const PassRow& row = left[s].passes[r];
+      if (!reference::RowRuns(row, settings)) continue;
+      row.run(left_context);
+      right[s].passes[r].run(right_context);
+      std::string what;
+      std::string detail = StateDifference(left_context, right_context, what);
+      if (!detail.empty()) {
+        result.differs = true;
+        result.stage = s;
+        result.row = r;
+        result.message = row.message;
+        result.what = std::move(what);
+        result.detail = std::move(detail);
+        return result;
+      }
+      if (left_context.guard_message != nullptr) return result;  // both fired alike
+    }
+  }
+  return result;
+}
+
+RowDifference CompareWithReference(std::string_view input, const RunSettings& settings) {
+  return ComparePipelines(input, settings, ProcessStages(), reference::ReferenceStages());
+}
+
+std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
+                                  const RunSettings& settings) {
+  std::string out = "engine and reference differ after row '" + Escape(difference.message) +
+                    "' (stage " + std::to_string(difference.stage) + ", row " +
+                    std::to_string(difference.row) + "), in the " + difference.what + "\n";
+  out += std::string("settings: -s ") + (settings.strip_comments ? "on" : "off") + ", -unix " +
+         (settings.unix_end_of_line ? "on" : "off") + "\n";
+  out += "input (" + std::to_string(input.size()) + " bytes): \"" + Escape(input) + "\"\n";
+  out += difference.detail;
+  return out;
+}
+
+}  // namespace kelvane::testing

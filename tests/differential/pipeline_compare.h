@@ -1,0 +1,42 @@
+// Running two pipelines of pass rows side by side, row by row, from the same
+// input, and finding the first row after which their states differ.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "engine/pass.h"
+#include "engine/run_settings.h"
+
+namespace kelvane::testing {
+
+struct RowDifference {
+  bool differs = false;
+  size_t stage = 0;         // index of the stage, and of the row within it
+  size_t row = 0;
+  std::string message;      // the row's verbose message
+  std::string what;         // which part of the state differs
+  std::string detail;       // offset and both sides, escaped
+};
+
+// Runs `left` and `right` row by row; they must have the same shape. After
+// every row compares the working text, the four tables, the comments count
+// and whether (and with which message) a guard fired.
+RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
+                               std::span<const Stage> left, std::span<const Stage> right);
+
+// The engine's own pipeline against the literal reference.
+RowDifference CompareWithReference(std::string_view input, const RunSettings& settings);
+
+// Empty when the two stage lists have the same stages and rows with the same
+// messages and flags; otherwise says where they part.
+std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> right);
+
+// A report of one difference: the settings, the row, the input (escaped) and
+// the detail.
+std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
+                                  const RunSettings& settings);
+
+}  // namespace kelvane::testing

@@ -1,0 +1,63 @@
+// Reference passes of block indentation and table punctuation, written
+// literally as their rules.
+
+#include <string>
+
+#include "tests/reference/reference_loops.h"
+#include "tests/reference/reference_passes.h"
+
+namespace kelvane::reference {
+namespace {
+
+// While the pattern matches: the text before the match's last character goes
+// to OutString, and the rest, shifted by `shift`, is searched again.
+template <typename Shift>
+void CutAtMatches(std::string& text, std::string_view pattern, Shift shift) {
+  std::string out_string;
+  while (std::optional<RegexMatch> match = FindFirst(text, pattern, kSingle)) {
+    size_t cut = match->end - 1;
+    out_string += text.substr(0, cut);
+    text = shift(std::string_view(text).substr(cut));
+  }
+  text = out_string + text;
+}
+
+}  // namespace
+
+void IndentAfterOpeners(PassContext& context) {
+  CutAtMatches(context.state.text,
+               "(\\s|\\=)(do|then|repeat|function\\s(\\w|_)+@a\\d*a@|function\\s*@a\\d*a@)(\\s)",
+               Indent);
+}
+
+void OutdentAfterClosers(PassContext& context) {
+  CutAtMatches(context.state.text, "(\\t)(end|elseif|until)(\\;*\\s|\\,)", Outdent);
+}
+
+void PutCommaBetweenTables(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "(\\t*)(\\})(\\s*)(\\;)(\\s*)(\\{)", kMulti,
+                                  "$1$2,\n$1$6");
+}
+
+void PutCommaAfterLastEntry(PassContext& context) {
+  context.state.text =
+      RepeatWhileMatch(context.state.text, "([^,\\s\\;])(\\s*)(\\})", kMulti, "$1,$2$3");
+}
+
+void OutdentCloserLines(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text,
+                                  "^(\\t)(\\t*)(else|elseif|end|until)(\\;*\\s|\\,)", kMulti,
+                                  "$2$3$4");
+}
+
+void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
+  std::string& text = context.state.text;
+  text = ReplaceAll(text, "^(\\t)([^\\t]*=\\n)", kMulti, "\n$1$2");
+  text = ReplaceAll(text, "^(\\t)(function|if|while|for)(\\s)", kMulti, "\n$1$2$3");
+}
+
+void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "^(\\t)(\\}|end)(\\s)", kMulti, "$1$2$3\n");
+}
+
+}  // namespace kelvane::reference

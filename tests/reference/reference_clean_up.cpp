@@ -1,0 +1,57 @@
+// Reference passes of the clean-up and the line ends, written literally as
+// their rules.
+
+#include <string>
+
+#include "tests/reference/reference_loops.h"
+#include "tests/reference/reference_passes.h"
+
+namespace kelvane::reference {
+
+void OutdentEveryLine(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "^\\t", kMulti, "");
+}
+
+void RemoveZeroDecimals(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
+}
+
+void RemoveTrailingDecimalZeros(PassContext& context) {
+  context.state.text =
+      ReplaceAll(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
+}
+
+void AddMissingDecimalZeros(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
+}
+
+void RemoveLineEndSemicolons(PassContext& context) {
+  context.state.text =
+      ReplaceAll(context.state.text, "([^,\\s])(\\s*)(\\;)(\\n)", kMulti, "$1$2$4");
+}
+
+void CloseExponentSigns(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text,
+                                  "([^\\w]\\d+)(e|E)(\\s+)(\\-|\\+)(\\s+)(\\d+)", kMulti,
+                                  "$1$2$4$6");
+}
+
+void CollapseBlankLines(PassContext& context) {
+  context.state.text = RepeatWhileMatch(context.state.text, "\\n\\n\\n", kMulti, "\n\n");
+}
+
+void RemoveLeadingBlankLines(PassContext& context) {
+  std::string& text = context.state.text;
+  while (!text.empty() && text.front() == '\n') text.erase(0, 1);
+}
+
+void AddFinalLineEnd(PassContext& context) {
+  std::string& text = context.state.text;
+  if (text.empty() || text.back() != '\n') text += '\n';
+}
+
+void UseCrLfLineEnds(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "\\n", kMulti, "\r\n");
+}
+
+}  // namespace kelvane::reference

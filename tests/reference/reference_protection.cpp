@@ -1,0 +1,124 @@
+// Reference passes of pre-processing, storing and retrieving the protected
+// sequences, written literally as their rules.
+
+#include <string>
+
+#include "tests/reference/reference_loops.h"
+#include "tests/reference/reference_passes.h"
+
+namespace kelvane::reference {
+
+void RemoveCarriageReturns(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "\\r", kSingle, "");
+}
+
+void AddFinalLineFeed(PassContext& context) {
+  std::string& text = context.state.text;
+  if (text.empty() || text.back() != '\n') text += '\n';
+}
+
+void RemoveLeadingLineFeeds(PassContext& context) {
+  std::string& text = context.state.text;
+  while (!text.empty() && text.front() == '\n') text.erase(0, 1);
+}
+
+void MaskComments(PassContext& context) {
+  CodeState& state = context.state;
+  constexpr std::string_view kComment = "\\-\\-[^\\n]*$";
+  if (!context.settings.strip_comments) {
+    MaskFirstMatches(state.text, kComment, kMulti, state.comments_table, "@c", "c@");
+    state.comments_count = static_cast<int64_t>(state.comments_table.size());
+    return;
+  }
+  while (Test(state.text, kComment, kMulti)) {
+    state.text = ReplaceFirst(state.text, kComment, kMulti, "");
+    state.comments_count = -1;
+  }
+}
+
+void MaskEscapedQuotes(PassContext& context) {
+  std::string& text = context.state.text;
+  text = ReplaceAll(text, "\\\\\\\"", kSingle, "@qdq@");
+  text = ReplaceAll(text, "\\\\\\'", kSingle, "@qsq@");
+  text = ReplaceAll(text, "\\\\\\[\\\\\\[", kSingle, "@qlq@");
+  text = ReplaceAll(text, "\\\\\\]\\\\\\]", kSingle, "@qrq@");
+}
+
+void MaskStrings(PassContext& context) {
+  CodeState& state = context.state;
+  MaskFirstMatches(state.text, "\\[\\[[^\\[\\]]*\\]\\]", kSingle, state.strings_table, "@s", "s@");
+  MaskFirstMatches(state.text, "\\\"[^\\\"]*\\\"", kSingle, state.strings_table, "@s", "s@");
+  MaskFirstMatches(state.text, "\\'[^\\']*\\'", kSingle, state.strings_table, "@s", "s@");
+}
+
+void MaskEmptyTables(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "\\{\\s*\\}", kSingle, "@tet@");
+}
+
+void MaskArguments(PassContext& context) {
+  CodeState& state = context.state;
+  MaskFirstMatches(state.text, "\\([^\\(\\)]*\\)", kSingle, state.arguments_table, "@a", "a@");
+}
+
+void MaskIndices(PassContext& context) {
+  CodeState& state = context.state;
+  MaskFirstMatches(state.text, "\\[[^\\[\\]]*\\]", kSingle, state.indices_table, "@i", "i@");
+}
+
+namespace {
+
+// From the highest number down to 0, the first occurrence of each token gets
+// its stored text back.
+void RestoreNumbered(std::string& text, const std::vector<std::string>& table, int64_t count,
+                     std::string_view prefix, std::string_view suffix) {
+  for (int64_t n = count - 1; n >= 0; --n) {
+    std::string token(prefix);
+    token += std::to_string(n);
+    token += suffix;
+    ReplaceFirstOccurrence(text, token, table[static_cast<size_t>(n)]);
+  }
+}
+
+int64_t CountOf(const std::vector<std::string>& table) {
+  return static_cast<int64_t>(table.size());
+}
+
+}  // namespace
+
+void RestoreIndices(PassContext& context) {
+  CodeState& state = context.state;
+  RestoreNumbered(state.text, state.indices_table, CountOf(state.indices_table), "@i", "i@");
+}
+
+void RestoreArguments(PassContext& context) {
+  CodeState& state = context.state;
+  RestoreNumbered(state.text, state.arguments_table, CountOf(state.arguments_table), "@a", "a@");
+}
+
+void RestoreEmptyTables(PassContext& context) {
+  context.state.text = ReplaceAll(context.state.text, "@tet@", kSingle, "{}");
+}
+
+void RestoreStrings(PassContext& context) {
+  CodeState& state = context.state;
+  RestoreNumbered(state.text, state.strings_table, CountOf(state.strings_table), "@s", "s@");
+}
+
+void RestoreEscapedQuotes(PassContext& context) {
+  std::string& text = context.state.text;
+  text = ReplaceAll(text, "(@qdq@)", kSingle, "\\\"");
+  text = ReplaceAll(text, "(@qsq@)", kSingle, "\\'");
+  text = ReplaceAll(text, "@qlq@", kSingle, "\\[\\[");
+  text = ReplaceAll(text, "@qrq@", kSingle, "\\]\\]");
+}
+
+void RestoreComments(PassContext& context) {
+  CodeState& state = context.state;
+  for (int64_t n = state.comments_count - 1; n >= 0; --n) {
+    state.text = ReplaceFirst(state.text, "(\\t*)(\\@c\\d*c\\@)", kSingle, "$1$2$1");
+    ReplaceFirstOccurrence(state.text, "@c" + std::to_string(n) + "c@",
+                           state.comments_table[static_cast<size_t>(n)]);
+  }
+}
+
+}  // namespace kelvane::reference

@@ -1,0 +1,254 @@
+// Lua-like text from a seed. Realistic texts are built from statements,
+// expressions and table constructors with random layout; chaotic texts are
+// random runs of fragments. To cover a new construct, add it to one of the
+// fragment tables or to the statement switch.
+
+#include "tests/support/lua_generator.h"
+
+#include <array>
+#include <random>
+#include <string_view>
+
+namespace kelvane::testing {
+namespace {
+
+constexpr std::array<std::string_view, 20> kKeywords = {
+    "if",    "then",   "do",     "end",   "function", "for",  "while",
+    "repeat", "until", "return", "local", "and",      "or",   "not",
+    "else",  "elseif", "in",     "nil",   "true",     "global"};
+
+constexpr std::array<std::string_view, 12> kNames = {
+    "a", "b", "x", "y", "n", "t", "speed", "Rules", "names", "_v1", "obj", "f2"};
+
+constexpr std::array<std::string_view, 16> kNumbers = {
+    "0", "1", "2", "10", "1.50", "-0.75", ".5", "2.5E-3", "1e-5", "10.0",
+    "0.000", "3.25", "1.0500", "100", "2.0", "1.05"};
+
+constexpr std::array<std::string_view, 14> kBinaryOperators = {
+    "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or"};
+
+constexpr std::array<std::string_view, 8> kTokenLike = {
+    "@a0a@", "@qdq@", "@c0c@", "@tet@", "@s1s@", "@i0i@", "@qsq@", "@a1a@"};
+
+// The fragments of chaotic text: every character and word the passes treat
+// specially, and a few short combinations of them.
+constexpr std::array<std::string_view, 62> kFragments = {
+    "{", "}", "(", ")", "[", "]", "\"", "'", "--", "=", ",", ";", "+", "-", "*", "/",
+    "^", "<", ">", "~", ".", "\\", "\t", "\n", "\r", " ", "  ", "0", "7", "@", "x",
+    "name", "1.50", "-0.75", ".5", "2.5E-3", "if", "then", "do", "end", "function",
+    "for", "while", "repeat", "until", "return", "local", "and", "or", "not", "else",
+    "elseif", "end;", "end,", "[[", "]]", "\\\"", "==", "~=", "..", "\r\n", "=\n"};
+
+class Generator {
+ public:
+  Generator(uint64_t seed, const GeneratorOptions& options)
+      : random_(seed), options_(options), crlf_(Chance(3)) {}
+
+  std::string Run() {
+    if (options_.style == GeneratedStyle::kChaotic) {
+      while (out_.size() < options_.target_size) Chaos();
+    } else {
+      if (Chance(8)) Space();  // leading white space or blank lines
+      while (out_.size() < options_.target_size) Statement(0);
+      if (Chance(6)) out_.pop_back();  // no final line end
+    }
+    return std::move(out_);
+  }
+
+ private:
+  // A number in [0, n), the same on every platform (unlike the standard
+  // distributions, whose results are implementation-defined).
+  size_t Pick(size_t n) { return static_cast<size_t>(random_() % n); }
+  bool Chance(size_t one_in) { return Pick(one_in) == 0; }
+  template <size_t N>
+  std::string_view PickOf(const std::array<std::string_view, N>& table) {
+    return table[Pick(N)];
+  }
+
+  void Emit(std::string_view text) { out_ += text; }
+
+  // White space between tokens: mostly one space, sometimes none or a run.
+  void Space() {
+    switch (Pick(12)) {
+      case 0: break;
+      case 1: Emit("  "); break;
+      case 2: Emit("\t"); break;
+      case 3: LineEnd(); break;
+      case 4: Emit(" \t "); break;
+      default: Emit(" ");
+    }
+  }
+  // Where some white space is required.
+  void SomeSpace() {
+    if (Chance(10)) LineEnd(); else Emit(Chance(8) ? "  " : " ");
+  }
+  void LineEnd() { Emit(crlf_ ? "\r\n" : "\n"); }
+  void Indent(int depth) {
+    for (int i = 0; i < depth; ++i) Emit(Chance(5) ? "  " : "\t");
+  }
+
+  void Name() {
+    Emit(PickOf(kNames));
+    if (Chance(8)) Emit(std::to_string(Pick(20)));
+  }
+
+  void StringLiteral() {
+    switch (Pick(6)) {
+      case 0: Emit("\"go\""); break;
+      case 1: Emit("\"a b\""); break;
+      case 2: Emit("'q'"); break;
+      case 3: Emit(Chance(2) ? "\"say \\\"hi\\\"\"" : "'it\\'s'"); break;
+      case 4: Emit(Chance(2) ? "[[long\nstring]]" : "[[ a [[ b ]] c ]]"); break;
+      default: Emit("\"x, y = 1.50;\"");
+    }
+  }
+
+  void Comment() {
+    Emit("--");
+    switch (Pick(5)) {
+      case 0: Emit(" note"); break;
+      case 1: Emit(" it's \"quoted\""); break;
+      case 2: Emit(" version 2.0;"); break;
+      case 3: Emit(options_.token_like_text ? " @qdq@ @s0s@" : " x = { 1 }"); break;
+      default: Emit(" AI settings");
+    }
+  }
+
+  void Atom(int depth) {
+    switch (Pick(options_.token_like_text ? 11 : 10)) {
+      case 0: case 1: Name(); break;
+      case 2: case 3: Emit(PickOf(kNumbers)); break;
+      case 4: StringLiteral(); break;
+      case 5: Call(depth); break;
+      case 6: Name(); Emit("["); Expression(depth + 1); Emit("]"); break;
+      case 7: Emit("("); Expression(depth + 1); Emit(")"); break;
+      case 8: if (depth < 3) Table(depth + 1); else Emit("{}"); break;
+      case 9: Emit(Chance(2) ? "not " : "-"); Name(); break;
+      default: Emit(PickOf(kTokenLike));
+    }
+  }
+
+  void Expression(int depth) {
+    Atom(depth);
+    while (depth < 4 && Chance(3)) {
+      Space();
+      Emit(PickOf(kBinaryOperators));
+      Space();
+      Atom(depth + 1);
+    }
+  }
+
+  void Call(int depth) {
+    Name();
+    if (Chance(4)) { Emit(Chance(2) ? ":" : "."); Name(); }
+    if (Chance(6)) Space();
+    Emit("(");
+    size_t arguments = Pick(4);
+    for (size_t i = 0; i < arguments; ++i) {
+      if (i > 0) { Emit(","); Space(); }
+      Expression(depth + 1);
+    }
+    Emit(")");
+  }
+
+  void Table(int depth) {
+    Emit("{");
+    size_t entries = Pick(5);
+    if (entries == 0 && Chance(2)) Space();
+    for (size_t i = 0; i < entries; ++i) {
+      Space();
+      switch (Pick(6)) {
+        case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
+        case 2: Emit("["); Expression(depth); Emit("]"); Space(); Emit("="); Space(); Expression(depth); break;
+        case 3: if (depth < 4) Table(depth + 1); else Emit("1"); break;
+        case 4: Name(); Emit(" = function("); Name(); Emit(") return "); Expression(depth); Emit(" end"); break;
+        default: Expression(depth);
+      }
+      if (i + 1 < entries) {
+        Space();
+        Emit(Chance(6) ? ";" : ",");
+      } else if (Chance(3)) {
+        Emit(",");
+      }
+      if (Chance(8)) { Emit(" "); Comment(); LineEnd(); }
+    }
+    Space();
+    Emit("}");
+  }
+
+  void Condition(int depth) {
+    Expression(depth + 1);
+  }
+
+  void Body(int depth) {
+    LineEnd();
+    size_t statements = Pick(3) + (depth < 3 ? 1 : 0);
+    for (size_t i = 0; i < statements && depth < 4; ++i) Statement(depth + 1);
+    Indent(depth);
+  }
+
+  void FunctionHead() {
+    switch (Pick(5)) {
+      case 0: Emit("function a.b"); break;
+      case 1: Emit("function o:m"); break;
+      case 2: Emit("local function "); Name(); break;
+      default: Emit("function "); Name();
+    }
+    Emit("(");
+    if (Chance(2)) { Name(); Emit(","); Space(); Name(); }
+    Emit(")");
+  }
+
+  void Statement(int depth) {
+    Indent(depth);
+    switch (Pick(16)) {
+      case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
+      case 2: case 3: Name(); Space(); Emit("="); Space(); Table(depth); break;
+      case 4: Call(depth); break;
+      case 5: FunctionHead(); Body(depth); Emit(PickOf(std::array<std::string_view, 3>{"end", "end", "end;"})); break;
+      case 6:
+        Emit("if "); Condition(depth); Emit(" then"); Body(depth);
+        if (Chance(3)) { Emit("elseif "); Condition(depth); Emit(" then"); Body(depth); }
+        if (Chance(3)) { Emit("else"); Body(depth); }
+        Emit("end");
+        break;
+      case 7: Emit("for i = 1, "); Expression(depth); if (Chance(3)) Emit(", 2"); Emit(" do"); Body(depth); Emit("end"); break;
+      case 8: Emit("for k, v in pairs("); Name(); Emit(") do"); Body(depth); Emit("end"); break;
+      case 9: Emit("while "); Condition(depth); Emit(" do"); Body(depth); Emit("end"); break;
+      case 10: Emit("repeat"); Body(depth); Emit("until "); Condition(depth); break;
+      case 11: Emit("do"); Body(depth); Emit("end"); break;
+      case 12: Emit("return"); SomeSpace(); Expression(depth); break;
+      case 13: Emit("local "); Name(); if (Chance(2)) { Emit(", "); Name(); } Emit(" = "); Expression(depth); break;
+      case 14: Comment(); break;
+      default: Name(); Emit(" = "); Name(); Emit(" or "); Table(depth);
+    }
+    if (Chance(10)) Emit(";");
+    if (Chance(6)) { Emit(" "); Comment(); }
+    LineEnd();
+    if (Chance(12)) LineEnd();
+  }
+
+  void Chaos() {
+    if (options_.token_like_text && Chance(25)) {
+      Emit(PickOf(kTokenLike));
+    } else if (Chance(5)) {
+      Emit(PickOf(kKeywords));
+    } else {
+      Emit(PickOf(kFragments));
+    }
+    if (Chance(3)) Emit(" ");
+  }
+
+  std::mt19937_64 random_;
+  GeneratorOptions options_;
+  bool crlf_;
+  std::string out_;
+};
+
+}  // namespace
+
+std::string GenerateLua(uint64_t seed, const GeneratorOptions& options) {
+  return Generator(seed, options).Run();
+}
+
+}  // namespace kelvane::testing

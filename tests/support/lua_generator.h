@@ -1,0 +1,28 @@
+// A seeded, deterministic generator of Lua-like input texts for the
+// differential tests: mostly well-formed game data and scripts, or random
+// soup over the characters and keywords that the passes react to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kelvane::testing {
+
+enum class GeneratedStyle {
+  kRealistic,  // statements, tables, functions and blocks, mostly well-formed
+  kChaotic,    // random fragments: braces, quotes, operators, keywords, white space
+};
+
+struct GeneratorOptions {
+  size_t target_size = 300;  // the text stops growing once it has this many bytes
+  GeneratedStyle style = GeneratedStyle::kRealistic;
+  // Also emit text that looks like placeholder tokens ("@a0a@", "@qdq@",
+  // "@c0c@", "@tet@"...). Rare in real files, so off by default.
+  bool token_like_text = false;
+};
+
+// The same seed and options give the same text on every platform.
+std::string GenerateLua(uint64_t seed, const GeneratorOptions& options);
+
+}  // namespace kelvane::testing

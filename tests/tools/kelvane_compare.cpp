@@ -1,0 +1,75 @@
+// kelvane_compare FILE [-s] [-unix] [-shrink]: runs the engine's passes and
+// the literal reference side by side on one file and prints the first row
+// after which they differ, or "identical".
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "tests/differential/pipeline_compare.h"
+#include "tests/support/shrink.h"
+
+namespace {
+
+constexpr const char kUsage[] = "usage: kelvane_compare FILE [-s] [-unix] [-shrink]\n";
+
+bool ReadWhole(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) return false;
+  text = buffer.str();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  kelvane::RunSettings settings;
+  bool shrink = false;
+  for (int i = 2; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (argument == "-s") {
+      settings.strip_comments = true;
+    } else if (argument == "-unix") {
+      settings.unix_end_of_line = true;
+    } else if (argument == "-shrink") {
+      shrink = true;
+    } else {
+      std::fprintf(stderr, "kelvane_compare: unknown option '%s'\n%s", argv[i], kUsage);
+      return 2;
+    }
+  }
+  std::string input;
+  if (!ReadWhole(argv[1], input)) {
+    std::fprintf(stderr, "kelvane_compare: cannot read '%s'\n", argv[1]);
+    return 2;
+  }
+  kelvane::testing::RowDifference difference =
+      kelvane::testing::CompareWithReference(input, settings);
+  if (!difference.differs) {
+    std::puts("identical");
+    return 0;
+  }
+  std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(), stdout);
+  if (shrink) {
+    std::string smallest = kelvane::testing::Shrink(input, [&](std::string_view candidate) {
+      kelvane::testing::RowDifference again =
+          kelvane::testing::CompareWithReference(candidate, settings);
+      return again.differs && again.message == difference.message;
+    });
+    kelvane::testing::RowDifference again =
+        kelvane::testing::CompareWithReference(smallest, settings);
+    std::puts("\nshrunk:");
+    std::fputs(kelvane::testing::DescribeRowDifference(again, smallest, settings).c_str(), stdout);
+  }
+  return 1;
+}
