@@ -1,17 +1,20 @@
-// Whole-file reading and safe writing. The only platform-specific pieces are
-// the exclusive creation of the temporary file and the rename over an existing
-// target, which Windows' rename() refuses.
+// Whole-file reading and safe writing. The platform-specific pieces (creating
+// the temporary file exclusively, keeping the target's permissions and links,
+// and the rename over an existing target, which Windows' rename() refuses)
+// stay in this file.
 
 #include "engine/file_io.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -62,6 +65,32 @@ std::FILE* CreateNewFile(const std::string& path) {
   if (file == nullptr) close(fd);
 #endif
   return file;
+}
+
+// The file that writing to `path` would change: the file a symbolic link
+// points to rather than the link itself, so that the link survives.
+std::string ResolveTarget(const std::string& path) {
+#ifndef _WIN32
+  struct stat info;
+  if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+    if (char* resolved = realpath(path.c_str(), nullptr); resolved != nullptr) {
+      std::string target = resolved;
+      std::free(resolved);
+      return target;
+    }
+  }
+#endif
+  return path;
+}
+
+// An existing target must be writable, as it would have to be for writing it
+// in place; the rename alone would replace even a read-only file.
+int CheckWritable([[maybe_unused]] const std::string& path) {
+#ifndef _WIN32
+  errno = 0;
+  if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) return LastError();
+#endif
+  return 0;
 }
 
 // Keeps the permission bits of an existing target on the file replacing it
@@ -121,7 +150,9 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
 FileStatus WriteWholeFile(const std::string& path, std::string_view bytes) {
   // The temporary file lies beside the target, so that the rename stays on
   // one file system and is atomic. Its name is random; on a clash try again.
-  const std::string folder = FolderOf(path);
+  const std::string target = ResolveTarget(path);
+  if (const int error = CheckWritable(target); error != 0) return {error};
+  const std::string folder = FolderOf(target);
   std::random_device seed;
   std::mt19937_64 random(seed());
   std::string temp_path;
@@ -139,8 +170,8 @@ FileStatus WriteWholeFile(const std::string& path, std::string_view bytes) {
 
   int error = WriteAndClose(file, bytes);
   if (error == 0) {
-    CopyPermissions(path, temp_path);
-    error = RenameOver(temp_path, path);
+    CopyPermissions(target, temp_path);
+    error = RenameOver(temp_path, target);
   }
   if (error != 0) std::remove(temp_path.c_str());
   return {error};

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -203,6 +204,17 @@ TEST(CliTest, InputPathIsPrintedAsGiven) {
   EXPECT_TRUE(sandbox.Exists("my mods/ai [1].lua.pretty"));
 }
 
+TEST(CliTest, OverwritingALinkedInputWritesThroughTheLink) {
+  CliSandbox sandbox;
+  sandbox.MakeFolder("real");
+  sandbox.WriteFile("real/in.lua", kInput);
+  std::filesystem::create_symlink("real/in.lua", sandbox.work() + "/in.lua");
+  ASSERT_EQ(sandbox.Run({"in.lua", "-o"}).exit_status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(sandbox.work() + "/in.lua"));
+  EXPECT_EQ(sandbox.ReadFile("real/in.lua").substr(0, kHeader.size()), kHeader);
+  EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "real"}));
+}
+
 TEST(CliTest, HeaderLine) {
   const std::string old_header = "-- Pretty-Printed using Zorv Kelvane 1.0 by Someone.\r\n";
   const struct {
@@ -242,8 +254,7 @@ TEST(CliTest, RunningOnItsOwnResultKeepsOneHeader) {
   EXPECT_EQ(CountOf(output, kHeaderWords), 1u);
 }
 
-// TODO: enable when the clean-up pass that turns LF into CR LF is no longer a stub.
-TEST(CliTest, DISABLED_HeaderEndsInLfAndTheOtherLinesInCrLf) {
+TEST(CliTest, HeaderEndsInLfAndTheOtherLinesInCrLf) {
   CliSandbox sandbox;
   sandbox.WriteFile("in.lua", "a = 1\nb = { 2, 3 }\n\nfunction f() return 1 end\n");
   ASSERT_EQ(sandbox.Run({"in.lua"}).exit_status, 0);
@@ -268,9 +279,7 @@ TEST(CliTest, UnixLineEndsAreLfOnly) {
   EXPECT_EQ(output.find('\r'), std::string::npos);
 }
 
-// TODO: enable when the clean-up passes that add the final line end and the CR LF
-// line ends are no longer stubs.
-TEST(CliTest, DISABLED_EmptyInputGivesOneLineEnd) {
+TEST(CliTest, EmptyInputGivesOneLineEnd) {
   const struct {
     int line;
     std::vector<std::string> args;
