@@ -52,7 +52,7 @@ void PlaceSpacesAfterCommas(PassContext& context) {
   RewriteStoredTexts(context.state, rewrite);
 }
 
-void AddBaseTab(PassContext& context) { context.state.text.insert(0, "\t"); }
+void AddBaseTab(PassContext& context) { context.state.text = "\t" + context.state.text; }
 
 void BreakAtLeftBraces(PassContext& context) {
   std::string& text = context.state.text;
