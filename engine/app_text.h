@@ -5,9 +5,13 @@
 
 namespace kelvane {
 
-extern const std::string_view AppVersion;  // "1.27"
-extern const std::string_view AppInfo;     // the banner line, ending in LF
-extern const std::string_view AppComment;  // the header line put on top of every result, ending in LF
-extern const std::string_view AppError;    // the usage text, 37 lines each ending in LF
+// "1.27".
+extern const std::string_view AppVersion;
+// The banner line, ending in LF.
+extern const std::string_view AppInfo;
+// The header line put on top of every result, ending in LF.
+extern const std::string_view AppComment;
+// The usage text: 37 lines, each ending in LF.
+extern const std::string_view AppError;
 
 }  // namespace kelvane

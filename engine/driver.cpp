@@ -27,8 +27,7 @@ void PrintHelp(Messages& messages) {
 
 RunOutcome ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
                            int error) {
-  err << "zorv_kelvane: cannot " << action << " '" << path << "': " << std::strerror(error)
-      << '\n';
+  err << "zorv_kelvane: cannot " << action << " '" << path << "': " << std::strerror(error) << '\n';
   err.flush();
   return RunOutcome::kFileError;
 }

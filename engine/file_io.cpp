@@ -53,8 +53,8 @@ std::string FolderOf(const std::string& path) {
 // Creates a new file that did not exist before; nullptr with errno set if not.
 std::FILE* CreateNewFile(const std::string& path) {
 #ifdef _WIN32
-  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                       _S_IREAD | _S_IWRITE);
+  const int fd =
+      _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) return nullptr;
   std::FILE* file = _fdopen(fd, "wb");
   if (file == nullptr) _close(fd);
@@ -159,8 +159,7 @@ FileStatus WriteWholeFile(const std::string& path, std::string_view bytes) {
   std::FILE* file = nullptr;
   for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
     char suffix[24];
-    std::snprintf(suffix, sizeof suffix, "%016llx",
-                  static_cast<unsigned long long>(random()));
+    std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
     temp_path = folder + ".kelvane-" + suffix + ".tmp";
     errno = 0;
     file = CreateNewFile(temp_path);

@@ -29,8 +29,11 @@ TEST(CliErrorsTest, UnreadableInputStopsBeforeAnything) {
     std::vector<std::string> args;
     std::string expected_err;
   } rows[] = {
-      {__LINE__, {"missing.lua"}, "zorv_kelvane: cannot read 'missing.lua': No such file or directory\n"},
-      {__LINE__, {"missing.lua", "-debug", "-help"},
+      {__LINE__,
+       {"missing.lua"},
+       "zorv_kelvane: cannot read 'missing.lua': No such file or directory\n"},
+      {__LINE__,
+       {"missing.lua", "-debug", "-help"},
        "zorv_kelvane: cannot read 'missing.lua': No such file or directory\n"},
       // Only from the second place on is "-help" a switch.
       {__LINE__, {"-help"}, "zorv_kelvane: cannot read '-help': No such file or directory\n"},
@@ -58,12 +61,17 @@ TEST(CliErrorsTest, UnwritableOutputLeavesNothing) {
     std::string expected_err;
     std::vector<std::string> folder;
   } rows[] = {
-      {__LINE__, {"in.lua", "nowhere/out.lua"},
+      {__LINE__,
+       {"in.lua", "nowhere/out.lua"},
        "zorv_kelvane: cannot write 'nowhere/out.lua': No such file or directory\n",
        {"in.lua", "taken"}},
-      {__LINE__, {"in.lua", "in.lua/out.lua"},
-       "zorv_kelvane: cannot write 'in.lua/out.lua': Not a directory\n", {"in.lua", "taken"}},
-      {__LINE__, {"in.lua", "taken"}, "zorv_kelvane: cannot write 'taken': Is a directory\n",
+      {__LINE__,
+       {"in.lua", "in.lua/out.lua"},
+       "zorv_kelvane: cannot write 'in.lua/out.lua': Not a directory\n",
+       {"in.lua", "taken"}},
+      {__LINE__,
+       {"in.lua", "taken"},
+       "zorv_kelvane: cannot write 'taken': Is a directory\n",
        {"in.lua", "taken"}},
   };
   for (const auto& row : rows) {

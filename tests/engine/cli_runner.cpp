@@ -63,7 +63,8 @@ CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_l
     if (file_size_limit > 0) {
       // Writes past the limit then fail with EFBIG instead of killing the program.
       signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+      const rlimit limit{static_cast<rlim_t>(file_size_limit),
+                         static_cast<rlim_t>(file_size_limit)};
       setrlimit(RLIMIT_FSIZE, &limit);
     }
     execv(program.c_str(), argv.data());

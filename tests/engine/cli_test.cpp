@@ -188,7 +188,8 @@ TEST(CliTest, ProgressMessagesInOrder) {
     sandbox.WriteFile("in.lua", kInput);
     const CliResult result = sandbox.Run(row.args);
     EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(ProgressOf(result.out), ExpectedProgress("in.lua", row.verbose, row.unix_end_of_line));
+    EXPECT_EQ(ProgressOf(result.out),
+              ExpectedProgress("in.lua", row.verbose, row.unix_end_of_line));
     EXPECT_EQ(result.out.back(), '\n');
     EXPECT_EQ(result.out.find('\r'), std::string::npos);
   }

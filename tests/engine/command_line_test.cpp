@@ -62,7 +62,11 @@ TEST(ParseCommandLineTest, Switches) {
       {__LINE__, {"in.lua", "-unix"}, "in.lua.pretty", false, false, false, true},
       {__LINE__,
        {"in.lua", "out.lua", "-s", "-verbose", "-debug", "-unix"},
-       "out.lua", true, true, true, true},
+       "out.lua",
+       true,
+       true,
+       true,
+       true},
       // From the third place on, switches are compared with case.
       {__LINE__, {"in.lua", "out.lua", "-S", "-VERBOSE", "-Debug"}, "out.lua"},
       {__LINE__, {"in.lua", "out.lua", "verbose", "--s", "-unix "}, "out.lua"},

@@ -29,17 +29,21 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
        "-- Pretty-Printed using Zorv Kelvane 1\n-- Pretty-Printed using Zorv Kelvane 2\nx\n",
        "x\n"},
       // A second occurrence on the same line goes with the first.
-      {__LINE__,
-       "-- Pretty-Printed using Zorv Kelvane -- Pretty-Printed using Zorv Kelvane\nx\n", "x\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane -- Pretty-Printed using Zorv Kelvane\nx\n",
+       "x\n"},
       {__LINE__, "a\n-- Pretty-Printed using Zorv Kelvane\n", "a\n"},
       // Without an LF after them the words stay.
-      {__LINE__, "a\n-- Pretty-Printed using Zorv Kelvane 1.27", "a\n-- Pretty-Printed using Zorv Kelvane 1.27"},
+      {__LINE__, "a\n-- Pretty-Printed using Zorv Kelvane 1.27",
+       "a\n-- Pretty-Printed using Zorv Kelvane 1.27"},
       {__LINE__, "-- Pretty-Printed using Zorv Kelvane\nb -- Pretty-Printed using Zorv Kelvane",
        "b -- Pretty-Printed using Zorv Kelvane"},
       // Exact words, with case and single spaces.
-      {__LINE__, "-- pretty-printed using zorv kelvane\n", "-- pretty-printed using zorv kelvane\n"},
-      {__LINE__, "--  Pretty-Printed using Zorv Kelvane\n", "--  Pretty-Printed using Zorv Kelvane\n"},
-      {__LINE__, "-- Pretty-Printed using Zorv\nKelvane\n", "-- Pretty-Printed using Zorv\nKelvane\n"},
+      {__LINE__, "-- pretty-printed using zorv kelvane\n",
+       "-- pretty-printed using zorv kelvane\n"},
+      {__LINE__, "--  Pretty-Printed using Zorv Kelvane\n",
+       "--  Pretty-Printed using Zorv Kelvane\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv\nKelvane\n",
+       "-- Pretty-Printed using Zorv\nKelvane\n"},
       {__LINE__, "--- Pretty-Printed using Zorv Kelvane\nx\n", "-x\n"},
   };
   for (const TextRow& row : rows) {
@@ -51,7 +55,8 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
 TEST(RemoveOldHeadersTest, ManyHeadersInALargeText) {
   // Every line a header but the last, with CR LF line ends.
   std::string text;
-  for (int i = 0; i < 20000; ++i) text += "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\r\n";
+  for (int i = 0; i < 20000; ++i)
+    text += "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\r\n";
   text += "x = 1\n";
   EXPECT_EQ(RemoveOldHeaders(text), "x = 1\n");
 }
@@ -62,12 +67,11 @@ TEST(FormatSecondsTest, ShortestDecimalForm) {
     int64_t milliseconds;
     std::string expected;
   } rows[] = {
-      {__LINE__, 0, "0"},          {__LINE__, 1, "0.001"},      {__LINE__, 12, "0.012"},
-      {__LINE__, 47, "0.047"},     {__LINE__, 100, "0.1"},      {__LINE__, 120, "0.12"},
-      {__LINE__, 999, "0.999"},    {__LINE__, 1000, "1"},       {__LINE__, 1500, "1.5"},
-      {__LINE__, 1005, "1.005"},   {__LINE__, 1050, "1.05"},    {__LINE__, 2000, "2"},
-      {__LINE__, 12000, "12"},     {__LINE__, 123456, "123.456"},
-      {__LINE__, 86400000, "86400"},
+      {__LINE__, 0, "0"},        {__LINE__, 1, "0.001"},        {__LINE__, 12, "0.012"},
+      {__LINE__, 47, "0.047"},   {__LINE__, 100, "0.1"},        {__LINE__, 120, "0.12"},
+      {__LINE__, 999, "0.999"},  {__LINE__, 1000, "1"},         {__LINE__, 1500, "1.5"},
+      {__LINE__, 1005, "1.005"}, {__LINE__, 1050, "1.05"},      {__LINE__, 2000, "2"},
+      {__LINE__, 12000, "12"},   {__LINE__, 123456, "123.456"}, {__LINE__, 86400000, "86400"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
