@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/code_state.h"
+#include "engine/messages.h"
 #include "engine/process_code.h"
 #include "tests/reference/reference_stages.h"
 #include "tests/support/text_diff.h"
@@ -148,11 +149,43 @@ RowDifference CompareWithReference(std::string_view input, const RunSettings& se
   return ComparePipelines(input, settings, ProcessStages(), reference::ReferenceStages());
 }
 
+RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings) {
+  NullMessages messages;
+  ProcessResult engine = ProcessCode(std::string(input), settings, messages);
+  reference::ReferenceResult reference = reference::ReferenceProcessCode(std::string(input), settings);
+  RowDifference result;
+  result.message = "whole run";
+  result.whole_run = true;
+  const char* engine_guard =
+      engine.status == ProcessStatus::kGuardFired ? engine.guard_message : nullptr;
+  if (engine.status == ProcessStatus::kDebugWriteFailed) {
+    result.differs = true;
+    result.what = "status";
+    result.detail = "the engine reported a failed debug write\n";
+  } else if ((engine_guard == nullptr) != (reference.guard_message == nullptr) ||
+             (engine_guard != nullptr && std::string_view(engine_guard) != reference.guard_message)) {
+    result.differs = true;
+    result.what = "iteration guard";
+    result.detail = std::string("engine: ") + (engine_guard ? engine_guard : "(did not fire)") +
+                    "\nreference: " +
+                    (reference.guard_message ? reference.guard_message : "(did not fire)") + "\n";
+  } else if (engine_guard == nullptr && engine.text != reference.text) {
+    result.differs = true;
+    result.what = "result text";
+    result.detail = DescribeDifference(reference.text, engine.text, "reference", "engine");
+  }
+  return result;
+}
+
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
                                   const RunSettings& settings) {
-  std::string out = "engine and reference differ after row '" + Escape(difference.message) +
-                    "' (stage " + std::to_string(difference.stage) + ", row " +
-                    std::to_string(difference.row) + "), in the " + difference.what + "\n";
+  std::string out =
+      difference.whole_run
+          ? "ProcessCode and the reference agree row by row but differ as whole runs, in the " +
+                difference.what + "\n"
+          : "engine and reference differ after row '" + Escape(difference.message) + "' (stage " +
+                std::to_string(difference.stage) + ", row " + std::to_string(difference.row) +
+                "), in the " + difference.what + "\n";
   out += std::string("settings: -s ") + (settings.strip_comments ? "on" : "off") + ", -unix " +
          (settings.unix_end_of_line ? "on" : "off") + "\n";
   out += "input (" + std::to_string(input.size()) + " bytes): \"" + Escape(input) + "\"\n";

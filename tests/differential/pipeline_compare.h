@@ -16,6 +16,7 @@ struct RowDifference {
   bool differs = false;
   size_t stage = 0;         // index of the stage, and of the row within it
   size_t row = 0;
+  bool whole_run = false;   // found by CompareWholeRuns, not at a row
   std::string message;      // the row's verbose message
   std::string what;         // which part of the state differs
   std::string detail;       // offset and both sides, escaped
@@ -33,6 +34,10 @@ RowDifference CompareWithReference(std::string_view input, const RunSettings& se
 // Empty when the two stage lists have the same stages and rows with the same
 // messages and flags; otherwise says where they part.
 std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> right);
+
+// ProcessCode against ReferenceProcessCode as whole runs: the finished text,
+// or the guard that stopped the run. The message names "whole run".
+RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
 
 // A report of one difference: the settings, the row, the input (escaped) and
 // the detail.

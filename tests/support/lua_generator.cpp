@@ -93,12 +93,15 @@ class Generator {
   }
 
   void StringLiteral() {
-    switch (Pick(6)) {
+    switch (Pick(9)) {
       case 0: Emit("\"go\""); break;
       case 1: Emit("\"a b\""); break;
       case 2: Emit("'q'"); break;
       case 3: Emit(Chance(2) ? "\"say \\\"hi\\\"\"" : "'it\\'s'"); break;
       case 4: Emit(Chance(2) ? "[[long\nstring]]" : "[[ a [[ b ]] c ]]"); break;
+      case 5: Emit(Chance(2) ? "\"a--b\"" : "\"c:\\dir\\\\\""); break;
+      case 6: Emit(Chance(2) ? "\"$& $$ $1\"" : "'{ x = 1 }'"); break;
+      case 7: Emit(options_.token_like_text ? "\"@qdq@ @c0c@\"" : "\"(a, b)\""); break;
       default: Emit("\"x, y = 1.50;\"");
     }
   }
@@ -115,15 +118,15 @@ class Generator {
   }
 
   void Atom(int depth) {
-    switch (Pick(options_.token_like_text ? 11 : 10)) {
-      case 0: case 1: Name(); break;
-      case 2: case 3: Emit(PickOf(kNumbers)); break;
-      case 4: StringLiteral(); break;
-      case 5: Call(depth); break;
-      case 6: Name(); Emit("["); Expression(depth + 1); Emit("]"); break;
-      case 7: Emit("("); Expression(depth + 1); Emit(")"); break;
-      case 8: if (depth < 3) Table(depth + 1); else Emit("{}"); break;
-      case 9: Emit(Chance(2) ? "not " : "-"); Name(); break;
+    switch (Pick(options_.token_like_text ? 15 : 14)) {
+      case 0: case 1: case 2: case 3: Name(); break;
+      case 4: case 5: case 6: Emit(PickOf(kNumbers)); break;
+      case 7: StringLiteral(); break;
+      case 8: case 9: Call(depth); break;
+      case 10: Name(); Emit("["); Expression(depth + 1); Emit("]"); break;
+      case 11: Emit("("); Expression(depth + 1); Emit(")"); break;
+      case 12: if (depth < 2) Table(depth + 1); else Emit("{}"); break;
+      case 13: Emit(Chance(2) ? "not " : "-"); Name(); break;
       default: Emit(PickOf(kTokenLike));
     }
   }
@@ -161,7 +164,13 @@ class Generator {
         case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
         case 2: Emit("["); Expression(depth); Emit("]"); Space(); Emit("="); Space(); Expression(depth); break;
         case 3: if (depth < 4) Table(depth + 1); else Emit("1"); break;
-        case 4: Name(); Emit(" = function("); Name(); Emit(") return "); Expression(depth); Emit(" end"); break;
+        case 4:
+          Name();
+          Emit(" = function(");
+          Name();
+          Emit(")");
+          if (Chance(2)) { Emit(" return "); Expression(depth); Emit(" end"); } else { Body(depth); Emit("end"); }
+          break;
         default: Expression(depth);
       }
       if (i + 1 < entries) {
@@ -201,7 +210,7 @@ class Generator {
 
   void Statement(int depth) {
     Indent(depth);
-    switch (Pick(16)) {
+    switch (Pick(18)) {
       case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
       case 2: case 3: Name(); Space(); Emit("="); Space(); Table(depth); break;
       case 4: Call(depth); break;
@@ -220,7 +229,9 @@ class Generator {
       case 12: Emit("return"); SomeSpace(); Expression(depth); break;
       case 13: Emit("local "); Name(); if (Chance(2)) { Emit(", "); Name(); } Emit(" = "); Expression(depth); break;
       case 14: Comment(); break;
-      default: Name(); Emit(" = "); Name(); Emit(" or "); Table(depth);
+      case 15: Name(); Emit(" = "); Name(); Emit(" or "); Table(depth); break;
+      case 16: Name(); Emit(Chance(2) ? "." : ":"); Name(); Emit(Chance(2) ? " = " : "="); Expression(depth); break;
+      default: Name(); Emit("["); Expression(depth); Emit("] = "); Expression(depth);
     }
     if (Chance(10)) Emit(";");
     if (Chance(6)) { Emit(" "); Comment(); }

@@ -26,6 +26,15 @@ bool ReadWhole(const char* path, std::string& text) {
   return true;
 }
 
+// Row by row first; the whole runs only when every row agrees.
+kelvane::testing::RowDifference Compare(std::string_view input,
+                                        const kelvane::RunSettings& settings) {
+  kelvane::testing::RowDifference difference =
+      kelvane::testing::CompareWithReference(input, settings);
+  if (!difference.differs) difference = kelvane::testing::CompareWholeRuns(input, settings);
+  return difference;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,8 +62,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kelvane_compare: cannot read '%s'\n", argv[1]);
     return 2;
   }
-  kelvane::testing::RowDifference difference =
-      kelvane::testing::CompareWithReference(input, settings);
+  kelvane::testing::RowDifference difference = Compare(input, settings);
   if (!difference.differs) {
     std::puts("identical");
     return 0;
@@ -62,12 +70,10 @@ int main(int argc, char** argv) {
   std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(), stdout);
   if (shrink) {
     std::string smallest = kelvane::testing::Shrink(input, [&](std::string_view candidate) {
-      kelvane::testing::RowDifference again =
-          kelvane::testing::CompareWithReference(candidate, settings);
+      kelvane::testing::RowDifference again = Compare(candidate, settings);
       return again.differs && again.message == difference.message;
     });
-    kelvane::testing::RowDifference again =
-        kelvane::testing::CompareWithReference(smallest, settings);
+    kelvane::testing::RowDifference again = Compare(smallest, settings);
     std::puts("\nshrunk:");
     std::fputs(kelvane::testing::DescribeRowDifference(again, smallest, settings).c_str(), stdout);
   }
