@@ -105,16 +105,16 @@ void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = std::move(out);
 }
 
-// "([^,\s\;])(\s*)(\;)(\n)" -> "$1$2$4": "print(x);\n" -> "print(x)\n". The
-// character before the white space may not be a semicolon either, so "a;;\n"
-// keeps both.
+// "([^,\s])(\s*)(\;)(\n)" -> "$1$2$4": "print(x);\n" -> "print(x)\n". Of two
+// semicolons at a line end only the last goes: the first is the character
+// before it.
 void RemoveLineEndSemicolons(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const char c = text[i];
-    if (c != ',' && c != ';' && !IsSpace(c)) {
+    if (c != ',' && !IsSpace(c)) {
       const size_t semicolon = SkipSpaces(text, i + 1);
       if (semicolon + 1 < text.size() && text[semicolon] == ';' && text[semicolon + 1] == '\n') {
         out.append(text, i, semicolon - i);

@@ -12,11 +12,11 @@ namespace {
 using testing::RunRows;
 using testing::Visible;
 
-std::string RunPasses(PassFunction first, PassFunction last, const std::string& input, bool unix = false) {
+std::string RunPasses(PassFunction first, PassFunction last, const std::string& input, bool unix_end_of_line = false) {
   CodeState state;
   state.text = input;
   RunSettings settings;
-  settings.unix_end_of_line = unix;
+  settings.unix_end_of_line = unix_end_of_line;
   return RunRows(std::move(state), first, last, settings).state.text;
 }
 
@@ -38,8 +38,7 @@ TEST(CleanUp, SinglePasses) {
       {RemoveTrailingDecimalZeros, "2.50e - 3\nx = .50\n", "2.50e - 3\nx = .50\n"},
       {AddMissingDecimalZeros, "x = .5\n(.5,.5)\nx =  - .5\na.5\n", "x = 0.5\n(0.5,0.5)\nx =  - 0.5\na.5\n"},
       {RemoveLineEndSemicolons, "print(x);\na = 1 ;\nend\n;\n-- note;\n", "print(x)\na = 1 \nend\n\n-- note\n"},
-      // The semicolon before the last one may not serve as the character before it.
-      {RemoveLineEndSemicolons, "a;;\na,;\nx = 1; y = 2\nx = 1;", "a;;\na,;\nx = 1; y = 2\nx = 1;"},
+      {RemoveLineEndSemicolons, "a;;\na,;\nx = 1; y = 2\nx = 1;", "a;\na,;\nx = 1; y = 2\nx = 1;"},
       {CloseExponentSigns, "x = 1e - 5\nx = 2.5E + 10\nx = 3e\n - 5\n", "x = 1e-5\nx = 2.5E+10\nx = 3e-5\n"},
       {CloseExponentSigns, "y = x5e - 3\nz = 1e - n\n", "y = x5e - 3\nz = 1e - n\n"},
       {CollapseBlankLines, "a\n\n\n\n\nb\n", "a\n\nb\n"},
@@ -60,7 +59,7 @@ TEST(CleanUp, WholeStage) {
   EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input)),
             Visible("x =  - 5\r\n\r\nt = \r\n{\r\n\t0.5,\r\n\t0.5,\r\n\t2e-3,\r\n\tz =  - 0,\r\n}\r\n\r\n"
                     "print(x)\r\n\r\n"));
-  EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input, /*unix=*/true)),
+  EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input, /*unix_end_of_line=*/true)),
             Visible("x =  - 5\n\nt = \n{\n\t0.5,\n\t0.5,\n\t2e-3,\n\tz =  - 0,\n}\n\nprint(x)\n\n"));
   EXPECT_EQ(RunPasses(OutdentEveryLine, UseCrLfLineEnds, ""), "\r\n");
 }
