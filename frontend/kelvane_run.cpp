@@ -1,6 +1,7 @@
 // kelvane_run: runs the front end's engine runner from a console and prints
 // the log lines as the window would show them, for tests without the window.
 // Usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]]
+//        kelvane_run --probe PATH...   (prints the file-size probe of each path)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,8 +22,14 @@ void PrintLine(std::string_view prefix, std::string_view line) {
 
 int main(int argc, char** argv) {
   using namespace kelvane::frontend;
+  if (argc >= 2 && std::string_view(argv[1]) == "--probe") {
+    for (int i = 2; i < argc; ++i) {
+      PrintLine(std::string(argv[i]) + " -> ", std::to_string(ProbeFileSize(argv[i])));
+    }
+    return 0;
+  }
   if (argc < 3 || argc > 5) {
-    std::fprintf(stderr, "usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]]\n");
+    std::fprintf(stderr, "usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]] | --probe PATH...\n");
     return 64;
   }
   const auto flag = [&](int index) {

@@ -3,8 +3,9 @@
 // own temporary folder (TMPDIR), which must be empty again after every run.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -193,8 +194,13 @@ TEST_F(PosixRunnerTest, RunsTheEmbeddedEngine) {
   EXPECT_EQ(outcome.result, 1);
   EXPECT_TRUE(outcome.errors.empty());
   ASSERT_GE(outcome.log.size(), 3u);
-  EXPECT_EQ(outcome.log.front(), "Parsing file...\t[" + (work_ / "in.lua").string() + "]");
-  EXPECT_NE(std::find(outcome.log.begin(), outcome.log.end(), "\tClean-up..."), outcome.log.end());
+  // As the log list shows them: each TAB as four spaces.
+  std::vector<std::string> shown;
+  for (const std::string& line : outcome.log) shown.push_back(ExpandTabs(line));
+  EXPECT_EQ(shown.front(), "Parsing file...    [" + (work_ / "in.lua").string() + "]");
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "    Clean-up..."), shown.end());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "        Removing double-blank lines..."),
+            shown.end());
   EXPECT_EQ(outcome.log.back(), kReadyLine);
   EXPECT_TRUE(outcome.log[outcome.log.size() - 2].starts_with("Time elapsed: "));
   EXPECT_NE(ReadFile(work_ / "out.lua").find("x = 1"), std::string::npos);
