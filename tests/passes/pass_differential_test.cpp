@@ -1,0 +1,196 @@
+// Each pass alone against its literal form, on random texts over the
+// characters that pass reacts to. Passes that rely on what the passes before
+// them leave get texts of that shape; the others get any text.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/masking.h"
+#include "engine/passes/block_indentation.h"
+#include "engine/passes/clean_up.h"
+#include "engine/passes/operator_spacing.h"
+#include "engine/passes/spacing_and_joining.h"
+#include "engine/pre_processing.h"
+#include "engine/restoring.h"
+#include "tests/passes/pass_rows.h"
+#include "tests/reference/reference_passes.h"
+
+namespace kelvane {
+namespace {
+
+using testing::Visible;
+
+class TextMaker {
+ public:
+  explicit TextMaker(uint64_t seed) : random_(seed) {}
+
+  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
+
+  // Random pieces, glued together.
+  std::string Pieces(const std::vector<std::string>& pieces, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += pieces[Below(pieces.size())];
+    return out;
+  }
+
+  // Lines of leading TABs (depth 0 often) and content without TABs.
+  std::string Lines(const std::vector<std::string>& pieces, size_t lines, size_t max_depth) {
+    std::string out;
+    for (size_t i = 0; i < lines; ++i) {
+      if (i > 0) out += '\n';
+      out.append(Below(3) == 0 ? 0 : Below(max_depth + 1), '\t');
+      out += Pieces(pieces, Below(5));
+    }
+    if (Below(2) == 0) out += '\n';
+    return out;
+  }
+
+ private:
+  std::mt19937_64 random_;
+};
+
+struct PassPair {
+  const char* name;
+  PassFunction production;
+  PassFunction reference;
+};
+
+void ExpectSameOnText(const PassPair& pair, const std::string& text, const CodeState& base = {}) {
+  CodeState production_state = base;
+  production_state.text = text;
+  CodeState reference_state = base;
+  reference_state.text = text;
+  RunSettings settings;
+  PassContext production{production_state, settings};
+  PassContext reference{reference_state, settings};
+  pair.production(production);
+  pair.reference(reference);
+  ASSERT_EQ(Visible(production_state.text), Visible(reference_state.text))
+      << pair.name << " on " << Visible(text);
+  ASSERT_EQ(production_state.arguments_table, reference_state.arguments_table) << pair.name;
+  ASSERT_EQ(production_state.indices_table, reference_state.indices_table) << pair.name;
+  ASSERT_EQ(production_state.strings_table, reference_state.strings_table) << pair.name;
+  ASSERT_EQ(production_state.comments_table, reference_state.comments_table) << pair.name;
+}
+
+#define PAIR(name) PassPair{#name, name, reference::name}
+
+// Passes that hold on any text.
+TEST(PassDifferential, PassesOnAnyText) {
+  const std::vector<std::string> pieces = {
+      " ", "  ", "\t", "\n", "\n\n", "\v", "{", "}", "(", ")", "[", "]", "[[", "]]", "\"", "'",
+      "--", "-", "=", "==", "~=", "<=", ">", ",", ";", ".", "..", "...", "+", "*", "/", "^", "\\",
+      "0", "1", "1.0", "0.50", ".5", "e", "E", "x", "_", "@", "@a0a@", "@aa@", "@c0c@", "a",
+      "do", "then", "end", "else", "elseif", "until", "repeat", "function", "if", "while", "for",
+      "in", "local", "global", "return", "and", "or", "not", "}", "end,", "end;", "=\n"};
+  const PassPair pairs[] = {
+      PAIR(RemoveCarriageReturns), PAIR(AddFinalLineFeed), PAIR(RemoveLeadingLineFeeds),
+      PAIR(MaskComments), PAIR(MaskEscapedQuotes), PAIR(MaskStrings), PAIR(MaskEmptyTables),
+      PAIR(MaskArguments), PAIR(MaskIndices), PAIR(CollapseWhitespaceRuns),
+      PAIR(ReplaceWhitespaceWithSpaces), PAIR(RemoveSpacesBeforeCommas),
+      PAIR(PlaceSpacesAfterCommas), PAIR(AddBaseTab), PAIR(RemoveBlankLines),
+      PAIR(JoinKeysWithValues), PAIR(JoinKeywords), PAIR(JoinNamesWithArguments),
+      PAIR(SpaceConditionKeywords), PAIR(BreakAfterReturn), PAIR(JoinLoopHeads),
+      PAIR(PutCommaBetweenTables), PAIR(PutCommaAfterLastEntry), PAIR(OutdentCloserLines),
+      PAIR(PlaceBlankLinesBeforeGlobalBlocks), PAIR(PlaceBlankLinesAfterGlobalBlocks),
+      PAIR(SurroundOperatorsWithSpaces), PAIR(SpaceBeforeLineEndEquals), PAIR(TightenExponents),
+      PAIR(BreakBeforeLeftBraces), PAIR(BreakAfterRightBraces), PAIR(OutdentEveryLine),
+      PAIR(RemoveZeroDecimals), PAIR(RemoveTrailingDecimalZeros), PAIR(AddMissingDecimalZeros),
+      PAIR(RemoveLineEndSemicolons), PAIR(CloseExponentSigns), PAIR(CollapseBlankLines),
+      PAIR(RemoveLeadingBlankLines), PAIR(AddFinalLineEnd), PAIR(UseCrLfLineEnds),
+  };
+  TextMaker maker(20261207);
+  for (int i = 0; i < 1500; ++i) {
+    // No CR past the first pass: the reference's "." would take it.
+    std::string text = maker.Pieces(pieces, 1 + maker.Below(40));
+    CodeState base;
+    base.arguments_table = {"( a ,b )", "(\t-1 ,\n x^ 2 )", "(@a0a@)"};
+    base.indices_table = {"[ 1 ]", "[k .. 2]"};
+    for (const PassPair& pair : pairs) ExpectSameOnText(pair, text, base);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Passes that rely on the shape earlier passes leave: TABs only at line
+// starts, and lines at depth 0 where a surplus "}" put them.
+TEST(PassDifferential, PassesOnLinesOfTabsAndContent) {
+  const std::vector<std::string> pieces = {
+      " ", " ", "a", "b=1,", "x", "{", "}", "},", "@a1a@", "do", " then", "end", "until", "elseif",
+      "repeat", "function", "function f@a0a@", "function@a0a@", "=", "for", "while", ";", ",", " - 1",
+      "{ - 2", ", + 3", "end;", "end,"};
+  const PassPair pairs[] = {
+      PAIR(BreakAtRightBraces), PAIR(BreakAtSpaces), PAIR(IndentAfterOpeners),
+      PAIR(OutdentAfterClosers), PAIR(BreakUnarySigns),
+  };
+  TextMaker maker(4242);
+  for (int i = 0; i < 4000; ++i) {
+    const std::string text = maker.Lines(pieces, 1 + maker.Below(8), 3);
+    for (const PassPair& pair : pairs) {
+      CodeState production_state;
+      production_state.text = text;
+      CodeState reference_state = production_state;
+      RunSettings settings;
+      PassContext production{production_state, settings};
+      PassContext reference{reference_state, settings};
+      pair.production(production);
+      pair.reference(reference);
+      ASSERT_EQ(production.guard_message == nullptr, reference.guard_message == nullptr)
+          << pair.name << " on " << Visible(text);
+      if (production.guard_message != nullptr) continue;
+      ASSERT_EQ(Visible(production_state.text), Visible(reference_state.text))
+          << pair.name << " on " << Visible(text);
+    }
+  }
+}
+
+// Restoring, with tokens in and out of order, doubled, missing, and
+// token-like text around them: the expansion or its literal fallback.
+TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
+  TextMaker maker(99);
+  const std::vector<std::string> filler = {"x", " ", "\t", "\n", "@", "a", "@a", "a@", "c@", "@c", "1"};
+  for (int i = 0; i < 3000; ++i) {
+    const size_t count = 1 + maker.Below(5);
+    auto token = [&](char kind, size_t n) { return std::string("@") + kind + std::to_string(n) + kind + "@"; };
+    CodeState base;
+    for (size_t n = 0; n < count; ++n) {
+      const bool nested = n > 0 && maker.Below(2) == 0;
+      base.arguments_table.push_back("(" + maker.Pieces(filler, maker.Below(3)) +
+                                     (nested ? token('a', maker.Below(n + 1)) : "") + ")");
+      base.indices_table.push_back("[" + (nested ? token('i', maker.Below(n + 1)) : std::string()) + "]");
+      base.strings_table.push_back("\"" + (nested ? token('s', maker.Below(n + 1)) : std::string()) + "\"");
+      base.comments_table.push_back("-- " + maker.Pieces(filler, maker.Below(3)));
+    }
+    base.comments_count = static_cast<int64_t>(count);
+    std::string text;
+    const char kinds[] = {'a', 'i', 's', 'c'};
+    for (size_t k = 0, pieces = maker.Below(12); k < pieces; ++k) {
+      if (maker.Below(3) == 0) {
+        text += maker.Pieces(filler, 1);
+      } else {
+        text += token(kinds[maker.Below(4)], maker.Below(count + 1));
+      }
+    }
+    for (const PassPair& pair : {PAIR(RestoreIndices), PAIR(RestoreArguments), PAIR(RestoreStrings),
+                                 PAIR(RestoreEmptyTables), PAIR(RestoreEscapedQuotes),
+                                 PAIR(RestoreComments)}) {
+      ExpectSameOnText(pair, text, base);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+}
+
+// Breaking at "{" sees one line: the base TAB and content with single spaces.
+TEST(PassDifferential, BreakAtLeftBracesOnOneLine) {
+  const std::vector<std::string> pieces = {" ", "a", "=", "{", "}", ",", "x y"};
+  TextMaker maker(77);
+  for (int i = 0; i < 2000; ++i) {
+    ExpectSameOnText(PAIR(BreakAtLeftBraces), "\t" + maker.Pieces(pieces, maker.Below(20)));
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
+}  // namespace kelvane
