@@ -5,39 +5,41 @@
 
 #include "tests/support/lua_generator.h"
 
-#include <array>
 #include <random>
 #include <string_view>
 
 namespace kelvane::testing {
 namespace {
 
-constexpr std::array<std::string_view, 20> kKeywords = {
+constexpr std::string_view kKeywords[] = {
     "if",    "then",   "do",     "end",   "function", "for",  "while",
     "repeat", "until", "return", "local", "and",      "or",   "not",
     "else",  "elseif", "in",     "nil",   "true",     "global"};
 
-constexpr std::array<std::string_view, 12> kNames = {
+constexpr std::string_view kNames[] = {
     "a", "b", "x", "y", "n", "t", "speed", "Rules", "names", "_v1", "obj", "f2"};
 
-constexpr std::array<std::string_view, 16> kNumbers = {
+constexpr std::string_view kNumbers[] = {
     "0", "1", "2", "10", "1.50", "-0.75", ".5", "2.5E-3", "1e-5", "10.0",
     "0.000", "3.25", "1.0500", "100", "2.0", "1.05"};
 
-constexpr std::array<std::string_view, 14> kBinaryOperators = {
+constexpr std::string_view kBinaryOperators[] = {
     "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or"};
 
-constexpr std::array<std::string_view, 8> kTokenLike = {
+constexpr std::string_view kTokenLike[] = {
     "@a0a@", "@qdq@", "@c0c@", "@tet@", "@s1s@", "@i0i@", "@qsq@", "@a1a@"};
 
 // The fragments of chaotic text: every character and word the passes treat
 // specially, and a few short combinations of them.
-constexpr std::array<std::string_view, 62> kFragments = {
+constexpr std::string_view kFragments[] = {
     "{", "}", "(", ")", "[", "]", "\"", "'", "--", "=", ",", ";", "+", "-", "*", "/",
     "^", "<", ">", "~", ".", "\\", "\t", "\n", "\r", " ", "  ", "0", "7", "@", "x",
     "name", "1.50", "-0.75", ".5", "2.5E-3", "if", "then", "do", "end", "function",
     "for", "while", "repeat", "until", "return", "local", "and", "or", "not", "else",
-    "elseif", "end;", "end,", "[[", "]]", "\\\"", "==", "~=", "..", "\r\n", "=\n"};
+    "elseif", "end;", "end,", "[[", "]]", "\\\"", "==", "~=", "..", "\r\n", "=\n",
+    "\v", "\f", "\xa0", "\xe9", "1.", "...", "%", "#", ":", "--[[", "]]--", "0x1F", "e",
+    "1e+5", "};", "},", "{}", "( )", "[ ]", "do\n", "then\n", "\t\t", "@a", "a@", "@@",
+    "_", "\\\\", "\\'", "\\[\\[", "\\]\\]", "$1", "$&", "2^-3", "{a} + 1"};
 
 class Generator {
  public:
@@ -61,7 +63,7 @@ class Generator {
   size_t Pick(size_t n) { return static_cast<size_t>(random_() % n); }
   bool Chance(size_t one_in) { return Pick(one_in) == 0; }
   template <size_t N>
-  std::string_view PickOf(const std::array<std::string_view, N>& table) {
+  std::string_view PickOf(const std::string_view (&table)[N]) {
     return table[Pick(N)];
   }
 
@@ -210,11 +212,11 @@ class Generator {
 
   void Statement(int depth) {
     Indent(depth);
-    switch (Pick(18)) {
+    switch (Pick(20)) {
       case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
       case 2: case 3: Name(); Space(); Emit("="); Space(); Table(depth); break;
       case 4: Call(depth); break;
-      case 5: FunctionHead(); Body(depth); Emit(PickOf(std::array<std::string_view, 3>{"end", "end", "end;"})); break;
+      case 5: FunctionHead(); Body(depth); Emit(Chance(3) ? "end;" : "end"); break;
       case 6:
         Emit("if "); Condition(depth); Emit(" then"); Body(depth);
         if (Chance(3)) { Emit("elseif "); Condition(depth); Emit(" then"); Body(depth); }
@@ -231,7 +233,8 @@ class Generator {
       case 14: Comment(); break;
       case 15: Name(); Emit(" = "); Name(); Emit(" or "); Table(depth); break;
       case 16: Name(); Emit(Chance(2) ? "." : ":"); Name(); Emit(Chance(2) ? " = " : "="); Expression(depth); break;
-      default: Name(); Emit("["); Expression(depth); Emit("] = "); Expression(depth);
+      case 17: Name(); Emit("["); Expression(depth); Emit("] = "); Expression(depth); break;
+      default: Unusual(depth);
     }
     if (Chance(10)) Emit(";");
     if (Chance(6)) { Emit(" "); Comment(); }
@@ -239,13 +242,36 @@ class Generator {
     if (Chance(12)) LineEnd();
   }
 
+  // Rarer but valid shapes: Lua 4 upvalues, calls with a table or a string,
+  // varargs, hexadecimal numbers, a table followed by an operator.
+  void Unusual(int depth) {
+    switch (Pick(8)) {
+      case 0: Emit("y = %"); Name(); break;
+      case 1: Call(depth); Emit("{"); Expression(depth); Emit("}"); break;
+      case 2: Name(); Emit("\"text\""); break;
+      case 3: Emit("function v(...) return arg end"); break;
+      case 4: Emit("x = 0x1F + 1."); break;
+      case 5: Emit("x = {a} + 1"); break;
+      case 6: Emit("a.b.c:d(1) ; ;"); break;
+      default: Emit("x = 1e+5 * 2^-3 .. \"\""); break;
+    }
+  }
+
+  // A surplus "}" stops the run at the brace loop's guard, so that none of
+  // the later passes would see the text: a "}" with no "{" open is mostly
+  // left out.
   void Chaos() {
     if (options_.token_like_text && Chance(25)) {
       Emit(PickOf(kTokenLike));
     } else if (Chance(5)) {
       Emit(PickOf(kKeywords));
     } else {
-      Emit(PickOf(kFragments));
+      std::string_view fragment = PickOf(kFragments);
+      int balance = open_braces_;
+      for (char c : fragment) balance += c == '{' ? 1 : c == '}' ? -1 : 0;
+      if (balance < 0 && !Chance(20)) return;
+      open_braces_ = balance;
+      Emit(fragment);
     }
     if (Chance(3)) Emit(" ");
   }
@@ -253,6 +279,7 @@ class Generator {
   std::mt19937_64 random_;
   GeneratorOptions options_;
   bool crlf_;
+  int open_braces_ = 0;  // "{" minus "}" emitted so far, chaotic texts only
   std::string out_;
 };
 
