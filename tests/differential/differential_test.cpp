@@ -195,6 +195,21 @@ TEST(DifferentialTest, GeneratedInputs) {
   log.Finish();
 }
 
+// A few texts of the size of real game files, where a scanner's handling of
+// long lines and deep nesting shows.
+TEST(DifferentialTest, LargeGeneratedInputs) {
+  constexpr size_t kLargeCases = 12;
+  DifferenceLog log;
+  for (size_t i = 0; i < kLargeCases; ++i) {
+    GeneratorOptions options;
+    options.target_size = 30000;
+    options.style = i % 6 == 5 ? GeneratedStyle::kChaotic : GeneratedStyle::kRealistic;
+    std::string input = GenerateLua(1000000 + i, options);
+    log.Check("large case " + std::to_string(i), input, SettingsFor(i));
+  }
+  log.Finish();
+}
+
 TEST(DifferentialTest, ExampleFiles) {
   std::filesystem::path folder = std::filesystem::path(KELVANE_SOURCE_DIR) / "examples";
   if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no examples folder";

@@ -139,7 +139,10 @@ RowDifference ComparePipelines(std::string_view input, const RunSettings& settin
         result.detail = std::move(detail);
         return result;
       }
-      if (left_context.guard_message != nullptr) return result;  // both fired alike
+      if (left_context.guard_message != nullptr) {  // both fired alike
+        result.guard_message = left_context.guard_message;
+        return result;
+      }
     }
   }
   return result;

@@ -20,6 +20,8 @@ struct RowDifference {
   std::string message;      // the row's verbose message
   std::string what;         // which part of the state differs
   std::string detail;       // offset and both sides, escaped
+  // When both sides stopped alike at a guard (so later rows were not run).
+  const char* guard_message = nullptr;
 };
 
 // Runs `left` and `right` row by row; they must have the same shape. After

@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
   kelvane::testing::RowDifference difference = Compare(input, settings);
   if (!difference.differs) {
     std::puts("identical");
+    if (difference.guard_message != nullptr) {
+      std::printf("(both runs stopped at the iteration guard: %s)\n", difference.guard_message);
+    }
     return 0;
   }
   std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(), stdout);
