@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -106,13 +108,22 @@ bool ReadWhole(const std::filesystem::path& path, std::string& text) {
 }
 
 void CheckFilesUnder(const std::filesystem::path& folder, bool lua_only, DifferenceLog& log) {
+  ASSERT_TRUE(std::filesystem::is_directory(folder)) << "not a folder: " << folder;
   std::vector<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
+  size_t skipped = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+    if (!entry.is_regular_file(error)) continue;
     if (lua_only && entry.path().extension() != ".lua") continue;
-    if (entry.file_size() > kRealFileLimit) continue;
+    if (entry.file_size(error) > kRealFileLimit) {
+      ++skipped;
+      continue;
+    }
     paths.push_back(entry.path());
   }
+  ASSERT_FALSE(error) << folder << ": " << error.message();
+  std::printf("comparing %zu files under %s (%zu skipped as over %ju bytes)\n", paths.size(),
+              folder.string().c_str(), skipped, kRealFileLimit);
   std::sort(paths.begin(), paths.end());
   for (const auto& path : paths) {
     std::string text;

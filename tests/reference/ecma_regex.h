@@ -1,6 +1,15 @@
 // Regular-expression rewrites with ECMAScript semantics, run by PCRE2: the
 // engine for the literal reference of the passes.
-//
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane::reference {
+
 // PCRE2 is set up to read our patterns as ECMAScript does: newline is LF,
 // `$` outside multiline mode matches only at the very end, multiline `^` also
 // matches after a final LF, no UTF or UCP, default (C locale) tables, so `\s`
@@ -11,15 +20,6 @@
 // of the three), so no pattern that uses them ever sees a CR; the wrapper
 // aborts if one does. Global replacement and the expansion of replacement
 // texts are our own code, written after ECMAScript's rules.
-#pragma once
-
-#include <cstddef>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
-
-namespace kelvane::reference {
 
 enum class RegexFlags { kNone, kMultiline };
 
