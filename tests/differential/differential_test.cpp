@@ -54,8 +54,8 @@ class DifferenceLog {
     ++by_row_[Escape(difference.message) + " (" + difference.what + ")"];
     if (reported_ >= kReportedInFull) return;
     ++reported_;
-    std::string report = std::string(name) + ": " +
-                         DescribeRowDifference(difference, input, settings);
+    std::string report =
+        std::string(name) + ": " + DescribeRowDifference(difference, input, settings);
     std::string shrunk = Shrink(std::string(input), [&](std::string_view candidate) {
       RowDifference again = Compare(candidate, settings);
       return again.differs && again.message == difference.message;
@@ -138,8 +138,7 @@ void CheckFilesUnder(const std::filesystem::path& folder, bool lua_only, Differe
 TEST(DifferentialHarnessTest, ReferenceAgainstItselfIsIdentical) {
   for (size_t i = 0; i < 60; ++i) {
     std::string input = GenerateLua(i, OptionsForCase(i));
-    RowDifference difference = ComparePipelines(input, SettingsFor(i),
-                                                reference::ReferenceStages(),
+    RowDifference difference = ComparePipelines(input, SettingsFor(i), reference::ReferenceStages(),
                                                 reference::ReferenceStages());
     EXPECT_FALSE(difference.differs) << DescribeRowDifference(difference, input, SettingsFor(i));
   }
@@ -156,8 +155,7 @@ TEST(DifferentialHarnessTest, ReportsTheFirstDifferingRow) {
   std::vector<Stage> broken;
   for (size_t s = 0; s < reference.size(); ++s) broken.push_back({reference[s].message, rows[s]});
 
-  RowDifference difference =
-      ComparePipelines("a = 1\n", RunSettings{}, broken, reference);
+  RowDifference difference = ComparePipelines("a = 1\n", RunSettings{}, broken, reference);
   ASSERT_TRUE(difference.differs);
   EXPECT_STREQ(difference.message.c_str(), reference[2].passes[9].message);
   EXPECT_EQ(difference.what, "working text");
@@ -191,7 +189,8 @@ TEST(DifferentialTest, HandPickedInputs) {
   };
   DifferenceLog log;
   for (const char* input : inputs) {
-    for (size_t variant = 0; variant < 4; ++variant) log.Check("hand-picked", input, SettingsFor(variant));
+    for (size_t variant = 0; variant < 4; ++variant)
+      log.Check("hand-picked", input, SettingsFor(variant));
   }
   log.Finish();
 }

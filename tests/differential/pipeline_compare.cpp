@@ -58,10 +58,8 @@ std::string StateDifference(const PassContext& left, const PassContext& right, s
   std::string detail;
   if (!(detail = TableDifference(a.arguments_table, b.arguments_table, "ArgumentsTable", what))
            .empty() ||
-      !(detail = TableDifference(a.indices_table, b.indices_table, "IndicesTable", what))
-           .empty() ||
-      !(detail = TableDifference(a.strings_table, b.strings_table, "StringsTable", what))
-           .empty() ||
+      !(detail = TableDifference(a.indices_table, b.indices_table, "IndicesTable", what)).empty() ||
+      !(detail = TableDifference(a.strings_table, b.strings_table, "StringsTable", what)).empty() ||
       !(detail = TableDifference(a.comments_table, b.comments_table, "CommentsTable", what))
            .empty()) {
     return detail;
@@ -155,7 +153,8 @@ RowDifference CompareWithReference(std::string_view input, const RunSettings& se
 RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings) {
   NullMessages messages;
   ProcessResult engine = ProcessCode(std::string(input), settings, messages);
-  reference::ReferenceResult reference = reference::ReferenceProcessCode(std::string(input), settings);
+  reference::ReferenceResult reference =
+      reference::ReferenceProcessCode(std::string(input), settings);
   RowDifference result;
   result.message = "whole run";
   result.whole_run = true;
@@ -166,12 +165,14 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
     result.what = "status";
     result.detail = "the engine reported a failed debug write\n";
   } else if ((engine_guard == nullptr) != (reference.guard_message == nullptr) ||
-             (engine_guard != nullptr && std::string_view(engine_guard) != reference.guard_message)) {
+             (engine_guard != nullptr &&
+              std::string_view(engine_guard) != reference.guard_message)) {
     result.differs = true;
     result.what = "iteration guard";
-    result.detail = std::string("engine: ") + (engine_guard ? engine_guard : "(did not fire)") +
-                    "\nreference: " +
-                    (reference.guard_message ? reference.guard_message : "(did not fire)") + "\n";
+    result.detail =
+        std::string("engine: ") + (engine_guard ? engine_guard : "(did not fire)") +
+        "\nreference: " + (reference.guard_message ? reference.guard_message : "(did not fire)") +
+        "\n";
   } else if (engine_guard == nullptr && engine.text != reference.text) {
     result.differs = true;
     result.what = "result text";

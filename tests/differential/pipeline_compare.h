@@ -14,12 +14,12 @@ namespace kelvane::testing {
 
 struct RowDifference {
   bool differs = false;
-  size_t stage = 0;         // index of the stage, and of the row within it
+  size_t stage = 0;  // index of the stage, and of the row within it
   size_t row = 0;
-  bool whole_run = false;   // found by CompareWholeRuns, not at a row
-  std::string message;      // the row's verbose message
-  std::string what;         // which part of the state differs
-  std::string detail;       // offset and both sides, escaped
+  bool whole_run = false;  // found by CompareWholeRuns, not at a row
+  std::string message;     // the row's verbose message
+  std::string what;        // which part of the state differs
+  std::string detail;      // offset and both sides, escaped
   // When both sides stopped alike at a guard (so later rows were not run).
   const char* guard_message = nullptr;
 };

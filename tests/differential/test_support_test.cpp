@@ -48,13 +48,13 @@ TEST(ShrinkTest, KeepsTheFailureAndDropsTheRest) {
   };
   const Row rows[] = {
       {"a substring", "x = 1\nif a;; then end\n", contains(";;"), ";;"},
-      {"two separate characters", "t = { a = 1, b = 2 }", 
+      {"two separate characters", "t = { a = 1, b = 2 }",
        [](std::string_view text) {
          return text.find('{') != std::string::npos && text.find('}') != std::string::npos;
        },
        "{}"},
-      {"a failure that needs everything", "abc", [](std::string_view text) { return text == "abc"; },
-       "abc"},
+      {"a failure that needs everything", "abc",
+       [](std::string_view text) { return text == "abc"; }, "abc"},
       {"a failure at the very end", "0123456789z", contains("z"), "z"},
   };
   for (const Row& row : rows) {

@@ -85,8 +85,8 @@ std::optional<RegexMatch> Search(const Compiled& compiled, std::string_view patt
   static std::mutex mutex;  // the shared match context is not thread-safe
   std::lock_guard lock(mutex);
   pcre2_match_data* data = pcre2_match_data_create_from_pattern(compiled.code, nullptr);
-  int rc = pcre2_match(compiled.code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
-                       start, use_jit ? 0 : PCRE2_NO_JIT, data, MatchContext());
+  int rc = pcre2_match(compiled.code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), start,
+                       use_jit ? 0 : PCRE2_NO_JIT, data, MatchContext());
   if (rc == PCRE2_ERROR_NOMATCH) {
     pcre2_match_data_free(data);
     return std::nullopt;

@@ -32,8 +32,7 @@ TEST(EcmaRegexTest, GlobalReplacementResumesLikeEcmascript) {
   const ReplaceRow rows[] = {
       {"empty matches between every character", "abc", "x*", kS, "-", "-a-b-c-"},
       {"empty match after a non-empty one", "aaa", "a*", kS, "-", "--"},
-      {"non-empty match at an empty match's place is not tried", "b", "|b", kS, "[$&]",
-       "[]b[]"},
+      {"non-empty match at an empty match's place is not tried", "b", "|b", kS, "[$&]", "[]b[]"},
       {"matches do not overlap", "aaaa", "aa", kS, "b", "bb"},
       {"no match leaves the text", "abc", "z", kS, "-", "abc"},
       {"multiline ^ after a final line feed", "\nx\n", "^(.*)$", kM, "\t$1", "\t\n\tx\n\t"},
@@ -54,8 +53,8 @@ TEST(EcmaRegexTest, ReplacementTextsExpandLikeEcmascript) {
   const ReplaceRow rows[] = {
       {"$10 with two groups is group 1 then 0", " .5", "([^\\w])(\\.\\d)", kS, "$10$2", " 0.5"},
       {"$01 is group 1", "ab", "(a)(b)", kS, "$01$02", "ab"},
-      {"$12 with twelve groups is group 12",
-       "abcdefghijkl", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)", kS, "$12$11", "lk"},
+      {"$12 with twelve groups is group 12", "abcdefghijkl", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)",
+       kS, "$12$11", "lk"},
       {"$3 naming no group stays literal", "ab", "(a)(b)", kS, "$3", "$3"},
       {"$0 and $00 stay literal", "a", "(a)", kS, "$0$00", "$0$00"},
       {"$05 with one group is $0 then 5", "a", "(a)", kS, "$05", "$05"},
@@ -88,11 +87,12 @@ TEST(EcmaRegexTest, JitAndInterpreterAgree) {
   std::string text;
   for (int i = 0; i < 200; ++i) text += "\tt = {a, - 1, {b}, c}\n\t\tx = 1, + 2\n";
   const ReplaceRow rows[] = {
-      {"unary signs after a comma", text, "(\\t*)(.*\\,)([ \\t]*)(\\s[\\+\\-])", kM,
-       "$1$2\n$1$4", ""},
+      {"unary signs after a comma", text, "(\\t*)(.*\\,)([ \\t]*)(\\s[\\+\\-])", kM, "$1$2\n$1$4",
+       ""},
       {"left braces", text, "(\\t*)([^\\t]+)(\\{)", kM, "$1$2\n$1$3", ""},
-      {"operators", text, "(\\s*)(\\~\\=|\\<\\=|\\>\\=|\\=\\=|\\<|\\>|\\=|\\+|\\-|\\*|\\/|\\.\\.)(\\s*)",
-       kM, " $2 ", ""},
+      {"operators", text,
+       "(\\s*)(\\~\\=|\\<\\=|\\>\\=|\\=\\=|\\<|\\>|\\=|\\+|\\-|\\*|\\/|\\.\\.)(\\s*)", kM, " $2 ",
+       ""},
   };
   for (const ReplaceRow& row : rows) {
     SCOPED_TRACE(row.name);

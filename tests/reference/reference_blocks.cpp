@@ -35,8 +35,8 @@ void OutdentAfterClosers(PassContext& context) {
 }
 
 void PutCommaBetweenTables(PassContext& context) {
-  context.state.text = ReplaceAll(context.state.text, "(\\t*)(\\})(\\s*)(\\;)(\\s*)(\\{)", kMulti,
-                                  "$1$2,\n$1$6");
+  context.state.text =
+      ReplaceAll(context.state.text, "(\\t*)(\\})(\\s*)(\\;)(\\s*)(\\{)", kMulti, "$1$2,\n$1$6");
 }
 
 void PutCommaAfterLastEntry(PassContext& context) {
@@ -45,9 +45,8 @@ void PutCommaAfterLastEntry(PassContext& context) {
 }
 
 void OutdentCloserLines(PassContext& context) {
-  context.state.text = ReplaceAll(context.state.text,
-                                  "^(\\t)(\\t*)(else|elseif|end|until)(\\;*\\s|\\,)", kMulti,
-                                  "$2$3$4");
+  context.state.text = ReplaceAll(
+      context.state.text, "^(\\t)(\\t*)(else|elseif|end|until)(\\;*\\s|\\,)", kMulti, "$2$3$4");
 }
 
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {

@@ -31,9 +31,8 @@ void RemoveLineEndSemicolons(PassContext& context) {
 }
 
 void CloseExponentSigns(PassContext& context) {
-  context.state.text = ReplaceAll(context.state.text,
-                                  "([^\\w]\\d+)(e|E)(\\s+)(\\-|\\+)(\\s+)(\\d+)", kMulti,
-                                  "$1$2$4$6");
+  context.state.text = ReplaceAll(
+      context.state.text, "([^\\w]\\d+)(e|E)(\\s+)(\\-|\\+)(\\s+)(\\d+)", kMulti, "$1$2$4$6");
 }
 
 void CollapseBlankLines(PassContext& context) {

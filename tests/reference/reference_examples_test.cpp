@@ -17,11 +17,15 @@ namespace {
 
 // Row messages that bound the runs of passes used below.
 constexpr const char kSingleSpaces[] = "\t\tReplacing whitespace with single spaces...";
-constexpr const char kLoopHeads[] = "\t\tPutting \"for\" and \"while\" statements all on one line...";
-constexpr const char kOpeners[] = "\t\tIndenting after \"function\", \"then\", \"repeat\" and \"do\"...";
-constexpr const char kBlankAfter[] = "\t\tPlacing blank lines after code blocks with global scope...";
+constexpr const char kLoopHeads[] =
+    "\t\tPutting \"for\" and \"while\" statements all on one line...";
+constexpr const char kOpeners[] =
+    "\t\tIndenting after \"function\", \"then\", \"repeat\" and \"do\"...";
+constexpr const char kBlankAfter[] =
+    "\t\tPlacing blank lines after code blocks with global scope...";
 constexpr const char kOperators[] = "\t\tSurrounding most operators with single spaces...";
-constexpr const char kEqualsAtEnd[] = "\t\tAdding a space before equal signs at the end of a line...";
+constexpr const char kEqualsAtEnd[] =
+    "\t\tAdding a space before equal signs at the end of a line...";
 constexpr const char kUnary[] = "\t\tBreaking unary operators onto new lines.";
 constexpr const char kExponent[] = "\t\tRemove spaces from around the exponation operator...";
 constexpr const char kStoredBrackets[] = "\t\tRemove spaces from around table indices...";
@@ -119,23 +123,24 @@ TEST(ReferenceExamplesTest, AuxiliaryOperations) {
 }
 
 TEST(ReferenceExamplesTest, PreProcessingAndStoring) {
-  CheckRows(kStoring, {
-      {"", ""},
-      {"\n\n\n", ""},
-      {"a\r\nb\r\n", "a\nb\n"},
-      {"x = 1\ry = 2", "x = 1y = 2\n"},
-      {"\n\n\nx\n", "x\n"},
-      {"  \nx\n", "  \nx\n"},
-      {"x = 1 -- it's\ny = 'a'\n", "x = 1 @c0c@\ny = @s0s@\n"},
-      {"s = \"a--b\"\nt = \"x\"\n", "s = @s0s@x\"\n"},
-      {"s = \"a\\\\\"\nt = \"x y\"\n", "s = @s0s@x y\"\n"},
-      {"x = {   }\ny = {\n}\n", "x = @tet@\ny = @tet@\n"},
-      {"t = { -- c\n}\n", "t = { @c0c@\n}\n"},
-      {"f(g(x))\n", "f@a1a@\n"},
-      {"t[u[1]]\n", "t@i1i@\n"},
-      {"-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n",
-       "@c0c@\nt = { name = @s0s@, list = @tet@, f = g@a0a@, @i0i@ = 1 }\n"},
-  });
+  CheckRows(kStoring,
+            {
+                {"", ""},
+                {"\n\n\n", ""},
+                {"a\r\nb\r\n", "a\nb\n"},
+                {"x = 1\ry = 2", "x = 1y = 2\n"},
+                {"\n\n\nx\n", "x\n"},
+                {"  \nx\n", "  \nx\n"},
+                {"x = 1 -- it's\ny = 'a'\n", "x = 1 @c0c@\ny = @s0s@\n"},
+                {"s = \"a--b\"\nt = \"x\"\n", "s = @s0s@x\"\n"},
+                {"s = \"a\\\\\"\nt = \"x y\"\n", "s = @s0s@x y\"\n"},
+                {"x = {   }\ny = {\n}\n", "x = @tet@\ny = @tet@\n"},
+                {"t = { -- c\n}\n", "t = { @c0c@\n}\n"},
+                {"f(g(x))\n", "f@a1a@\n"},
+                {"t[u[1]]\n", "t@i1i@\n"},
+                {"-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n",
+                 "@c0c@\nt = { name = @s0s@, list = @tet@, f = g@a0a@, @i0i@ = 1 }\n"},
+            });
 }
 
 TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
@@ -185,39 +190,42 @@ TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
 }
 
 TEST(ReferenceExamplesTest, SpacingBreakingAndJoining) {
-  CheckRows(kSpacing, {
-      {"a = { b = 1, c = { 2 } }\n", "\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-      {"b = { 1 ,2 ,{ 3 } , 4 }\n",
-       "\tb=\n\t{\n\t\t1,\n\t\t2,\n\t\t{\n\t\t\t3\n\t\t},\n\t\t4\n\t}\n"},
-      {"t = { {1}; {2} }\n",
-       "\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-      {"t = {\n  name = @s0s@,\n  @i0i@ = { x = 1 },\n}\n",
-       "\tt=\n\t{\n\t\tname=@s0s@,\n\t\t@i0i@=\n\t\t{\n\t\t\tx=1\n\t\t},\n\t}\n"},
-      {"function f@a0a@\n  if x then return @a1a@ end\n  for i = 1, 10 do print@a2a@ end\nend\n",
-       "\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 do\n"
-       "\tprint@a2a@\n\tend\n\tend\n"},
-      {"if a == 1 and not b then x = -1 end\n", "\tif a==1 and not\n\tb then\n\tx=-1\n\tend\n"},
-      {"if not x then y@a0a@ end\n", "\tif not x then\n\ty@a0a@\n\tend\n"},
-      {"if x ~= y then z = 1 end\n", "\tif x\n\t~=y then\n\tz=1\n\tend\n"},
-      {"local a, b = 1, 2\n", "\tlocal a,\n\tb=1,\n\t2\n"},
-      {"for k, v in pairs@a0a@ do print@a1a@ end\n",
-       "\tfor k, v in pairs@a0a@ do\n\tprint@a1a@\n\tend\n"},
-      {"for i = 1, n + 1 do y = i end\n", "\tfor i=1,\n\tn\n\t+\n\t1\n\tdo\n\ty=i\n\tend\n"},
-      {"while a do a = nil end\n", "\twhile a do\n\ta=nil\n\tend\n"},
-      {"while a > 0 do a = a - 1 end\n",
-       "\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n"},
-      {"a = { f = function@a0a@ return @a1a@ end }\n",
-       "\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t@a1a@\n\t\tend\n\t}\n"},
-      {"x = 1 @c0c@\ny = { a = 1 @c1c@\n}\n",
-       "\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n"},
-      {"x = @tet@\ny = @tet@\n", "\tx=@tet@\n\ty=@tet@\n"},
-      {"  x = { 1 }\n", "\n\tx=\n\t{\n\t\t1\n\t}\n"},
-      {"x = 1 }\n", "\tx=1\n}\n"},
-      {"a\nand\nnot\nx\n", "\ta and not\n\tx\n"},
-      {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
-      {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
-      {"for i=1,\n10,\n2\ndo\n", "\tfor i=1, 10, 2 do\n"},
-  });
+  CheckRows(
+      kSpacing,
+      {
+          {"a = { b = 1, c = { 2 } }\n",
+           "\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
+          {"b = { 1 ,2 ,{ 3 } , 4 }\n",
+           "\tb=\n\t{\n\t\t1,\n\t\t2,\n\t\t{\n\t\t\t3\n\t\t},\n\t\t4\n\t}\n"},
+          {"t = { {1}; {2} }\n",
+           "\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
+          {"t = {\n  name = @s0s@,\n  @i0i@ = { x = 1 },\n}\n",
+           "\tt=\n\t{\n\t\tname=@s0s@,\n\t\t@i0i@=\n\t\t{\n\t\t\tx=1\n\t\t},\n\t}\n"},
+          {"function f@a0a@\n  if x then return @a1a@ end\n  for i = 1, 10 do print@a2a@ "
+           "end\nend\n",
+           "\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 do\n"
+           "\tprint@a2a@\n\tend\n\tend\n"},
+          {"if a == 1 and not b then x = -1 end\n", "\tif a==1 and not\n\tb then\n\tx=-1\n\tend\n"},
+          {"if not x then y@a0a@ end\n", "\tif not x then\n\ty@a0a@\n\tend\n"},
+          {"if x ~= y then z = 1 end\n", "\tif x\n\t~=y then\n\tz=1\n\tend\n"},
+          {"local a, b = 1, 2\n", "\tlocal a,\n\tb=1,\n\t2\n"},
+          {"for k, v in pairs@a0a@ do print@a1a@ end\n",
+           "\tfor k, v in pairs@a0a@ do\n\tprint@a1a@\n\tend\n"},
+          {"for i = 1, n + 1 do y = i end\n", "\tfor i=1,\n\tn\n\t+\n\t1\n\tdo\n\ty=i\n\tend\n"},
+          {"while a do a = nil end\n", "\twhile a do\n\ta=nil\n\tend\n"},
+          {"while a > 0 do a = a - 1 end\n", "\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n"},
+          {"a = { f = function@a0a@ return @a1a@ end }\n",
+           "\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t@a1a@\n\t\tend\n\t}\n"},
+          {"x = 1 @c0c@\ny = { a = 1 @c1c@\n}\n",
+           "\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n"},
+          {"x = @tet@\ny = @tet@\n", "\tx=@tet@\n\ty=@tet@\n"},
+          {"  x = { 1 }\n", "\n\tx=\n\t{\n\t\t1\n\t}\n"},
+          {"x = 1 }\n", "\tx=1\n}\n"},
+          {"a\nand\nnot\nx\n", "\ta and not\n\tx\n"},
+          {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
+          {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
+          {"for i=1,\n10,\n2\ndo\n", "\tfor i=1, 10, 2 do\n"},
+      });
 }
 
 TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
@@ -267,86 +275,94 @@ TEST(ReferenceExamplesTest, LeftBraceGuardLimit) {
 }
 
 TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
-  CheckRows(kBlocks, {
-      {"\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
-       "\n\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-      {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
-       "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-      {"\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 do\n\tprint@a2a@\n"
-       "\tend\n\tend\n",
-       "\n\tfunction f@a0a@\t\n\t\tif x then\t\n\t\t\treturn\n\t\t\t@a1a@\n\t\tend\n"
-       "\t\tfor i=1, 10 do\t\n\t\t\tprint@a2a@\n\t\tend\n\tend\n\n"},
-      {"\tif a then\n\tx=1\n\telseif b then\n\tx=2\n\telse\n\tx=3\n\tend\n",
-       "\n\tif a then\t\n\t\tx=1\n\telseif b then\t\n\t\tx=2\n\telse\n\t\tx=3\n\tend\n\n"},
-      {"\trepeat\n\ta=a\n\t+\n\t1\n\tuntil a\n\t>\n\t10\n",
-       "\trepeat\t\n\t\ta=a\n\t\t+\n\t\t1\n\tuntil a\n\t>\n\t10\n"},
-      {"\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n",
-       "\n\twhile a\n\t>\n\t0\n\tdo\t\n\t\ta=a\n\t\t-\n\t\t1\n\tend\n\n"},
-      {"\tdo\n\tlocal x=1\n\tend\n", "\tdo\t\n\t\tlocal x=1\n\tend\n\n"},
-      {"\tf=function@a0a@\n\treturn\n\ta\n\tend\n",
-       "\tf=function@a0a@\t\n\t\treturn\n\t\ta\n\tend\n\n"},
-      {"\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t\t1\n\t\tend\n\t}\n",
-       "\n\ta=\n\t{\n\t\tf=function@a0a@\t\n\t\t\treturn\n\t\t\t1\n\t\tend,\n\t}\n\n"},
-      {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
-       "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
-      {"\tfunction f@a0a@\n\tfunction g@a1a@\n\tx=1\n\tend\n\tend\n",
-       "\n\tfunction f@a0a@\t\n\t\tfunction g@a1a@\t\n\t\t\tx=1\n\t\tend\n\tend\n\n"},
-      {"\tfunction o:m@a0a@\n\tx=1\n\tend\n\tfunction g@a1a@\n\ty=1\n\tend\n",
-       "\n\tfunction o:m@a0a@\n\tx=1\nend\nfunction g@a1a@\t\n\ty=1\nend\n"},
-      {"\tif a then\n\tx=1\n", "\n\tif a then\t\n\t\tx=1\n\t"},
-      {"\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n",
-       "\tx=1\n\t@c0c@\n\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@,\n\t}\n\n"},
-      {"\tx=a or {\n\t\t1\n\t}\n", "\tx=a or {\n\t\t1,\n\t}\n\n"},
-      {"\tx=1\n}\n", "\tx=1,\n}\n"},
-      {"\tx=\n\t{\n\t\t1\n\t}\n}\n", "\n\tx=\n\t{\n\t\t1,\n\t},\n}\n"},
-  });
+  CheckRows(
+      kBlocks,
+      {
+          {"\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
+           "\n\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
+          {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
+           "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
+          {"\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 "
+           "do\n\tprint@a2a@\n"
+           "\tend\n\tend\n",
+           "\n\tfunction f@a0a@\t\n\t\tif x then\t\n\t\t\treturn\n\t\t\t@a1a@\n\t\tend\n"
+           "\t\tfor i=1, 10 do\t\n\t\t\tprint@a2a@\n\t\tend\n\tend\n\n"},
+          {"\tif a then\n\tx=1\n\telseif b then\n\tx=2\n\telse\n\tx=3\n\tend\n",
+           "\n\tif a then\t\n\t\tx=1\n\telseif b then\t\n\t\tx=2\n\telse\n\t\tx=3\n\tend\n\n"},
+          {"\trepeat\n\ta=a\n\t+\n\t1\n\tuntil a\n\t>\n\t10\n",
+           "\trepeat\t\n\t\ta=a\n\t\t+\n\t\t1\n\tuntil a\n\t>\n\t10\n"},
+          {"\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n",
+           "\n\twhile a\n\t>\n\t0\n\tdo\t\n\t\ta=a\n\t\t-\n\t\t1\n\tend\n\n"},
+          {"\tdo\n\tlocal x=1\n\tend\n", "\tdo\t\n\t\tlocal x=1\n\tend\n\n"},
+          {"\tf=function@a0a@\n\treturn\n\ta\n\tend\n",
+           "\tf=function@a0a@\t\n\t\treturn\n\t\ta\n\tend\n\n"},
+          {"\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t\t1\n\t\tend\n\t}\n",
+           "\n\ta=\n\t{\n\t\tf=function@a0a@\t\n\t\t\treturn\n\t\t\t1\n\t\tend,\n\t}\n\n"},
+          {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
+           "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+          {"\tfunction f@a0a@\n\tfunction g@a1a@\n\tx=1\n\tend\n\tend\n",
+           "\n\tfunction f@a0a@\t\n\t\tfunction g@a1a@\t\n\t\t\tx=1\n\t\tend\n\tend\n\n"},
+          {"\tfunction o:m@a0a@\n\tx=1\n\tend\n\tfunction g@a1a@\n\ty=1\n\tend\n",
+           "\n\tfunction o:m@a0a@\n\tx=1\nend\nfunction g@a1a@\t\n\ty=1\nend\n"},
+          {"\tif a then\n\tx=1\n", "\n\tif a then\t\n\t\tx=1\n\t"},
+          {"\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n",
+           "\tx=1\n\t@c0c@\n\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@,\n\t}\n\n"},
+          {"\tx=a or {\n\t\t1\n\t}\n", "\tx=a or {\n\t\t1,\n\t}\n\n"},
+          {"\tx=1\n}\n", "\tx=1,\n}\n"},
+          {"\tx=\n\t{\n\t\t1\n\t}\n}\n", "\n\tx=\n\t{\n\t\t1,\n\t},\n}\n"},
+      });
 }
 
 TEST(ReferenceExamplesTest, OperatorSpacing) {
   CheckRows(Only(kOperators, 2), {
-      {"\tx=-5\n", "\tx =  - 5\n"},
-      {"\ty=a\n\t-\n\tb\n\t*\n\tc\n", "\ty = a - b * c\n"},
-      {"\t\tif n\n\t\t>=10 and n\n\t\t~=20 then\t\n", "\t\tif n >= 10 and n ~= 20 then\t\n"},
-      {"\ta~b\n", "\ta~b\n"},
-      {"\ta=<b\n", "\ta =  < b\n"},
-      {"\tx=1e-5\n", "\tx = 1e - 5\n"},
-      {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
-       "\tt = {\n\t\t1, - 2, + 3,\n\t\tn = 1.50,\n\t}\n"},
-  });
-  CheckRows({kOperators, kUnary, 2}, {
-      {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
-       "\tt = {\n\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\tn = 1.50,\n\t}\n"},
-      {"\tx = 1\n", "\tx = 1\n"},
-  });
-  CheckRows({kOperators, kLeftBraces, 2}, {
-      {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
-       "\tt = \n\t{\n\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\tn = 1.50,\n\t}\n"},
-  });
+                                     {"\tx=-5\n", "\tx =  - 5\n"},
+                                     {"\ty=a\n\t-\n\tb\n\t*\n\tc\n", "\ty = a - b * c\n"},
+                                     {"\t\tif n\n\t\t>=10 and n\n\t\t~=20 then\t\n",
+                                      "\t\tif n >= 10 and n ~= 20 then\t\n"},
+                                     {"\ta~b\n", "\ta~b\n"},
+                                     {"\ta=<b\n", "\ta =  < b\n"},
+                                     {"\tx=1e-5\n", "\tx = 1e - 5\n"},
+                                     {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
+                                      "\tt = {\n\t\t1, - 2, + 3,\n\t\tn = 1.50,\n\t}\n"},
+                                 });
+  CheckRows({kOperators, kUnary, 2},
+            {
+                {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
+                 "\tt = {\n\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\tn = 1.50,\n\t}\n"},
+                {"\tx = 1\n", "\tx = 1\n"},
+            });
+  CheckRows({kOperators, kLeftBraces, 2},
+            {
+                {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
+                 "\tt = \n\t{\n\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\tn = 1.50,\n\t}\n"},
+            });
   CheckRows(Only(kEqualsAtEnd, 2), {{"\tx =\n", "\tx  =\n"}});
-  CheckRows({kOperators, kExponent, 2}, {
-      {"\tz=x\n\t^\n\t2\n", "\tz = x^2\n"},
-      {"\t\tlocal n=p@i0i@\n\t\t+\n\t\tp@i1i@\n\t\t*\n\t\t2\n\t\t^\n\t\t3\n",
-       "\t\tlocal n = p@i0i@ + p@i1i@ * 2^3\n"},
-  });
-  CheckRows(Only(kUnary, 2), {
-      {"\tt = { - 1,\n\t\t2,\n\t}\n", "\tt = {\n\t\t - 1,\n\t\t2,\n\t}\n"},
-      {"\tt = {   - 1,\n", "\tt = {\n\t\t - 1,\n"},
-      {"\t\t1, - 2, + 3, - 4,\n", "\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\t - 4,\n"},
-      {"\tb = 1, - 2\n", "\tb = 1,\n\t - 2\n"},
-      {"\ta = b - c, d\n", "\ta = b - c, d\n"},
-  });
+  CheckRows({kOperators, kExponent, 2},
+            {
+                {"\tz=x\n\t^\n\t2\n", "\tz = x^2\n"},
+                {"\t\tlocal n=p@i0i@\n\t\t+\n\t\tp@i1i@\n\t\t*\n\t\t2\n\t\t^\n\t\t3\n",
+                 "\t\tlocal n = p@i0i@ + p@i1i@ * 2^3\n"},
+            });
+  CheckRows(Only(kUnary, 2),
+            {
+                {"\tt = { - 1,\n\t\t2,\n\t}\n", "\tt = {\n\t\t - 1,\n\t\t2,\n\t}\n"},
+                {"\tt = {   - 1,\n", "\tt = {\n\t\t - 1,\n"},
+                {"\t\t1, - 2, + 3, - 4,\n", "\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\t - 4,\n"},
+                {"\tb = 1, - 2\n", "\tb = 1,\n\t - 2\n"},
+                {"\ta = b - c, d\n", "\ta = b - c, d\n"},
+            });
   CheckRows(Only(kLeftBraces, 2), {
-      {"\t\t{\n", "\t\t{\n"},
-      {"\ta = {b = {\n", "\ta = {b = \n\t{\n"},
-      {"\tx =\n{\n", "\tx =\n\n\t{\n"},
-  });
+                                      {"\t\t{\n", "\t\t{\n"},
+                                      {"\ta = {b = {\n", "\ta = {b = \n\t{\n"},
+                                      {"\tx =\n{\n", "\tx =\n\n\t{\n"},
+                                  });
   CheckRows(Only(kRightBraces, 2), {
-      {"\t} + 2\n", "\t}\n\t+ 2\n"},
-      {"\t} .. z\n", "\t}\n\t.. z\n"},
-      {"\tx = {a} + 1\n", "\tx = {a}\n+ 1\n"},
-      {"\t},\n", "\t},\n"},
-      {"\t} \n", "\t}\n\t\n"},
-  });
+                                       {"\t} + 2\n", "\t}\n\t+ 2\n"},
+                                       {"\t} .. z\n", "\t}\n\t.. z\n"},
+                                       {"\tx = {a} + 1\n", "\tx = {a}\n+ 1\n"},
+                                       {"\t},\n", "\t},\n"},
+                                       {"\t} \n", "\t}\n\t\n"},
+                                   });
 }
 
 TEST(ReferenceExamplesTest, OperatorSpacingOfStoredEntries) {
@@ -380,62 +396,63 @@ TEST(ReferenceExamplesTest, OperatorSpacingOfStoredEntries) {
 TEST(ReferenceExamplesTest, CleanUp) {
   CheckRows(Only(kOutdentAll, 4), {{"\tx = 1\n\t\ty\n\nz\n", "x = 1\n\ty\n\nz\n"}});
   CheckRows(Only(kZeroDecimals, 4), {
-      {"x = 1.0\n", "x = 1\n"},
-      {"\t1.00,\n\t2.0,\n", "\t1,\n\t2,\n"},
-      {"v = 10.0\n", "v = 10\n"},
-      {"z =  - 0.000,\n", "z =  - 0,\n"},
-      {"-- version 2.0\n", "-- version 2\n"},
-      {"v = 1.05\n", "v = 1.05\n"},
-      {"v = 1.0e5\n", "v = 1.0e5\n"},
-      {"v = 1.0_\n", "v = 1.0_\n"},
-      {"x = 1.0", "x = 1.0"},
-      {"x1.0 y\n", "x1 y\n"},
-      {"1.0.0\n", "1.0\n"},
-  });
+                                        {"x = 1.0\n", "x = 1\n"},
+                                        {"\t1.00,\n\t2.0,\n", "\t1,\n\t2,\n"},
+                                        {"v = 10.0\n", "v = 10\n"},
+                                        {"z =  - 0.000,\n", "z =  - 0,\n"},
+                                        {"-- version 2.0\n", "-- version 2\n"},
+                                        {"v = 1.05\n", "v = 1.05\n"},
+                                        {"v = 1.0e5\n", "v = 1.0e5\n"},
+                                        {"v = 1.0_\n", "v = 1.0_\n"},
+                                        {"x = 1.0", "x = 1.0"},
+                                        {"x1.0 y\n", "x1 y\n"},
+                                        {"1.0.0\n", "1.0\n"},
+                                    });
   CheckRows({kZeroDecimals, kMissingZeros, 4}, {
-      {"a.05\n", "a.05\n"},
-      {"x = .50\n", "x = 0.50\n"},
-      {"x = .0\n", "x = 0.0\n"},
-  });
+                                                   {"a.05\n", "a.05\n"},
+                                                   {"x = .50\n", "x = 0.50\n"},
+                                                   {"x = .0\n", "x = 0.0\n"},
+                                               });
   CheckRows(Only(kTrailingZeros, 4), {
-      {"0.50,\n", "0.5,\n"},
-      {"1.0500)\n", "1.05)\n"},
-      {"10.50\n", "10.5\n"},
-      {"1.2300\n", "1.23\n"},
-      {"2.50e - 3\n", "2.50e - 3\n"},
-      {"x = .50\n", "x = .50\n"},
-  });
+                                         {"0.50,\n", "0.5,\n"},
+                                         {"1.0500)\n", "1.05)\n"},
+                                         {"10.50\n", "10.5\n"},
+                                         {"1.2300\n", "1.23\n"},
+                                         {"2.50e - 3\n", "2.50e - 3\n"},
+                                         {"x = .50\n", "x = .50\n"},
+                                     });
   CheckRows(Only(kMissingZeros, 4), {
-      {"x = .5\n", "x = 0.5\n"},
-      {"(.5,.5)\n", "(0.5,0.5)\n"},
-      {"x =  - .5\n", "x =  - 0.5\n"},
-      {"a.5\n", "a.5\n"},
-  });
+                                        {"x = .5\n", "x = 0.5\n"},
+                                        {"(.5,.5)\n", "(0.5,0.5)\n"},
+                                        {"x =  - .5\n", "x =  - 0.5\n"},
+                                        {"a.5\n", "a.5\n"},
+                                    });
   CheckRows(Only(kSemicolons, 4), {
-      {"print(x);\n", "print(x)\n"},
-      {"a = 1 ;\n", "a = 1 \n"},
-      {"a;;\n", "a;\n"},
-      {"end\n;\n", "end\n\n"},
-      {"-- note;\n", "-- note\n"},
-      {"a,;\n", "a,;\n"},
-      {"x = 1; y = 2\n", "x = 1; y = 2\n"},
-      {"x = 1;", "x = 1;"},
-  });
+                                      {"print(x);\n", "print(x)\n"},
+                                      {"a = 1 ;\n", "a = 1 \n"},
+                                      {"a;;\n", "a;\n"},
+                                      {"end\n;\n", "end\n\n"},
+                                      {"-- note;\n", "-- note\n"},
+                                      {"a,;\n", "a,;\n"},
+                                      {"x = 1; y = 2\n", "x = 1; y = 2\n"},
+                                      {"x = 1;", "x = 1;"},
+                                  });
   CheckRows(Only(kExponentSigns, 4), {
-      {"x = 1e - 5\n", "x = 1e-5\n"},
-      {"x = 2.5E + 10\n", "x = 2.5E+10\n"},
-      {"x = 1.0e + 10\n", "x = 1.0e+10\n"},
-      {"x = 3e\n - 5\n", "x = 3e-5\n"},
-      {"y = x5e - 3\n", "y = x5e - 3\n"},
-      {"z = 1e - n\n", "z = 1e - n\n"},
-  });
+                                         {"x = 1e - 5\n", "x = 1e-5\n"},
+                                         {"x = 2.5E + 10\n", "x = 2.5E+10\n"},
+                                         {"x = 1.0e + 10\n", "x = 1.0e+10\n"},
+                                         {"x = 3e\n - 5\n", "x = 3e-5\n"},
+                                         {"y = x5e - 3\n", "y = x5e - 3\n"},
+                                         {"z = 1e - n\n", "z = 1e - n\n"},
+                                     });
   CheckRows(Only(kDoubleBlank, 4), {
-      {"a\n\n\n\n\nb\n", "a\n\nb\n"},
-      {"a\n\t\n\n\nb\n", "a\n\t\n\nb\n"},
-  });
-  CheckRows({kLeadingBlank, kLeadingBlank, 4}, {
-      {"\n\nfunction f()\t\nend\n\n", "function f()\t\nend\n\n"},
-  });
+                                       {"a\n\n\n\n\nb\n", "a\n\nb\n"},
+                                       {"a\n\t\n\n\nb\n", "a\n\t\n\nb\n"},
+                                   });
+  CheckRows({kLeadingBlank, kLeadingBlank, 4},
+            {
+                {"\n\nfunction f()\t\nend\n\n", "function f()\t\nend\n\n"},
+            });
   CheckRows(Only(kFinalLineEnd, 4), {{"x = 1", "x = 1\n"}, {"", "\n"}});
 }
 
@@ -445,15 +462,20 @@ TEST(ReferenceExamplesTest, WholeCleanUpStage) {
       "\tprint(x);\n\n";
   RunSettings unix_settings;
   unix_settings.unix_end_of_line = true;
-  CheckRows(kCleanUp, {
-      {"\n\tfunction f()\t\n\tend\n\n", "function f()\t\r\nend\r\n\r\n"},
-      {"", "\r\n"},
-      {kInput, "x =  - 5\r\n\r\nt = \r\n{\r\n\t0.5,\r\n\t0.5,\r\n\t2e-3,\r\n\tz =  - 0,\r\n}\r\n"
-               "\r\nprint(x)\r\n\r\n"},
-  });
-  CheckRows(kCleanUp, {
-      {kInput, "x =  - 5\n\nt = \n{\n\t0.5,\n\t0.5,\n\t2e-3,\n\tz =  - 0,\n}\n\nprint(x)\n\n"},
-  }, unix_settings);
+  CheckRows(kCleanUp,
+            {
+                {"\n\tfunction f()\t\n\tend\n\n", "function f()\t\r\nend\r\n\r\n"},
+                {"", "\r\n"},
+                {kInput,
+                 "x =  - 5\r\n\r\nt = \r\n{\r\n\t0.5,\r\n\t0.5,\r\n\t2e-3,\r\n\tz =  - 0,\r\n}\r\n"
+                 "\r\nprint(x)\r\n\r\n"},
+            });
+  CheckRows(
+      kCleanUp,
+      {
+          {kInput, "x =  - 5\n\nt = \n{\n\t0.5,\n\t0.5,\n\t2e-3,\n\tz =  - 0,\n}\n\nprint(x)\n\n"},
+      },
+      unix_settings);
 }
 
 }  // namespace

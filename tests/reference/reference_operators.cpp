@@ -53,8 +53,7 @@ void TightenStoredBrackets(PassContext& context) {
 }
 
 void BreakBeforeLeftBraces(PassContext& context) {
-  context.state.text =
-      ReplaceAll(context.state.text, "(\\t*)([^\\t]+)(\\{)", kMulti, "$1$2\n$1$3");
+  context.state.text = ReplaceAll(context.state.text, "(\\t*)([^\\t]+)(\\{)", kMulti, "$1$2\n$1$3");
 }
 
 void BreakAfterRightBraces(PassContext& context) {

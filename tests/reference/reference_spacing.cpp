@@ -128,8 +128,8 @@ void BreakAfterReturn(PassContext& context) {
 void JoinLoopHeads(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*)(\\s+)(do\\s)", kSingle, "$1 $3 $5");
-  text = ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*,)(\\s+)(.*)(\\s+)(do\\s)", kSingle,
-                    "$1 $3 $5 $7");
+  text =
+      ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*,)(\\s+)(.*)(\\s+)(do\\s)", kSingle, "$1 $3 $5 $7");
   text = ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*)(\\s+)(in)(\\s+)(.*)(\\s+)(do\\s)", kSingle,
                     "$1 $3 $5 $7 $9");
   text = ReplaceAll(text, "(\\swhile)(\\s+)([^\\s]*)(\\s+)(do\\s)", kSingle, "$1 $3 $5");

@@ -91,8 +91,7 @@ constexpr PassRow kCleanUp[] = {
     {"\t\tRemoving double-blank lines...", CollapseBlankLines},
     {"\t\tRemoving blank lines at the beginning of the file...", RemoveLeadingBlankLines},
     {"\t\tAdding a blank line to the end of the file if not already...", AddFinalLineEnd},
-    {"\t\tReplacing all carriage returns...", UseCrLfLineEnds, kAnnounce, kDebugEntry,
-     kUnlessUnix},
+    {"\t\tReplacing all carriage returns...", UseCrLfLineEnds, kAnnounce, kDebugEntry, kUnlessUnix},
 };
 
 constexpr Stage kStages[] = {

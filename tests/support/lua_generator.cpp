@@ -12,34 +12,35 @@ namespace kelvane::testing {
 namespace {
 
 constexpr std::string_view kKeywords[] = {
-    "if",    "then",   "do",     "end",   "function", "for",  "while",
-    "repeat", "until", "return", "local", "and",      "or",   "not",
-    "else",  "elseif", "in",     "nil",   "true",     "global"};
+    "if",    "then", "do", "end", "function", "for",    "while", "repeat", "until", "return",
+    "local", "and",  "or", "not", "else",     "elseif", "in",    "nil",    "true",  "global"};
 
-constexpr std::string_view kNames[] = {
-    "a", "b", "x", "y", "n", "t", "speed", "Rules", "names", "_v1", "obj", "f2"};
+constexpr std::string_view kNames[] = {"a",     "b",     "x",     "y",   "n",   "t",
+                                       "speed", "Rules", "names", "_v1", "obj", "f2"};
 
-constexpr std::string_view kNumbers[] = {
-    "0", "1", "2", "10", "1.50", "-0.75", ".5", "2.5E-3", "1e-5", "10.0",
-    "0.000", "3.25", "1.0500", "100", "2.0", "1.05"};
+constexpr std::string_view kNumbers[] = {"0",      "1",      "2",    "10",   "1.50",  "-0.75",
+                                         ".5",     "2.5E-3", "1e-5", "10.0", "0.000", "3.25",
+                                         "1.0500", "100",    "2.0",  "1.05"};
 
 constexpr std::string_view kBinaryOperators[] = {
     "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or"};
 
-constexpr std::string_view kTokenLike[] = {
-    "@a0a@", "@qdq@", "@c0c@", "@tet@", "@s1s@", "@i0i@", "@qsq@", "@a1a@"};
+constexpr std::string_view kTokenLike[] = {"@a0a@", "@qdq@", "@c0c@", "@tet@",
+                                           "@s1s@", "@i0i@", "@qsq@", "@a1a@"};
 
 // The fragments of chaotic text: every character and word the passes treat
 // specially, and a few short combinations of them.
 constexpr std::string_view kFragments[] = {
-    "{", "}", "(", ")", "[", "]", "\"", "'", "--", "=", ",", ";", "+", "-", "*", "/",
-    "^", "<", ">", "~", ".", "\\", "\t", "\n", "\r", " ", "  ", "0", "7", "@", "x",
-    "name", "1.50", "-0.75", ".5", "2.5E-3", "if", "then", "do", "end", "function",
-    "for", "while", "repeat", "until", "return", "local", "and", "or", "not", "else",
-    "elseif", "end;", "end,", "[[", "]]", "\\\"", "==", "~=", "..", "\r\n", "=\n",
-    "\v", "\f", "\xa0", "\xe9", "1.", "...", "%", "#", ":", "--[[", "]]--", "0x1F", "e",
-    "1e+5", "};", "},", "{}", "( )", "[ ]", "do\n", "then\n", "\t\t", "@a", "a@", "@@",
-    "_", "\\\\", "\\'", "\\[\\[", "\\]\\]", "$1", "$&", "2^-3", "{a} + 1"};
+    "{",        "}",      "(",      ")",      "[",     "]",      "\"",    "'",    "--",   "=",
+    ",",        ";",      "+",      "-",      "*",     "/",      "^",     "<",    ">",    "~",
+    ".",        "\\",     "\t",     "\n",     "\r",    " ",      "  ",    "0",    "7",    "@",
+    "x",        "name",   "1.50",   "-0.75",  ".5",    "2.5E-3", "if",    "then", "do",   "end",
+    "function", "for",    "while",  "repeat", "until", "return", "local", "and",  "or",   "not",
+    "else",     "elseif", "end;",   "end,",   "[[",    "]]",     "\\\"",  "==",   "~=",   "..",
+    "\r\n",     "=\n",    "\v",     "\f",     "\xa0",  "\xe9",   "1.",    "...",  "%",    "#",
+    ":",        "--[[",   "]]--",   "0x1F",   "e",     "1e+5",   "};",    "},",   "{}",   "( )",
+    "[ ]",      "do\n",   "then\n", "\t\t",   "@a",    "a@",     "@@",    "_",    "\\\\", "\\'",
+    "\\[\\[",   "\\]\\]", "$1",     "$&",     "2^-3",  "{a} + 1"};
 
 class Generator {
  public:
@@ -72,17 +73,30 @@ class Generator {
   // White space between tokens: mostly one space, sometimes none or a run.
   void Space() {
     switch (Pick(12)) {
-      case 0: break;
-      case 1: Emit("  "); break;
-      case 2: Emit("\t"); break;
-      case 3: LineEnd(); break;
-      case 4: Emit(" \t "); break;
-      default: Emit(" ");
+      case 0:
+        break;
+      case 1:
+        Emit("  ");
+        break;
+      case 2:
+        Emit("\t");
+        break;
+      case 3:
+        LineEnd();
+        break;
+      case 4:
+        Emit(" \t ");
+        break;
+      default:
+        Emit(" ");
     }
   }
   // Where some white space is required.
   void SomeSpace() {
-    if (Chance(10)) LineEnd(); else Emit(Chance(8) ? "  " : " ");
+    if (Chance(10))
+      LineEnd();
+    else
+      Emit(Chance(8) ? "  " : " ");
   }
   void LineEnd() { Emit(crlf_ ? "\r\n" : "\n"); }
   void Indent(int depth) {
@@ -96,45 +110,103 @@ class Generator {
 
   void StringLiteral() {
     switch (Pick(9)) {
-      case 0: Emit("\"go\""); break;
-      case 1: Emit("\"a b\""); break;
-      case 2: Emit("'q'"); break;
-      case 3: Emit(Chance(2) ? "\"say \\\"hi\\\"\"" : "'it\\'s'"); break;
-      case 4: Emit(Chance(2) ? "[[long\nstring]]" : "[[ a [[ b ]] c ]]"); break;
+      case 0:
+        Emit("\"go\"");
+        break;
+      case 1:
+        Emit("\"a b\"");
+        break;
+      case 2:
+        Emit("'q'");
+        break;
+      case 3:
+        Emit(Chance(2) ? "\"say \\\"hi\\\"\"" : "'it\\'s'");
+        break;
+      case 4:
+        Emit(Chance(2) ? "[[long\nstring]]" : "[[ a [[ b ]] c ]]");
+        break;
       // A string holding "--" or ending in an escaped backslash pairs its
       // quotes wrongly and derails the rest of the text: keep them rare.
       case 5:
-        if (Chance(4)) Emit(Chance(2) ? "\"a--b\"" : "\"c:\\dir\\\\\"");
-        else Emit("\"c:/dir/\"");
+        if (Chance(4))
+          Emit(Chance(2) ? "\"a--b\"" : "\"c:\\dir\\\\\"");
+        else
+          Emit("\"c:/dir/\"");
         break;
-      case 6: Emit(Chance(2) ? "\"$& $$ $1\"" : "'{ x = 1 }'"); break;
-      case 7: Emit(options_.token_like_text ? "\"@qdq@ @c0c@\"" : "\"(a, b)\""); break;
-      default: Emit("\"x, y = 1.50;\"");
+      case 6:
+        Emit(Chance(2) ? "\"$& $$ $1\"" : "'{ x = 1 }'");
+        break;
+      case 7:
+        Emit(options_.token_like_text ? "\"@qdq@ @c0c@\"" : "\"(a, b)\"");
+        break;
+      default:
+        Emit("\"x, y = 1.50;\"");
     }
   }
 
   void Comment() {
     Emit("--");
     switch (Pick(5)) {
-      case 0: Emit(" note"); break;
-      case 1: Emit(" it's \"quoted\""); break;
-      case 2: Emit(" version 2.0;"); break;
-      case 3: Emit(options_.token_like_text ? " @qdq@ @s0s@" : " x = { 1 }"); break;
-      default: Emit(" AI settings");
+      case 0:
+        Emit(" note");
+        break;
+      case 1:
+        Emit(" it's \"quoted\"");
+        break;
+      case 2:
+        Emit(" version 2.0;");
+        break;
+      case 3:
+        Emit(options_.token_like_text ? " @qdq@ @s0s@" : " x = { 1 }");
+        break;
+      default:
+        Emit(" AI settings");
     }
   }
 
   void Atom(int depth) {
     switch (Pick(options_.token_like_text ? 15 : 14)) {
-      case 0: case 1: case 2: case 3: Name(); break;
-      case 4: case 5: case 6: Emit(PickOf(kNumbers)); break;
-      case 7: StringLiteral(); break;
-      case 8: case 9: Call(depth); break;
-      case 10: Name(); Emit("["); Expression(depth + 1); Emit("]"); break;
-      case 11: Emit("("); Expression(depth + 1); Emit(")"); break;
-      case 12: if (depth < 2) Table(depth + 1); else Emit("{}"); break;
-      case 13: Emit(Chance(2) ? "not " : "-"); Name(); break;
-      default: Emit(PickOf(kTokenLike));
+      case 0:
+      case 1:
+      case 2:
+      case 3:
+        Name();
+        break;
+      case 4:
+      case 5:
+      case 6:
+        Emit(PickOf(kNumbers));
+        break;
+      case 7:
+        StringLiteral();
+        break;
+      case 8:
+      case 9:
+        Call(depth);
+        break;
+      case 10:
+        Name();
+        Emit("[");
+        Expression(depth + 1);
+        Emit("]");
+        break;
+      case 11:
+        Emit("(");
+        Expression(depth + 1);
+        Emit(")");
+        break;
+      case 12:
+        if (depth < 2)
+          Table(depth + 1);
+        else
+          Emit("{}");
+        break;
+      case 13:
+        Emit(Chance(2) ? "not " : "-");
+        Name();
+        break;
+      default:
+        Emit(PickOf(kTokenLike));
     }
   }
 
@@ -150,12 +222,18 @@ class Generator {
 
   void Call(int depth) {
     Name();
-    if (Chance(4)) { Emit(Chance(2) ? ":" : "."); Name(); }
+    if (Chance(4)) {
+      Emit(Chance(2) ? ":" : ".");
+      Name();
+    }
     if (Chance(6)) Space();
     Emit("(");
     size_t arguments = Pick(4);
     for (size_t i = 0; i < arguments; ++i) {
-      if (i > 0) { Emit(","); Space(); }
+      if (i > 0) {
+        Emit(",");
+        Space();
+      }
       Expression(depth + 1);
     }
     Emit(")");
@@ -168,17 +246,45 @@ class Generator {
     for (size_t i = 0; i < entries; ++i) {
       Space();
       switch (Pick(6)) {
-        case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
-        case 2: Emit("["); Expression(depth); Emit("]"); Space(); Emit("="); Space(); Expression(depth); break;
-        case 3: if (depth < 4) Table(depth + 1); else Emit("1"); break;
+        case 0:
+        case 1:
+          Name();
+          Space();
+          Emit("=");
+          Space();
+          Expression(depth);
+          break;
+        case 2:
+          Emit("[");
+          Expression(depth);
+          Emit("]");
+          Space();
+          Emit("=");
+          Space();
+          Expression(depth);
+          break;
+        case 3:
+          if (depth < 4)
+            Table(depth + 1);
+          else
+            Emit("1");
+          break;
         case 4:
           Name();
           Emit(" = function(");
           Name();
           Emit(")");
-          if (Chance(2)) { Emit(" return "); Expression(depth); Emit(" end"); } else { Body(depth); Emit("end"); }
+          if (Chance(2)) {
+            Emit(" return ");
+            Expression(depth);
+            Emit(" end");
+          } else {
+            Body(depth);
+            Emit("end");
+          }
           break;
-        default: Expression(depth);
+        default:
+          Expression(depth);
       }
       if (i + 1 < entries) {
         Space();
@@ -186,15 +292,17 @@ class Generator {
       } else if (Chance(3)) {
         Emit(",");
       }
-      if (Chance(8)) { Emit(" "); Comment(); LineEnd(); }
+      if (Chance(8)) {
+        Emit(" ");
+        Comment();
+        LineEnd();
+      }
     }
     Space();
     Emit("}");
   }
 
-  void Condition(int depth) {
-    Expression(depth + 1);
-  }
+  void Condition(int depth) { Expression(depth + 1); }
 
   void Body(int depth) {
     LineEnd();
@@ -205,44 +313,154 @@ class Generator {
 
   void FunctionHead() {
     switch (Pick(5)) {
-      case 0: Emit("function a.b"); break;
-      case 1: Emit("function o:m"); break;
-      case 2: Emit("local function "); Name(); break;
-      default: Emit("function "); Name();
+      case 0:
+        Emit("function a.b");
+        break;
+      case 1:
+        Emit("function o:m");
+        break;
+      case 2:
+        Emit("local function ");
+        Name();
+        break;
+      default:
+        Emit("function ");
+        Name();
     }
     Emit("(");
-    if (Chance(2)) { Name(); Emit(","); Space(); Name(); }
+    if (Chance(2)) {
+      Name();
+      Emit(",");
+      Space();
+      Name();
+    }
     Emit(")");
   }
 
   void Statement(int depth) {
     Indent(depth);
     switch (Pick(20)) {
-      case 0: case 1: Name(); Space(); Emit("="); Space(); Expression(depth); break;
-      case 2: case 3: Name(); Space(); Emit("="); Space(); Table(depth); break;
-      case 4: Call(depth); break;
-      case 5: FunctionHead(); Body(depth); Emit(Chance(3) ? "end;" : "end"); break;
+      case 0:
+      case 1:
+        Name();
+        Space();
+        Emit("=");
+        Space();
+        Expression(depth);
+        break;
+      case 2:
+      case 3:
+        Name();
+        Space();
+        Emit("=");
+        Space();
+        Table(depth);
+        break;
+      case 4:
+        Call(depth);
+        break;
+      case 5:
+        FunctionHead();
+        Body(depth);
+        Emit(Chance(3) ? "end;" : "end");
+        break;
       case 6:
-        Emit("if "); Condition(depth); Emit(" then"); Body(depth);
-        if (Chance(3)) { Emit("elseif "); Condition(depth); Emit(" then"); Body(depth); }
-        if (Chance(3)) { Emit("else"); Body(depth); }
+        Emit("if ");
+        Condition(depth);
+        Emit(" then");
+        Body(depth);
+        if (Chance(3)) {
+          Emit("elseif ");
+          Condition(depth);
+          Emit(" then");
+          Body(depth);
+        }
+        if (Chance(3)) {
+          Emit("else");
+          Body(depth);
+        }
         Emit("end");
         break;
-      case 7: Emit("for i = 1, "); Expression(depth); if (Chance(3)) Emit(", 2"); Emit(" do"); Body(depth); Emit("end"); break;
-      case 8: Emit("for k, v in pairs("); Name(); Emit(") do"); Body(depth); Emit("end"); break;
-      case 9: Emit("while "); Condition(depth); Emit(" do"); Body(depth); Emit("end"); break;
-      case 10: Emit("repeat"); Body(depth); Emit("until "); Condition(depth); break;
-      case 11: Emit("do"); Body(depth); Emit("end"); break;
-      case 12: Emit("return"); SomeSpace(); Expression(depth); break;
-      case 13: Emit("local "); Name(); if (Chance(2)) { Emit(", "); Name(); } Emit(" = "); Expression(depth); break;
-      case 14: Comment(); break;
-      case 15: Name(); Emit(" = "); Name(); Emit(" or "); Table(depth); break;
-      case 16: Name(); Emit(Chance(2) ? "." : ":"); Name(); Emit(Chance(2) ? " = " : "="); Expression(depth); break;
-      case 17: Name(); Emit("["); Expression(depth); Emit("] = "); Expression(depth); break;
-      default: Unusual(depth);
+      case 7:
+        Emit("for i = 1, ");
+        Expression(depth);
+        if (Chance(3)) Emit(", 2");
+        Emit(" do");
+        Body(depth);
+        Emit("end");
+        break;
+      case 8:
+        Emit("for k, v in pairs(");
+        Name();
+        Emit(") do");
+        Body(depth);
+        Emit("end");
+        break;
+      case 9:
+        Emit("while ");
+        Condition(depth);
+        Emit(" do");
+        Body(depth);
+        Emit("end");
+        break;
+      case 10:
+        Emit("repeat");
+        Body(depth);
+        Emit("until ");
+        Condition(depth);
+        break;
+      case 11:
+        Emit("do");
+        Body(depth);
+        Emit("end");
+        break;
+      case 12:
+        Emit("return");
+        SomeSpace();
+        Expression(depth);
+        break;
+      case 13:
+        Emit("local ");
+        Name();
+        if (Chance(2)) {
+          Emit(", ");
+          Name();
+        }
+        Emit(" = ");
+        Expression(depth);
+        break;
+      case 14:
+        Comment();
+        break;
+      case 15:
+        Name();
+        Emit(" = ");
+        Name();
+        Emit(" or ");
+        Table(depth);
+        break;
+      case 16:
+        Name();
+        Emit(Chance(2) ? "." : ":");
+        Name();
+        Emit(Chance(2) ? " = " : "=");
+        Expression(depth);
+        break;
+      case 17:
+        Name();
+        Emit("[");
+        Expression(depth);
+        Emit("] = ");
+        Expression(depth);
+        break;
+      default:
+        Unusual(depth);
     }
     if (Chance(10)) Emit(";");
-    if (Chance(6)) { Emit(" "); Comment(); }
+    if (Chance(6)) {
+      Emit(" ");
+      Comment();
+    }
     LineEnd();
     if (Chance(12)) LineEnd();
   }
@@ -251,14 +469,35 @@ class Generator {
   // varargs, hexadecimal numbers, a table followed by an operator.
   void Unusual(int depth) {
     switch (Pick(8)) {
-      case 0: Emit("y = %"); Name(); break;
-      case 1: Call(depth); Emit("{"); Expression(depth); Emit("}"); break;
-      case 2: Name(); Emit("\"text\""); break;
-      case 3: Emit("function v(...) return arg end"); break;
-      case 4: Emit("x = 0x1F + 1."); break;
-      case 5: Emit("x = {a} + 1"); break;
-      case 6: Emit("a.b.c:d(1) ; ;"); break;
-      default: Emit("x = 1e+5 * 2^-3 .. \"\""); break;
+      case 0:
+        Emit("y = %");
+        Name();
+        break;
+      case 1:
+        Call(depth);
+        Emit("{");
+        Expression(depth);
+        Emit("}");
+        break;
+      case 2:
+        Name();
+        Emit("\"text\"");
+        break;
+      case 3:
+        Emit("function v(...) return arg end");
+        break;
+      case 4:
+        Emit("x = 0x1F + 1.");
+        break;
+      case 5:
+        Emit("x = {a} + 1");
+        break;
+      case 6:
+        Emit("a.b.c:d(1) ; ;");
+        break;
+      default:
+        Emit("x = 1e+5 * 2^-3 .. \"\"");
+        break;
     }
   }
 
