@@ -167,6 +167,13 @@ TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
   EXPECT_EQ(stripped.text, "x = 1 \n");
   EXPECT_TRUE(stripped.comments_table.empty());
   EXPECT_EQ(stripped.comments_count, -1);
+
+  // A comment that fills the first line leaves it empty.
+  CodeState first_line;
+  first_line.text = "-- c\nx = 1\n";
+  RunRange(first_line, kStoring, strip);
+  EXPECT_EQ(first_line.text, "\nx = 1\n");
+  EXPECT_EQ(first_line.comments_count, -1);
 }
 
 TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
@@ -181,6 +188,9 @@ TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
       {"-- @qdq@ @s0s@\n", "-- @qdq@ @s0s@\t\n"},
       {"x = \"@qdq@\"\n", "x = \"\\\"\"\n"},
       {"x = \"@c0c@\"\n-- c\n", "x = \"-- c\"\n@c0c@\n"},
+      // The escaped backslash's second half pairs with the quote: the string
+      // runs on into the next line and "x y" is formatted as code.
+      {"s = \"a\\\\\"\nt = \"x y\"\n", "s = \"a\\\\\"\nt = \"x\ny\"\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("input \"" + testing::Escape(row.input) + "\"");
