@@ -29,6 +29,13 @@ struct PassRow {
   RowAnnounce announce = RowAnnounce::kAnnounce;
   RowDebug debug = RowDebug::kDebugEntry;
   RowCondition condition = RowCondition::kAlways;
+  // Does the work of this row and the next in one go. Some passes, run one
+  // after the other, build a text far larger than either's input or output
+  // (every "{" indents the whole rest of the text before the "}" pass takes
+  // it back). When no debug entry needs the text in between, ProcessCode
+  // runs this instead of the two rows; it gives exactly the second row's
+  // result.
+  PassFunction fused_with_next = nullptr;
 };
 
 struct Stage {

@@ -44,7 +44,8 @@ constexpr PassRow kFixing[] = {
     {"\t\tRemoving spaces before commas...", RemoveSpacesBeforeCommas},
     {"\t\tPlacing spaces after commas...", PlaceSpacesAfterCommas},
     {"\t\tAdding a tab to the beginning of the string...", AddBaseTab},
-    {"\t\tBreaking and indenting at every occurance of a left bracket...", BreakAtLeftBraces},
+    {"\t\tBreaking and indenting at every occurance of a left bracket...", BreakAtLeftBraces,
+     kAnnounce, kDebugEntry, kAlways, BreakAtBraces},
     {"\t\tBreaking and outdenting at every occurance of a right bracket...", BreakAtRightBraces},
     {"\t\tReplacing single spaces with new-lines...", BreakAtSpaces},
     {"\t\tRemoving blank lines...", RemoveBlankLines},
@@ -57,7 +58,8 @@ constexpr PassRow kFixing[] = {
     {"\t\tRe-adding whitespace between return and returned statements...", BreakAfterReturn},
     {"\t\tPutting \"for\" and \"while\" statements all on one line...", JoinLoopHeads},
     // Block indentation and table punctuation.
-    {"\t\tIndenting after \"function\", \"then\", \"repeat\" and \"do\"...", IndentAfterOpeners},
+    {"\t\tIndenting after \"function\", \"then\", \"repeat\" and \"do\"...", IndentAfterOpeners,
+     kAnnounce, kDebugEntry, kAlways, IndentAndOutdentBlocks},
     {"\t\tOutdenting after \"end\", \"elseif\" and \"until\"...", OutdentAfterClosers},
     {"\t\tPutting a comma between table-entries that are tables, if missing...",
      PutCommaBetweenTables},
@@ -123,16 +125,27 @@ ProcessResult ProcessCode(std::string text, const RunSettings& settings, Message
   ProcessResult result;
   for (const Stage& stage : kStages) {
     messages.PrintMessage(stage.message);
-    for (const PassRow& row : stage.passes) {
+    const std::span<const PassRow> rows = stage.passes;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const PassRow& row = rows[i];
       if (!RowRuns(row, settings)) continue;
+      // A fused row does the next row's work too; it writes no debug entry,
+      // so it only runs when no entry is wanted.
+      const bool fused = row.fused_with_next != nullptr && !messages.DebugEnabled();
       if (row.announce == kAnnounce) messages.PrintVerbose(row.message);
-      row.run(context);
+      if (fused) {
+        const PassRow& next = rows[++i];
+        if (next.announce == kAnnounce) messages.PrintVerbose(next.message);
+        row.fused_with_next(context);
+      } else {
+        row.run(context);
+      }
       if (context.guard_message != nullptr) {
         result.status = ProcessStatus::kGuardFired;
         result.guard_message = context.guard_message;
         return result;
       }
-      if (row.debug == kDebugEntry && messages.DebugEnabled() &&
+      if (!fused && row.debug == kDebugEntry && messages.DebugEnabled() &&
           !messages.WriteDebug(state.text, row.message)) {
         result.status = ProcessStatus::kDebugWriteFailed;
         return result;

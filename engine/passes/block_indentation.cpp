@@ -96,7 +96,6 @@ size_t CloserEndAt(std::string_view text, size_t pos, std::span<const std::strin
 constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
 constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "until"};
 
-}  // namespace
 
 // Indenting after openers: cut the text after every block opener and indent
 // the rest, searching again in the indented rest. Each cut puts one TAB in
@@ -105,25 +104,32 @@ constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "un
 // the empty line after a final LF included:
 //   "\tif x then\n\ty=1\n" -> "\tif x then\t\n\t\ty=1\n\t"
 // So a line start gets one TAB per opener cut before it, and the scan finds
-// the cuts as it goes.
-void IndentAfterOpeners(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+// the cuts as it goes. Hands each indented line to `sink` as its count of
+// leading TABs and the rest of the line, LF included.
+template <typename Sink>
+void ForEachIndentedLine(std::string_view text, Sink&& sink) {
   size_t cuts = 0;
   size_t next_cut = FindOpenerEnd(text, 0, /*first_search=*/true);
-  for (size_t pos = 0; pos < text.size(); ++pos) {
-    if (pos == next_cut) {
-      out.push_back('\t');
-      ++cuts;
-      next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
-    } else if (pos > 0 && text[pos - 1] == '\n') {
-      out.append(cuts, '\t');
+  std::string rest;
+  for (size_t line = 0; line < text.size();) {
+    size_t content = line;
+    while (content < text.size() && text[content] == '\t') ++content;
+    const size_t lead = content - line + (line > 0 ? cuts : 0);
+    size_t end = text.find('\n', content);
+    end = end == kNone ? text.size() : end + 1;
+    rest.clear();
+    for (size_t pos = content; pos < end; ++pos) {
+      if (pos == next_cut) {
+        rest.push_back('\t');
+        ++cuts;
+        next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
+      }
+      rest.push_back(text[pos]);
     }
-    out.push_back(text[pos]);
+    sink(lead, std::string_view(rest));
+    line = end;
   }
-  if (!text.empty() && text.back() == '\n') out.append(cuts, '\t');
-  context.state.text = std::move(out);
+  if (!text.empty() && text.back() == '\n') sink(cuts, std::string_view());
 }
 
 // Outdenting after closers: cut the text after every block closer that
@@ -132,42 +138,86 @@ void IndentAfterOpeners(PassContext& context) {
 // the closer's own line keeps its TABs. A closer whose line has no TAB left is
 // no closer:
 //   "\t\tx\n\tend\n\ty\n" -> "\t\tx\n\tend\ny\n"
-void OutdentAfterClosers(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  size_t cuts = 0;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    // A line start: its leading TABs, less one per cut so far.
-    size_t tabs = 0;
-    while (pos + tabs < text.size() && text[pos + tabs] == '\t') ++tabs;
-    const size_t kept = tabs > cuts ? tabs - cuts : 0;
-    out.append(kept, '\t');
-    pos += tabs;
+// Takes the text line by line: leading TABs counted, the rest with its LF.
+class CloserOutdenter {
+ public:
+  explicit CloserOutdenter(std::string& out) : out_(out) {}
+
+  void Line(size_t tabs, std::string_view rest) {
+    const size_t kept = tabs > cuts_ ? tabs - cuts_ : 0;
+    out_.append(kept, '\t');
     bool tab_before = kept > 0;
-    while (pos < text.size()) {
+    for (size_t pos = 0; pos < rest.size();) {
       if (tab_before) {
-        const size_t cut = CloserEndAt(text, pos, kBlockClosers);
+        const size_t cut = CloserEndAt(rest, pos, kBlockClosers);
         if (cut != kNone) {
-          out.append(text, pos, cut - pos);
-          ++cuts;
+          out_.append(rest, pos, cut - pos);
+          ++cuts_;
           pos = cut;
           // The cut character starts the outdented rest: a TAB there is the
           // first TAB of its line and goes.
-          if (text[cut] == '\t') {
+          if (rest[cut] == '\t') {
             ++pos;
             tab_before = false;
             continue;
           }
         }
       }
-      const char c = text[pos++];
-      out.push_back(c);
-      if (c == '\n') break;
+      const char c = rest[pos++];
+      out_.push_back(c);
       tab_before = c == '\t';
     }
   }
+
+ private:
+  std::string& out_;
+  size_t cuts_ = 0;
+};
+
+template <typename Sink>
+void ForEachLine(std::string_view text, Sink&& sink) {
+  for (size_t line = 0; line < text.size();) {
+    size_t content = line;
+    while (content < text.size() && text[content] == '\t') ++content;
+    size_t end = text.find('\n', content);
+    end = end == kNone ? text.size() : end + 1;
+    sink(content - line, text.substr(content, end - content));
+    line = end;
+  }
+}
+
+}  // namespace
+
+void IndentAfterOpeners(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) {
+    out.append(tabs, '\t');
+    out.append(rest);
+  });
+  context.state.text = std::move(out);
+}
+
+void OutdentAfterClosers(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size());
+  CloserOutdenter outdenter(out);
+  ForEachLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
+  context.state.text = std::move(out);
+}
+
+// Both block passes at once. Indenting after openers alone gives every line
+// one TAB per opener before it, which the closers then take back: the text
+// in between grows with the square of the number of blocks. Here each
+// indented line goes straight to the outdenting.
+void IndentAndOutdentBlocks(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  CloserOutdenter outdenter(out);
+  ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
   context.state.text = std::move(out);
 }
 

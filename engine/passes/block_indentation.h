@@ -8,6 +8,8 @@ namespace kelvane {
 
 void IndentAfterOpeners(PassContext& context);
 void OutdentAfterClosers(PassContext& context);
+// Both block passes in one go, for runs that need no debug entry between them.
+void IndentAndOutdentBlocks(PassContext& context);
 void PutCommaBetweenTables(PassContext& context);
 void PutCommaAfterLastEntry(PassContext& context);
 void OutdentCloserLines(PassContext& context);

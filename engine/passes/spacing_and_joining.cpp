@@ -144,51 +144,101 @@ void BreakAtLeftBraces(PassContext& context) {
   context.state.text = std::move(out);
 }
 
+namespace {
+
 // Breaking at "}": every "}" (with a comma directly after it) moves to a line
 // of its own one level shallower than the content before it, and everything
 // after it moves one level left; a line never loses TABs it does not have:
 //   "\t\t b = 1 } " -> "\t\t b = 1 \n\t}\n\t "
 // A "}" reached on a line that has no TAB left cannot be broken: the loop
 // that breaks them one by one would repeat without end, so the guard fires.
+class RightBraceBreaker {
+ public:
+  explicit RightBraceBreaker(std::string& out) : out_(out) {}
+
+  // One line: `tabs` leading TABs before the braces so far took theirs, and
+  // the content after them. False when the guard fires.
+  bool Line(size_t tabs, std::string_view content) {
+    size_t depth = tabs > outdents_ ? tabs - outdents_ : 0;
+    size_t segment = 0;
+    for (size_t brace; (brace = content.find('}', segment)) != std::string_view::npos;) {
+      if (depth == 0) return false;
+      AppendTabs(out_, depth);
+      out_.append(content, segment, brace - segment);
+      out_.push_back('\n');
+      AppendTabs(out_, depth - 1);
+      out_.push_back('}');
+      segment = brace + 1;
+      if (segment < content.size() && content[segment] == ',') {
+        out_.push_back(',');
+        ++segment;
+      }
+      out_.push_back('\n');
+      --depth;
+      ++outdents_;
+    }
+    AppendTabs(out_, depth);
+    out_.append(content, segment);
+    return true;
+  }
+
+ private:
+  std::string& out_;
+  size_t outdents_ = 0;  // braces broken so far: every later line lost that many TABs
+};
+
+constexpr const char kRightBraceGuard[] =
+    "Error: Was unable to break and outdent at every occurance of a right bracket.";
+
+}  // namespace
+
 void BreakAtRightBraces(PassContext& context) {
   const std::string_view text = context.state.text;
   if (text.find('}') == std::string_view::npos) return;
   std::string out;
   out.reserve(text.size() + text.size() / 4);
-  size_t outdents = 0;  // braces broken so far: every later line lost that many TABs
-  for (size_t line_start = 0; line_start <= text.size();) {
+  RightBraceBreaker breaker(out);
+  for (size_t line_start = 0;;) {
     size_t line_end = text.find('\n', line_start);
     const bool has_lf = line_end != std::string_view::npos;
     if (!has_lf) line_end = text.size();
     const std::string_view line = text.substr(line_start, line_end - line_start);
     const size_t tabs = LeadingTabs(line);
-    size_t depth = tabs > outdents ? tabs - outdents : 0;
-    size_t segment = tabs;
-    for (size_t brace; (brace = line.find('}', segment)) != std::string_view::npos;) {
-      if (depth == 0) {
-        context.guard_message =
-            "Error: Was unable to break and outdent at every occurance of a right bracket.";
-        return;
-      }
-      AppendTabs(out, depth);
-      out.append(line, segment, brace - segment);
-      out.push_back('\n');
-      AppendTabs(out, depth - 1);
-      out.push_back('}');
-      segment = brace + 1;
-      if (segment < line.size() && line[segment] == ',') {
-        out.push_back(',');
-        ++segment;
-      }
-      out.push_back('\n');
-      --depth;
-      ++outdents;
+    if (!breaker.Line(tabs, line.substr(tabs))) {
+      context.guard_message = kRightBraceGuard;
+      return;
     }
-    AppendTabs(out, depth);
-    out.append(line, segment);
     if (!has_lf) break;
     out.push_back('\n');
     line_start = line_end + 1;
+  }
+  context.state.text = std::move(out);
+}
+
+// Both brace passes at once. Breaking at "{" gives every line as many TABs
+// as there are "{" before it, which the "}" pass then takes back: the text in
+// between grows with the square of the number of braces. Here each line that
+// "{" pass would make goes straight through the "}" pass instead.
+void BreakAtBraces(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 2);
+  RightBraceBreaker breaker(out);
+  size_t depth = LeadingTabs(text);
+  size_t segment = depth;
+  while (true) {
+    const size_t brace = text.find('{', segment);
+    const size_t end = brace == std::string_view::npos ? text.size() : brace;
+    if (!breaker.Line(depth, text.substr(segment, end - segment))) {
+      context.guard_message = kRightBraceGuard;
+      return;
+    }
+    if (brace == std::string_view::npos) break;
+    out.push_back('\n');
+    breaker.Line(depth, "{");
+    out.push_back('\n');
+    ++depth;
+    segment = brace + 1;
   }
   context.state.text = std::move(out);
 }

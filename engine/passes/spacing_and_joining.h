@@ -14,6 +14,8 @@ void PlaceSpacesAfterCommas(PassContext& context);
 void AddBaseTab(PassContext& context);
 void BreakAtLeftBraces(PassContext& context);
 void BreakAtRightBraces(PassContext& context);
+// Both brace passes in one go, for runs that need no debug entry between them.
+void BreakAtBraces(PassContext& context);
 void BreakAtSpaces(PassContext& context);
 void RemoveBlankLines(PassContext& context);
 void JoinKeysWithValues(PassContext& context);

@@ -192,5 +192,40 @@ TEST(PassDifferential, BreakAtLeftBracesOnOneLine) {
   }
 }
 
+// A fused pass gives exactly what its two passes give one after the other.
+void ExpectFusedMatches(PassFunction fused, PassFunction first, PassFunction second,
+                        const std::string& text) {
+  CodeState one_go;
+  one_go.text = text;
+  CodeState in_turn = one_go;
+  RunSettings settings;
+  PassContext fused_context{one_go, settings};
+  PassContext turn_context{in_turn, settings};
+  fused(fused_context);
+  first(turn_context);
+  if (turn_context.guard_message == nullptr) second(turn_context);
+  ASSERT_EQ(fused_context.guard_message == nullptr, turn_context.guard_message == nullptr)
+      << Visible(text);
+  if (fused_context.guard_message == nullptr) {
+    ASSERT_EQ(Visible(one_go.text), Visible(in_turn.text)) << Visible(text);
+  }
+}
+
+TEST(PassDifferential, FusedPassesMatchTheirPairs) {
+  TextMaker maker(555);
+  const std::vector<std::string> line_pieces = {" ", "a", "=", "{", "}", "},", ",", "x y", "}}"};
+  const std::vector<std::string> block_pieces = {
+      " ", "a", "x=1", "do", " then", "end", "end;", "end,", "until", "elseif", "else", "repeat",
+      "function f@a0a@", "function@a0a@", "function o:m@a1a@", "=function@a2a@", "{", "}"};
+  for (int i = 0; i < 3000; ++i) {
+    ExpectFusedMatches(BreakAtBraces, BreakAtLeftBraces, BreakAtRightBraces,
+                       "\t" + maker.Pieces(line_pieces, maker.Below(25)));
+    if (::testing::Test::HasFatalFailure()) return;
+    ExpectFusedMatches(IndentAndOutdentBlocks, IndentAfterOpeners, OutdentAfterClosers,
+                       maker.Lines(block_pieces, 1 + maker.Below(10), 3));
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
 }  // namespace
 }  // namespace kelvane
