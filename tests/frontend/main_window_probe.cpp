@@ -1,6 +1,6 @@
 // Test helper for the end-to-end test: finds the running "Kelvane" window
 // and prints what a test needs to see of it (client size, controls, log
-// rows, the text of an "Error" box) on standard output.
+// rows, the focused control, the text of an "Error" box) on standard output.
 #include <windows.h>
 
 #include <cstdio>
@@ -79,6 +79,17 @@ int PrintRows(HWND main_window) {
   return 0;
 }
 
+// The number of the control that holds the keyboard focus in the window's
+// thread, or -1.
+int PrintFocus(HWND main_window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(main_window, nullptr), &info) == 0) return 3;
+  const bool is_control = info.hwndFocus != nullptr && GetParent(info.hwndFocus) == main_window;
+  std::printf("%d\n", is_control ? GetDlgCtrlID(info.hwndFocus) : -1);
+  return 0;
+}
+
 // A message box keeps its text in a static control with identifier 0xFFFF.
 int PrintErrorText() {
   HWND box = FindWindowA(nullptr, "Error");
@@ -91,7 +102,7 @@ int PrintErrorText() {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: kelvane_window_probe client-size|controls|rows|error-text\n");
+    std::fprintf(stderr, "usage: kelvane_window_probe client-size|controls|rows|focus|error-text\n");
     return 2;
   }
   const char* command = argv[1];
@@ -103,6 +114,7 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(command, "client-size") == 0) return PrintClientSize(main_window);
   if (std::strcmp(command, "rows") == 0) return PrintRows(main_window);
+  if (std::strcmp(command, "focus") == 0) return PrintFocus(main_window);
   if (std::strcmp(command, "controls") == 0) {
     EnumChildWindows(main_window, PrintControl, reinterpret_cast<LPARAM>(main_window));
     return 0;
