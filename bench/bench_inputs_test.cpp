@@ -1,0 +1,105 @@
+// The benchmark's inputs: deterministic, of the asked size and shape, and
+// formatted by the engine exactly as by the literal reference.
+
+#include "bench/bench_inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "engine/run_settings.h"
+#include "tests/differential/pipeline_compare.h"
+
+namespace kelvane::bench {
+namespace {
+
+size_t MaxBraceDepth(const std::string& text) {
+  size_t depth = 0;
+  size_t deepest = 0;
+  for (char c : text) {
+    if (c == '{') deepest = std::max(deepest, ++depth);
+    if (c == '}' && depth > 0) --depth;
+  }
+  return deepest;
+}
+
+TEST(BenchInputsTest, GameLuaIsDeterministicPerSeed) {
+  EXPECT_EQ(GenerateGameLua(20000, 5), GenerateGameLua(20000, 5));
+  EXPECT_NE(GenerateGameLua(20000, 5), GenerateGameLua(20000, 6));
+}
+
+TEST(BenchInputsTest, GameLuaStopsJustPastTheTargetSize) {
+  for (size_t target : {size_t{1}, size_t{4096}, size_t{65536}, size_t{1} << 20}) {
+    const std::string text = GenerateGameLua(target, 9);
+    EXPECT_GE(text.size(), target) << "target " << target;
+    EXPECT_LT(text.size(), target + 2048) << "target " << target;
+  }
+}
+
+TEST(BenchInputsTest, GameLuaHasEveryFeatureTheIssueNames) {
+  struct Row {
+    const char* feature;
+    const char* needle;
+  };
+  const Row rows[] = {
+      {"decimal with trailing zero", "1.50"}, {"negative decimal", "-0.75"},
+      {"leading point", "=.5"},              {"exponent", "2.5E-3"},
+      {"escaped quote", "\\\""},             {"escaped backslash", "\\\\"},
+      {"comment", "-- "},                    {"nested table", "= { primary = {"},
+      {"if block", " then "},                {"for block", "for i=1,"},
+      {"while block", "while t > 0 do"},     {"repeat block", "repeat t=t+1 until"},
+      {"method head", ":"},                  {"global function", "\nfunction Update"},
+  };
+  const std::string text = GenerateGameLua(64 * 1024, 1);
+  for (const Row& row : rows) {
+    EXPECT_NE(text.find(row.needle), std::string::npos) << row.feature;
+  }
+  EXPECT_NE(text.find("\nfunction Tank:"), std::string::npos) << "method head";
+}
+
+TEST(BenchInputsTest, AdversarialShapes) {
+  const std::string one_line = GenerateOneLongLine(100000);
+  EXPECT_GE(one_line.size(), 100000u);
+  EXPECT_EQ(one_line.find_first_of("{}\n"), std::string::npos);
+
+  const std::string deep = GenerateDeepTable(100000, 10000);
+  EXPECT_GE(deep.size(), 100000u);
+  EXPECT_EQ(MaxBraceDepth(deep), 10000u);
+
+  const std::string after = GenerateAfterMethodHeads(100000, 5000);
+  EXPECT_GE(after.size(), 100000u);
+  EXPECT_GE(std::count(after.begin(), after.end(), '\n'), 5000);
+  EXPECT_EQ(after.rfind("function ", 0), 0u) << "starts with a method head";
+}
+
+// Speed figures are only worth having for inputs the engine formats right:
+// small versions of every shape agree with the literal reference, with and
+// without "-s" and "-unix".
+TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
+  struct Row {
+    const char* name;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"game", GenerateGameLua(6000, 21)},
+      {"one line", GenerateOneLongLine(3000)},
+      {"deep table", GenerateDeepTable(3000, 40)},
+      {"after method heads", GenerateAfterMethodHeads(5000, 100)},
+  };
+  for (const Row& row : rows) {
+    for (int variant = 0; variant < 4; ++variant) {
+      RunSettings settings;
+      settings.strip_comments = (variant & 1) != 0;
+      settings.unix_end_of_line = (variant & 2) != 0;
+      testing::RowDifference difference = testing::CompareWholeRuns(row.text, settings);
+      EXPECT_FALSE(difference.differs)
+          << row.name << " variant " << variant << ":\n"
+          << testing::DescribeRowDifference(difference, row.text, settings);
+      EXPECT_EQ(difference.guard_message, nullptr) << row.name << ": the guard fired";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvane::bench
