@@ -13,6 +13,13 @@ namespace kelvane::frontend {
 MainWindowLogic::MainWindowLogic(MainWindowUi& ui, EngineServices services)
     : ui_(ui), services_(std::move(services)) {}
 
+bool MainWindowLogic::CreateControls() {
+  for (const ControlSpec& spec : MainWindowControls()) {
+    if (!ui_.CreateControl(spec)) return false;
+  }
+  return true;
+}
+
 LoopStep MainWindowLogic::Handle(const MainWindowEvent& event) {
   if (busy_) return LoopStep::kContinue;
   busy_ = true;

@@ -46,6 +46,10 @@ class MainWindowLogic {
  public:
   MainWindowLogic(MainWindowUi& ui, EngineServices services);
 
+  // Start-up: creates the controls in creation order. False, and no further
+  // control created, when one cannot be created.
+  bool CreateControls();
+
   // Handles one event. Events that arrive while another is being handled
   // (from the modal loop of a dialog or error box) are ignored, so nothing
   // the user does reaches the window before a run or a dialog has ended.

@@ -7,11 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "frontend/main_window_controls.h"
+
 namespace kelvane::frontend {
 
 class MainWindowUi {
  public:
   virtual ~MainWindowUi() = default;
+
+  // Creates one control, with the default GUI font; false when it fails.
+  virtual bool CreateControl(const ControlSpec& spec) = 0;
 
   virtual std::string ControlText(int control) = 0;
   virtual void SetControlText(int control, std::string_view text) = 0;

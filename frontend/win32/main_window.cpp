@@ -86,21 +86,19 @@ bool Win32MainWindow::Create() {
       {FVIRTKEY | FSHIFT, VK_TAB, kFocusPreviousCommand},
   };
   accelerators_ = CreateAcceleratorTableA(keys, 2);
-  return log_brush_ != nullptr && accelerators_ != nullptr && CreateControls();
+  return log_brush_ != nullptr && accelerators_ != nullptr && logic_.CreateControls();
 }
 
-bool Win32MainWindow::CreateControls() {
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& spec : MainWindowControls()) {
-    const ControlClass control_class = ClassOf(spec.kind);
-    const std::string text(spec.text);
-    HWND control = CreateWindowExA(
-        control_class.ex_style, control_class.name, text.c_str(), control_class.style, spec.x,
-        spec.y, spec.width, spec.height, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.number)), instance_, nullptr);
-    if (control == nullptr) return false;
-    SendMessageA(control, WM_SETFONT, font, /*redraw=*/TRUE);
-  }
+bool Win32MainWindow::CreateControl(const ControlSpec& spec) {
+  const ControlClass control_class = ClassOf(spec.kind);
+  const std::string text(spec.text);
+  HWND control = CreateWindowExA(control_class.ex_style, control_class.name, text.c_str(),
+                                 control_class.style, spec.x, spec.y, spec.width, spec.height,
+                                 hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.number)),
+                                 instance_, nullptr);
+  if (control == nullptr) return false;
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+               /*redraw=*/TRUE);
   return true;
 }
 

@@ -29,6 +29,7 @@ class Win32MainWindow final : public MainWindowUi {
   // destroys the window.
   void RunEventLoop();
 
+  bool CreateControl(const ControlSpec& spec) override;
   std::string ControlText(int control) override;
   void SetControlText(int control, std::string_view text) override;
   bool IsChecked(int control) override;
@@ -51,7 +52,6 @@ class Win32MainWindow final : public MainWindowUi {
   static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void Dispatch(const MainWindowEvent& event);
-  bool CreateControls();
   HWND Control(int number) const { return GetDlgItem(hwnd_, number); }
 
   HINSTANCE instance_;

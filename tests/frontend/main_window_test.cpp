@@ -38,6 +38,11 @@ class FakeUi : public MainWindowUi {
 
   FakeControl& Control(int number) { return controls_.at(number); }
 
+  bool CreateControl(const ControlSpec& spec) override {
+    created.push_back(spec.number);
+    return spec.number != failing_control;
+  }
+
   std::string ControlText(int control) override { return Control(control).text; }
   void SetControlText(int control, std::string_view text) override {
     Control(control).text = std::string(text);
@@ -70,6 +75,8 @@ class FakeUi : public MainWindowUi {
   void SelectLogRow(int row) override { selected_row = row; }
   void RepaintLog() override { ++repaints; }
 
+  std::vector<int> created;
+  int failing_control = kNoControl;
   int focused = kNoControl;
   std::deque<std::string> dialog_answers;
   std::vector<std::string> dialog_titles;
@@ -137,6 +144,28 @@ struct Window {
     Click(browse_button);
   }
 };
+
+TEST(MainWindowStartUp, CreatesTheControlsInCreationOrderAndStopsAtAFailure) {
+  struct Row {
+    const char* name;
+    int failing_control;
+    bool expected_result;
+    std::vector<int> expected_created;
+  };
+  const Row rows[] = {
+      {"all created", kNoControl, true, {0, 1, 2, 3, 4, 5, 6, 11, 12, 7, 9, 10, 13, 14}},
+      {"Exit fails", kExitButton, false, {0, 1, 2, 3, 4, 5, 6, 11, 12}},
+      {"first fails", kMainFrame, false, {0}},
+      {"log list fails", kLogList, false, {0, 1, 2, 3, 4, 5, 6, 11, 12, 7, 9, 10, 13, 14}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Window window;
+    window.ui.failing_control = row.failing_control;
+    EXPECT_EQ(window.logic.CreateControls(), row.expected_result);
+    EXPECT_EQ(window.ui.created, row.expected_created);
+  }
+}
 
 TEST(MainWindowDispatch, OnlyExitCloseBrowseAndStartDoAnything) {
   struct Row {
