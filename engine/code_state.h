@@ -19,6 +19,19 @@ struct CodeState {
   // CommentsCount is kept apart from the table: with "-s" the comments are
   // deleted and the count is set to -1, so that nothing is restored.
   int64_t comments_count = 0;
+
+  // A pass writes its result into this buffer and swaps it with `text`, so
+  // that the two buffers keep their capacity from pass to pass instead of
+  // every pass allocating (and the system zeroing) a fresh one.
+  std::string& Scratch(size_t capacity) {
+    scratch_.clear();
+    scratch_.reserve(capacity);
+    return scratch_;
+  }
+  void CommitScratch() { text.swap(scratch_); }
+
+ private:
+  std::string scratch_;
 };
 
 }  // namespace kelvane

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
@@ -25,8 +26,7 @@ namespace {
 // With strip, comments are deleted and the count becomes -1.
 void MaskCommentsIn(CodeState& state, bool strip) {
   const std::string_view text = state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = state.Scratch(text.size());
   size_t line_start = 0;
   while (line_start < text.size()) {
     const char* lf = static_cast<const char*>(
@@ -49,14 +49,13 @@ void MaskCommentsIn(CodeState& state, bool strip) {
     if (lf) out.push_back('\n');
     line_start = line_end + 1;
   }
-  state.text = std::move(out);
+  state.CommitScratch();
 }
 
 // Masks the strings of one quote character: each quote pairs with the next.
 void MaskQuotedStrings(CodeState& state, char quote) {
   const std::string_view text = state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = state.Scratch(text.size());
   size_t pos = 0;
   while (true) {
     const size_t open = text.find(quote, pos);
@@ -68,7 +67,7 @@ void MaskQuotedStrings(CodeState& state, char quote) {
     pos = close + 1;
   }
   out.append(text, pos);
-  state.text = std::move(out);
+  state.CommitScratch();
 }
 
 // The shift-reduce scan for bracket groups. `open`/`close` are the bracket
@@ -76,16 +75,16 @@ void MaskQuotedStrings(CodeState& state, char quote) {
 void MaskGroups(CodeState& state, char open, char close, bool doubled, char kind,
                 std::vector<std::string>& table) {
   const std::string_view text = state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = state.Scratch(text.size());
   // Positions in `out` of the bracket characters not yet reduced.
   std::vector<size_t> brackets;
+  const ByteSet is_bracket = ByteSet::Of([&](char c) { return c == open || c == close; });
   for (size_t i = 0; i < text.size(); ++i) {
+    const size_t next = FindInSet(text, i, is_bracket);
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
     const char c = text[i];
-    if (c != open && c != close) {
-      out.push_back(c);
-      continue;
-    }
     if (c == close) {
       size_t group_start = std::string::npos;
       if (!doubled) {
@@ -113,7 +112,7 @@ void MaskGroups(CodeState& state, char open, char close, bool doubled, char kind
     brackets.push_back(out.size());
     out.push_back(c);
   }
-  state.text = std::move(out);
+  state.CommitScratch();
 }
 
 }  // namespace
@@ -126,10 +125,14 @@ void MaskComments(PassContext& context) {
 // one scan gives what four global replacements in a row give.
 void MaskEscapedQuotes(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
   size_t i = 0;
   while (i < text.size()) {
+    size_t next = text.find('\\', i);
+    if (next == std::string_view::npos) next = text.size();
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
     const char c = text[i];
     if (c == '\\' && i + 1 < text.size()) {
       const char next = text[i + 1];
@@ -148,7 +151,7 @@ void MaskEscapedQuotes(PassContext& context) {
     out.push_back(c);
     ++i;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 void MaskStrings(PassContext& context) {
@@ -160,10 +163,14 @@ void MaskStrings(PassContext& context) {
 
 void MaskEmptyTables(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
   size_t i = 0;
   while (i < text.size()) {
+    size_t next = text.find('{', i);
+    if (next == std::string_view::npos) next = text.size();
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
     if (text[i] == '{') {
       size_t j = i + 1;
       while (j < text.size() && IsSpace(text[j])) ++j;
@@ -176,7 +183,7 @@ void MaskEmptyTables(PassContext& context) {
     out.push_back(text[i]);
     ++i;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 void MaskArguments(PassContext& context) {

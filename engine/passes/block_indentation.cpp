@@ -7,21 +7,13 @@
 #include <string_view>
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
-
-size_t SkipSpaces(std::string_view text, size_t pos) {
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  return pos;
-}
-
-bool StartsWithAt(std::string_view text, size_t pos, std::string_view word) {
-  return pos <= text.size() && text.substr(pos).starts_with(word);
-}
 
 bool IsLineStart(std::string_view text, size_t pos) { return pos == 0 || text[pos - 1] == '\n'; }
 
@@ -65,8 +57,11 @@ size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_
 }
 
 size_t FindOpenerEnd(std::string_view text, size_t from, bool first_search) {
-  for (size_t pos = from; pos < text.size(); ++pos) {
-    const size_t end = OpenerEndAt(text, pos, first_search);
+  static constexpr ByteSet kOpenerLetters =
+      ByteSet::Of([](char c) { return c == 'd' || c == 't' || c == 'r' || c == 'f'; });
+  for (size_t letter = FindInSet(text, from + 1, kOpenerLetters); letter < text.size();
+       letter = FindInSet(text, letter + 1, kOpenerLetters)) {
+    const size_t end = OpenerEndAt(text, letter - 1, first_search);
     if (end != kNone) return end;
   }
   return kNone;
@@ -118,14 +113,15 @@ void ForEachIndentedLine(std::string_view text, Sink&& sink) {
     size_t end = text.find('\n', content);
     end = end == kNone ? text.size() : end + 1;
     rest.clear();
-    for (size_t pos = content; pos < end; ++pos) {
-      if (pos == next_cut) {
-        rest.push_back('\t');
-        ++cuts;
-        next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
-      }
-      rest.push_back(text[pos]);
+    size_t pos = content;
+    while (next_cut != kNone && next_cut >= pos && next_cut < end) {
+      rest.append(text, pos, next_cut - pos);
+      rest.push_back('\t');
+      ++cuts;
+      pos = next_cut;
+      next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
     }
+    rest.append(text, pos, end - pos);
     sink(lead, std::string_view(rest));
     line = end;
   }
@@ -149,6 +145,7 @@ class CloserOutdenter {
     bool tab_before = kept > 0;
     for (size_t pos = 0; pos < rest.size();) {
       if (tab_before) {
+        tab_before = false;
         const size_t cut = CloserEndAt(rest, pos, kBlockClosers);
         if (cut != kNone) {
           out_.append(rest, pos, cut - pos);
@@ -158,14 +155,16 @@ class CloserOutdenter {
           // first TAB of its line and goes.
           if (rest[cut] == '\t') {
             ++pos;
-            tab_before = false;
             continue;
           }
         }
       }
-      const char c = rest[pos++];
-      out_.push_back(c);
-      tab_before = c == '\t';
+      // Up to and including the next TAB, after which a closer may stand.
+      const size_t tab = rest.find('\t', pos);
+      const size_t stop = tab == std::string_view::npos ? rest.size() : tab + 1;
+      out_.append(rest, pos, stop - pos);
+      pos = stop;
+      tab_before = tab != std::string_view::npos;
     }
   }
 
@@ -190,22 +189,20 @@ void ForEachLine(std::string_view text, Sink&& sink) {
 
 void IndentAfterOpeners(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) {
     out.append(tabs, '\t');
     out.append(rest);
   });
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 void OutdentAfterClosers(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
   CloserOutdenter outdenter(out);
   ForEachLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // Both block passes at once. Indenting after openers alone gives every line
@@ -214,11 +211,10 @@ void OutdentAfterClosers(PassContext& context) {
 // indented line goes straight to the outdenting.
 void IndentAndOutdentBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   CloserOutdenter outdenter(out);
   ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // "(\t*)(\})(\s*)(\;)(\s*)(\{)" -> "$1$2,\n$1$6": a "}" followed by ";" and a
@@ -226,37 +222,26 @@ void IndentAndOutdentBlocks(PassContext& context) {
 // "}": "\t\t}\n\t\t;\n\t\t{" -> "\t\t},\n\t\t{".
 void PutCommaBetweenTables(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\t' || text[i] == '}') {
-      size_t brace = i;
-      while (brace < text.size() && text[brace] == '\t') ++brace;
-      if (brace < text.size() && text[brace] == '}') {
-        const size_t semicolon = SkipSpaces(text, brace + 1);
-        if (semicolon < text.size() && text[semicolon] == ';') {
-          const size_t open = SkipSpaces(text, semicolon + 1);
-          if (open < text.size() && text[open] == '{') {
-            const std::string_view tabs = text.substr(i, brace - i);
-            out.append(tabs);
-            out.append("},\n");
-            out.append(tabs);
-            out.push_back('{');
-            i = open + 1;
-            continue;
-          }
-        }
-      }
-      // Every start inside this run of TABs fails the same way.
-      if (brace > i) {
-        out.append(text, i, brace - i);
-        i = brace;
-        continue;
-      }
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size());
+  // The "}" decides the match; the TABs right before it are $1 (a match ends
+  // on "{", so none of them belongs to the previous match).
+  size_t copied = 0;
+  for (size_t brace = text.find('}'); brace != std::string_view::npos;
+       brace = text.find('}', std::max(brace + 1, copied))) {
+    const size_t semicolon = SkipSpaces(text, brace + 1);
+    if (semicolon >= text.size() || text[semicolon] != ';') continue;
+    const size_t open = SkipSpaces(text, semicolon + 1);
+    if (open >= text.size() || text[open] != '{') continue;
+    size_t tabs = brace;
+    while (tabs > copied && text[tabs - 1] == '\t') --tabs;
+    out.append(text, copied, brace - copied);
+    out.append("},\n");
+    out.append(text, tabs, brace - tabs);
+    out.push_back('{');
+    copied = open + 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "([^,\s\;])(\s*)(\})" -> "$1,$2$3", repeated while a match remains: every
@@ -267,36 +252,26 @@ void PutCommaBetweenTables(PassContext& context) {
 // all the repetitions: "\t\t2\n\t\t}\n\t}" -> "\t\t2,\n\t\t},\n\t}".
 void PutCommaAfterLastEntry(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  size_t pending = kNone;  // start of the white space held back
-  char previous = 0;
-  bool have_previous = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (IsSpace(c)) {
-      if (pending == kNone) pending = i;
-      continue;
-    }
-    if (c == '}' && have_previous && previous != ',' && previous != ';') out.push_back(',');
-    if (pending != kNone) {
-      out.append(text, pending, i - pending);
-      pending = kNone;
-    }
-    out.push_back(c);
-    previous = c;
-    have_previous = true;
+  std::string& out = context.state.Scratch(text.size() + text.size() / 16);
+  size_t copied = 0;
+  for (size_t brace = text.find('}'); brace != std::string_view::npos;
+       brace = text.find('}', brace + 1)) {
+    size_t entry_end = brace;  // just after the nearest character that is not white space
+    while (entry_end > 0 && IsSpace(text[entry_end - 1])) --entry_end;
+    if (entry_end == 0 || text[entry_end - 1] == ',' || text[entry_end - 1] == ';') continue;
+    out.append(text, copied, entry_end - copied);
+    out.push_back(',');
+    copied = entry_end;
   }
-  if (pending != kNone) out.append(text, pending);
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "^(\t)(\t*)(else|elseif|end|until)(\;*\s|\,)" -> "$2$3$4": a line that
 // starts with TABs and one of these keywords loses one TAB.
 void OutdentCloserLines(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
   for (size_t line = 0; line < text.size();) {
     size_t keyword = line;
     while (keyword < text.size() && text[keyword] == '\t') ++keyword;
@@ -307,7 +282,7 @@ void OutdentCloserLines(PassContext& context) {
     out.append(text, start, end - start);
     line = end;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // An empty line goes before every line at depth 1 that ends with "=", and
@@ -317,44 +292,57 @@ void OutdentCloserLines(PassContext& context) {
 // "[^\t]*" crosses line ends: from a depth-1 line it reaches the last "=\n"
 // before the next TAB.
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
-  std::string& text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\t' && IsLineStart(text, i)) {
-      size_t next_tab = text.find('\t', i + 1);
+  CodeState& state = context.state;
+  std::string& text = state.text;
+  std::string& out = state.Scratch(text.size() + text.size() / 16);
+  size_t copied = 0;
+  for (size_t line = 0; line < text.size();) {
+    if (text[line] == '\t') {
+      // "[^\t]*" runs to the next TAB, over line ends; the match ends at the
+      // last "=\n" before it.
+      size_t next_tab = text.find('\t', line + 1);
       if (next_tab == kNone) next_tab = text.size();
       size_t assign = kNone;
-      for (size_t r = next_tab; r >= i + 3; --r) {
+      for (size_t r = next_tab; r >= line + 3; --r) {
         if (text[r - 1] == '\n' && text[r - 2] == '=') {
           assign = r;
           break;
         }
       }
       if (assign != kNone) {
+        out.append(text, copied, line - copied);
         out.push_back('\n');
-        out.append(text, i, assign - i);
-        i = assign;
+        copied = line;
+        line = assign;  // a line start: the match ends with its LF
         continue;
       }
     }
-    out.push_back(text[i++]);
+    const size_t lf = text.find('\n', line);
+    if (lf == kNone) break;
+    line = lf + 1;
   }
+  out.append(text, copied);
   text.swap(out);
   out.clear();
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\t' && IsLineStart(text, i)) {
+  copied = 0;
+  for (size_t line = 0; line < text.size();) {
+    if (text[line] == '\t') {
       for (std::string_view keyword : {std::string_view("function"), std::string_view("if"),
                                        std::string_view("while"), std::string_view("for")}) {
-        const size_t end = i + 1 + keyword.size();
-        if (StartsWithAt(text, i + 1, keyword) && end < text.size() && IsSpace(text[end])) {
+        const size_t end = line + 1 + keyword.size();
+        if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end])) {
+          out.append(text, copied, line - copied);
           out.push_back('\n');
+          copied = line;
           break;
         }
       }
     }
-    out.push_back(text[i]);
+    const size_t lf = text.find('\n', line);
+    if (lf == kNone) break;
+    line = lf + 1;
   }
+  out.append(text, copied);
   text.swap(out);
 }
 
@@ -362,26 +350,30 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
 // that is "}" or "end" (a space after it breaks the line there instead).
 void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\t' && IsLineStart(text, i)) {
+  std::string& out = context.state.Scratch(text.size() + text.size() / 16);
+  size_t copied = 0;
+  for (size_t line = 0; line < text.size();) {
+    size_t resume = line;
+    if (text[line] == '\t') {
       size_t end = kNone;
-      if (i + 1 < text.size() && text[i + 1] == '}') {
-        end = i + 2;
-      } else if (StartsWithAt(text, i + 1, "end")) {
-        end = i + 4;
+      if (line + 1 < text.size() && text[line + 1] == '}') {
+        end = line + 2;
+      } else if (StartsWithAt(text, line + 1, "end")) {
+        end = line + 4;
       }
       if (end != kNone && end < text.size() && IsSpace(text[end])) {
-        out.append(text, i, end + 1 - i);
+        out.append(text, copied, end + 1 - copied);
         out.push_back('\n');
-        i = end + 1;
-        continue;
+        copied = end + 1;
+        resume = end;
       }
     }
-    out.push_back(text[i++]);
+    const size_t lf = text.find('\n', resume);
+    if (lf == kNone) break;
+    line = lf + 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 }  // namespace kelvane

@@ -6,14 +6,10 @@
 #include <string_view>
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 
 namespace kelvane {
 namespace {
-
-size_t SkipSpaces(std::string_view text, size_t pos) {
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  return pos;
-}
 
 size_t SkipDigits(std::string_view text, size_t pos) {
   while (pos < text.size() && IsDigit(text[pos])) ++pos;
@@ -28,81 +24,83 @@ bool IsSignAt(std::string_view text, size_t pos) {
 
 }  // namespace
 
+// Each pass below visits only the places where its pattern can match (a
+// point, a semicolon before a line end, an exponent letter, a line end) and
+// copies the text between them in one go. A candidate whose match would begin
+// inside the previous match is skipped, as a global replacement skips it.
+
 // "^\t" -> "": one TAB less at the start of every line.
 void OutdentEveryLine(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\t' && (i == 0 || text[i - 1] == '\n')) continue;
-    out.push_back(text[i]);
+  std::string& out = context.state.Scratch(text.size());
+  for (size_t line = 0; line < text.size();) {
+    if (text[line] == '\t') ++line;
+    size_t end = text.find('\n', line);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    out.append(text, line, end - line);
+    line = end;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // "(\d)(\.0+)([^\w])" -> "$1$3": "x = 1.0\n" -> "x = 1\n", "1.0.0\n" -> "1.0\n".
 void RemoveZeroDecimals(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (IsDigit(text[i]) && i + 2 < text.size() && text[i + 1] == '.' && text[i + 2] == '0') {
-      size_t end = i + 2;
-      while (end < text.size() && text[end] == '0') ++end;
-      if (IsNonWordAt(text, end)) {
-        out.push_back(text[i]);
-        out.push_back(text[end]);
-        i = end + 1;
-        continue;
-      }
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  for (size_t point = text.find('.'); point != std::string_view::npos;
+       point = text.find('.', point + 1)) {
+    if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    size_t end = point + 1;
+    while (end < text.size() && text[end] == '0') ++end;
+    if (end == point + 1 || !IsNonWordAt(text, end)) continue;
+    out.append(text, copied, point - copied);
+    out.push_back(text[end]);
+    copied = end + 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3": "0.50," -> "0.5,".
 void RemoveTrailingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (IsDigit(text[i]) && i + 1 < text.size() && text[i + 1] == '.') {
-      const size_t fraction = i + 2;
-      const size_t end = SkipDigits(text, fraction);
-      if (IsNonWordAt(text, end)) {
-        size_t kept = end;
-        while (kept > fraction && text[kept - 1] == '0') --kept;
-        if (kept < end && kept > fraction) {
-          out.append(text, i, kept - i);
-          out.push_back(text[end]);
-          i = end + 1;
-          continue;
-        }
-      }
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  for (size_t point = text.find('.'); point != std::string_view::npos;
+       point = text.find('.', point + 1)) {
+    if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    const size_t fraction = point + 1;
+    const size_t end = SkipDigits(text, fraction);
+    if (!IsNonWordAt(text, end)) continue;
+    size_t kept = end;
+    while (kept > fraction && text[kept - 1] == '0') --kept;
+    if (kept == end || kept == fraction) continue;
+    out.append(text, copied, kept - copied);
+    out.push_back(text[end]);
+    copied = end + 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "([^\w])(\.\d)" -> "$10$2", which is group 1, a "0", then group 2 (there
 // is no group 10): "x = .5\n" -> "x = 0.5\n".
 void AddMissingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size();) {
-    if (!IsWord(text[i]) && i + 2 < text.size() && text[i + 1] == '.' && IsDigit(text[i + 2])) {
-      out.push_back(text[i]);
-      out.append("0.");
-      out.push_back(text[i + 2]);
-      i += 3;
-      continue;
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 32);
+  size_t copied = 0;
+  for (size_t point = text.find('.'); point != std::string_view::npos;
+       point = text.find('.', point + 1)) {
+    if (point == 0 || point - 1 < copied || IsWord(text[point - 1])) continue;
+    if (point + 1 >= text.size() || !IsDigit(text[point + 1])) continue;
+    out.append(text, copied, point - copied);
+    out.append("0.");
+    out.push_back(text[point + 1]);
+    copied = point + 2;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "([^,\s])(\s*)(\;)(\n)" -> "$1$2$4": "print(x);\n" -> "print(x)\n". Of two
@@ -110,63 +108,60 @@ void AddMissingDecimalZeros(PassContext& context) {
 // before it.
 void RemoveLineEndSemicolons(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    if (c != ',' && !IsSpace(c)) {
-      const size_t semicolon = SkipSpaces(text, i + 1);
-      if (semicolon + 1 < text.size() && text[semicolon] == ';' && text[semicolon + 1] == '\n') {
-        out.append(text, i, semicolon - i);
-        out.push_back('\n');
-        i = semicolon + 2;
-        continue;
-      }
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  for (size_t semicolon = text.find(";\n"); semicolon != std::string_view::npos;
+       semicolon = text.find(";\n", semicolon + 1)) {
+    size_t start = semicolon;
+    while (start > copied && IsSpace(text[start - 1])) --start;
+    if (start == copied || text[start - 1] == ',') continue;
+    out.append(text, copied, semicolon - copied);
+    out.push_back('\n');
+    copied = semicolon + 2;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "([^\w]\d+)(e|E)(\s+)(\-|\+)(\s+)(\d+)" -> "$1$2$4$6": "x = 1e - 5" -> "x = 1e-5".
 void CloseExponentSigns(PassContext& context) {
+  static constexpr ByteSet kExponentLetters = ByteSet::Of([](char c) { return c == 'e' || c == 'E'; });
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (!IsWord(text[i]) && i + 1 < text.size() && IsDigit(text[i + 1])) {
-      const size_t letter = SkipDigits(text, i + 1);
-      if (letter < text.size() && (text[letter] == 'e' || text[letter] == 'E')) {
-        const size_t sign = SkipSpaces(text, letter + 1);
-        if (sign > letter + 1 && IsSignAt(text, sign)) {
-          const size_t exponent = SkipSpaces(text, sign + 1);
-          if (exponent > sign + 1 && exponent < text.size() && IsDigit(text[exponent])) {
-            const size_t end = SkipDigits(text, exponent);
-            out.append(text, i, letter + 1 - i);
-            out.push_back(text[sign]);
-            out.append(text, exponent, end - exponent);
-            i = end;
-            continue;
-          }
-        }
-      }
-    }
-    out.push_back(text[i++]);
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
+       letter = FindInSet(text, letter + 1, kExponentLetters)) {
+    size_t digits = letter;
+    while (digits > copied && IsDigit(text[digits - 1])) --digits;
+    if (digits == letter || digits == copied || IsWord(text[digits - 1])) continue;
+    const size_t sign = SkipSpaces(text, letter + 1);
+    if (sign == letter + 1 || !IsSignAt(text, sign)) continue;
+    const size_t exponent = SkipSpaces(text, sign + 1);
+    if (exponent == sign + 1 || exponent >= text.size() || !IsDigit(text[exponent])) continue;
+    const size_t end = SkipDigits(text, exponent);
+    out.append(text, copied, letter + 1 - copied);
+    out.push_back(text[sign]);
+    out.append(text, exponent, end - exponent);
+    copied = end;
+    letter = end - 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 // "\n\n\n" -> "\n\n", repeated: every run of three or more LFs becomes two.
 void CollapseBlankLines(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  size_t run = 0;
-  for (const char c : text) {
-    run = c == '\n' ? run + 1 : 0;
-    if (run <= 2) out.push_back(c);
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  for (size_t lf = text.find("\n\n\n"); lf != std::string_view::npos;
+       lf = text.find("\n\n\n", copied)) {
+    out.append(text, copied, lf + 2 - copied);
+    copied = lf + 2;
+    while (copied < text.size() && text[copied] == '\n') ++copied;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 void RemoveLeadingBlankLines(PassContext& context) {
@@ -181,13 +176,15 @@ void AddFinalLineEnd(PassContext& context) {
 
 void UseCrLfLineEnds(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (const char c : text) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 16);
+  size_t copied = 0;
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1)) {
+    out.append(text, copied, lf - copied);
+    out.append("\r\n");
+    copied = lf + 1;
   }
-  context.state.text = std::move(out);
+  out.append(text, copied);
+  context.state.CommitScratch();
 }
 
 }  // namespace kelvane

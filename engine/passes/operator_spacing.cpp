@@ -6,17 +6,13 @@
 #include <string_view>
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 #include "engine/passes/stored_groups.h"
 
 namespace kelvane {
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
-
-size_t SkipSpaces(std::string_view text, size_t pos) {
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  return pos;
-}
 
 // The length of the operator at `pos` ("~=", "<=", ">=", "==", "<", ">", "=",
 // "+", "-", "*", "/", ".."; two characters win), or 0.
@@ -43,11 +39,15 @@ size_t BracketAt(std::string_view text, size_t pos) {
 // "(\s*)(<op>)(\s*)" -> `before` + op + `after`: all white space on both
 // sides of every operator is replaced.
 template <typename OperatorAt>
-std::string RespaceOperators(std::string_view text, OperatorAt operator_at, std::string_view before,
-                             std::string_view after) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+void RespaceOperators(std::string_view text, OperatorAt operator_at, std::string_view before,
+                      std::string_view after, std::string& out) {
   for (size_t i = 0; i < text.size();) {
+    // Bytes that are neither white space nor an operator are copied as they are.
+    size_t next = i;
+    while (next < text.size() && !IsSpace(text[next]) && operator_at(text, next) == 0) ++next;
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
     const size_t op = SkipSpaces(text, i);
     const size_t length = operator_at(text, op);
     if (length != 0) {
@@ -62,23 +62,24 @@ std::string RespaceOperators(std::string_view text, OperatorAt operator_at, std:
     out.append(text, i, stop - i);
     i = stop;
   }
-  return out;
 }
 
 // "([^\=]\=\n)" -> " $1".
-std::string SpaceEqualsAtLineEnd(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] != '=' && i + 2 < text.size() && text[i + 1] == '=' && text[i + 2] == '\n') {
+void SpaceEqualsAtLineEnd(std::string_view text, std::string& out) {
+  size_t i = 0;
+  for (size_t eq; (eq = text.find("=\n", i)) != std::string_view::npos;) {
+    if (eq > i && text[eq - 1] != '=') {
+      out.append(text, i, eq - 1 - i);
       out.push_back(' ');
-      out.append(text, i, 3);
-      i += 3;
-      continue;
+      out.append(text, eq - 1, 3);
+      i = eq + 2;
+    } else {
+      // The LF may still be the first character of the next match.
+      out.append(text, i, eq + 1 - i);
+      i = eq + 1;
     }
-    out.push_back(text[i++]);
   }
-  return out;
+  out.append(text, i);
 }
 
 // After the `mark` at `pos` (a "{" or ","): the start of "[ \t]*\s[\+\-]"'s
@@ -100,9 +101,7 @@ size_t SignAfter(std::string_view text, size_t pos) {
 // every line ends up broken at each mark that a sign follows, each new line
 // with the line's TABs (and `extra`) and the white space before the sign:
 //   "\t\t1, - 2, + 3," -> "\t\t1,\n\t\t - 2,\n\t\t + 3,"
-std::string BreakBeforeSigns(std::string_view text, char mark, std::string_view extra) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
+void BreakBeforeSigns(std::string_view text, char mark, std::string_view extra, std::string& out) {
   for (size_t line = 0; line <= text.size();) {
     size_t line_end = text.find('\n', line);
     if (line_end == kNone) line_end = text.size();
@@ -126,42 +125,43 @@ std::string BreakBeforeSigns(std::string_view text, char mark, std::string_view 
     out.push_back('\n');
     line = line_end + 1;
   }
-  return out;
 }
 
 }  // namespace
 
 void SurroundOperatorsWithSpaces(PassContext& context) {
-  CodeState& state = context.state;
-  auto respace = [](std::string_view s) { return RespaceOperators(s, SpacedOperatorAt, " ", " "); };
-  state.text = respace(state.text);
-  RewriteStoredGroups(state, respace);
+  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
+    RespaceOperators(in, SpacedOperatorAt, " ", " ", out);
+  });
 }
 
 void SpaceBeforeLineEndEquals(PassContext& context) {
-  CodeState& state = context.state;
-  state.text = SpaceEqualsAtLineEnd(state.text);
-  RewriteStoredGroups(state, [](std::string_view s) { return SpaceEqualsAtLineEnd(s); });
+  RewriteTextAndStoredGroups(context.state, SpaceEqualsAtLineEnd);
 }
 
 void BreakUnarySigns(PassContext& context) {
-  std::string& text = context.state.text;
-  text = BreakBeforeSigns(text, '{', "\t");
-  text = BreakBeforeSigns(text, ',', "");
+  CodeState& state = context.state;
+  RewriteText(state, [](std::string_view in, std::string& out) { BreakBeforeSigns(in, '{', "\t", out); });
+  RewriteText(state, [](std::string_view in, std::string& out) { BreakBeforeSigns(in, ',', "", out); });
 }
 
 void TightenExponents(PassContext& context) {
-  CodeState& state = context.state;
-  auto tighten = [](std::string_view s) { return RespaceOperators(s, CaretAt, "", ""); };
-  state.text = tighten(state.text);
-  RewriteStoredGroups(state, tighten);
+  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
+    RespaceOperators(in, CaretAt, "", "", out);
+  });
 }
 
 // Only the stored texts, the indices first: "( a, t [ 1 ] )" -> "(a, t[1])".
 void TightenStoredBrackets(PassContext& context) {
   CodeState& state = context.state;
-  for (std::string& entry : state.indices_table) entry = RespaceOperators(entry, BracketAt, "", "");
-  for (std::string& entry : state.arguments_table) entry = RespaceOperators(entry, BracketAt, "", "");
+  std::string out;
+  for (auto* table : {&state.indices_table, &state.arguments_table}) {
+    for (std::string& entry : *table) {
+      out.clear();
+      RespaceOperators(entry, BracketAt, "", "", out);
+      entry.swap(out);
+    }
+  }
 }
 
 // "(\t*)([^\t]+)(\{)" -> "$1$2\n$1$3": in every stretch between TABs, the last
@@ -170,8 +170,7 @@ void TightenStoredBrackets(PassContext& context) {
 // line ends, so of several braces only the last one moves.
 void BreakBeforeLeftBraces(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 8);
   for (size_t i = 0; i < text.size();) {
     const size_t tabs_start = i;
     while (i < text.size() && text[i] == '\t') ++i;
@@ -191,36 +190,30 @@ void BreakBeforeLeftBraces(PassContext& context) {
     }
     i = stretch_end;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // "(\t*)(\})( )" -> "$1$2\n$1": the space after a "}" becomes a line end, and
 // the rest of the line gets the TABs before the "}": "\t} + 2" -> "\t}\n\t+ 2".
 void BreakAfterRightBraces(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\t' || text[i] == '}') {
-      size_t brace = i;
-      while (brace < text.size() && text[brace] == '\t') ++brace;
-      if (brace + 1 < text.size() && text[brace] == '}' && text[brace + 1] == ' ') {
-        const std::string_view tabs = text.substr(i, brace - i);
-        out.append(tabs);
-        out.append("}\n");
-        out.append(tabs);
-        i = brace + 2;
-        continue;
-      }
-      if (brace > i) {
-        out.append(text, i, brace - i);
-        i = brace;
-        continue;
-      }
+  std::string& out = context.state.Scratch(text.size() + text.size() / 16);
+  // The "}" decides the match; the TABs right before it are $1 and are
+  // already copied (a match ends on a space, so none of them is consumed).
+  size_t i = 0;
+  for (size_t brace; (brace = text.find('}', i)) != std::string_view::npos;) {
+    out.append(text, i, brace + 1 - i);
+    i = brace + 1;
+    if (i < text.size() && text[i] == ' ') {
+      size_t tabs = brace;
+      while (tabs > 0 && text[tabs - 1] == '\t') --tabs;
+      out.push_back('\n');
+      out.append(text, tabs, brace - tabs);
+      ++i;
     }
-    out.push_back(text[i++]);
   }
-  context.state.text = std::move(out);
+  out.append(text, i);
+  context.state.CommitScratch();
 }
 
 }  // namespace kelvane

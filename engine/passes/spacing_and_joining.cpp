@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 #include "engine/passes/sequence_matcher.h"
 #include "engine/passes/stored_groups.h"
 #include "engine/tokens.h"
@@ -18,19 +19,14 @@
 namespace kelvane {
 namespace {
 
-size_t SkipSpaces(std::string_view text, size_t pos) {
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  return pos;
-}
-
 // Runs of white space: with `min_run` 2, "\s\s+" -> " " (runs of one stay);
 // with 1, "\s+" -> " ".
-std::string SqueezeWhitespace(std::string_view text, size_t min_run) {
-  std::string out;
-  out.reserve(text.size());
+void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) {
   for (size_t i = 0; i < text.size();) {
     if (!IsSpace(text[i])) {
-      out.push_back(text[i++]);
+      const size_t next = FindInSet(text, i, kSpaces);
+      out.append(text, i, next - i);
+      i = next;
       continue;
     }
     const size_t end = SkipSpaces(text, i);
@@ -41,16 +37,15 @@ std::string SqueezeWhitespace(std::string_view text, size_t min_run) {
     }
     i = end;
   }
-  return out;
 }
 
 // "\s+," -> ",".
-std::string DropSpacesBeforeCommas(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+void DropSpacesBeforeCommas(std::string_view text, std::string& out) {
   for (size_t i = 0; i < text.size();) {
     if (!IsSpace(text[i])) {
-      out.push_back(text[i++]);
+      const size_t next = FindInSet(text, i, kSpaces);
+      out.append(text, i, next - i);
+      i = next;
       continue;
     }
     const size_t end = SkipSpaces(text, i);
@@ -62,22 +57,21 @@ std::string DropSpacesBeforeCommas(std::string_view text) {
       i = end;
     }
   }
-  return out;
 }
 
 // ",\s*" -> ", ".
-std::string OneSpaceAfterCommas(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
+void OneSpaceAfterCommas(std::string_view text, std::string& out) {
   for (size_t i = 0; i < text.size();) {
     if (text[i] != ',') {
-      out.push_back(text[i++]);
+      size_t next = text.find(',', i);
+      if (next == std::string_view::npos) next = text.size();
+      out.append(text, i, next - i);
+      i = next;
       continue;
     }
     out.append(", ");
     i = SkipSpaces(text, i + 1);
   }
-  return out;
 }
 
 void AppendTabs(std::string& out, size_t count) { out.append(count, '\t'); }
@@ -88,34 +82,26 @@ size_t LeadingTabs(std::string_view line) {
   return n;
 }
 
-bool StartsWithAt(std::string_view text, size_t pos, std::string_view word) {
-  return text.substr(std::min(pos, text.size())).starts_with(word);
-}
-
 }  // namespace
 
 void CollapseWhitespaceRuns(PassContext& context) {
-  CodeState& state = context.state;
-  state.text = SqueezeWhitespace(state.text, 2);
-  RewriteStoredGroups(state, [](const std::string& s) { return SqueezeWhitespace(s, 2); });
+  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
+    SqueezeWhitespace(in, 2, out);
+  });
 }
 
 void ReplaceWhitespaceWithSpaces(PassContext& context) {
-  CodeState& state = context.state;
-  state.text = SqueezeWhitespace(state.text, 1);
-  RewriteStoredGroups(state, [](const std::string& s) { return SqueezeWhitespace(s, 1); });
+  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
+    SqueezeWhitespace(in, 1, out);
+  });
 }
 
 void RemoveSpacesBeforeCommas(PassContext& context) {
-  CodeState& state = context.state;
-  state.text = DropSpacesBeforeCommas(state.text);
-  RewriteStoredGroups(state, [](const std::string& s) { return DropSpacesBeforeCommas(s); });
+  RewriteTextAndStoredGroups(context.state, DropSpacesBeforeCommas);
 }
 
 void PlaceSpacesAfterCommas(PassContext& context) {
-  CodeState& state = context.state;
-  state.text = OneSpaceAfterCommas(state.text);
-  RewriteStoredGroups(state, [](const std::string& s) { return OneSpaceAfterCommas(s); });
+  RewriteTextAndStoredGroups(context.state, OneSpaceAfterCommas);
 }
 
 void AddBaseTab(PassContext& context) { context.state.text.insert(0, 1, '\t'); }
@@ -128,8 +114,7 @@ void AddBaseTab(PassContext& context) { context.state.text.insert(0, 1, '\t'); }
 void BreakAtLeftBraces(PassContext& context) {
   const std::string_view text = context.state.text;
   size_t depth = LeadingTabs(text);
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   size_t segment = depth;
   for (size_t brace; (brace = text.find('{', segment)) != std::string_view::npos; segment = brace + 1) {
     AppendTabs(out, depth);
@@ -141,7 +126,7 @@ void BreakAtLeftBraces(PassContext& context) {
   }
   AppendTabs(out, depth);
   out.append(text, segment);
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 namespace {
@@ -195,8 +180,7 @@ constexpr const char kRightBraceGuard[] =
 void BreakAtRightBraces(PassContext& context) {
   const std::string_view text = context.state.text;
   if (text.find('}') == std::string_view::npos) return;
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   RightBraceBreaker breaker(out);
   for (size_t line_start = 0;;) {
     size_t line_end = text.find('\n', line_start);
@@ -212,7 +196,7 @@ void BreakAtRightBraces(PassContext& context) {
     out.push_back('\n');
     line_start = line_end + 1;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // Both brace passes at once. Breaking at "{" gives every line as many TABs
@@ -221,8 +205,7 @@ void BreakAtRightBraces(PassContext& context) {
 // "{" pass would make goes straight through the "}" pass instead.
 void BreakAtBraces(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 2);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 2);
   RightBraceBreaker breaker(out);
   size_t depth = LeadingTabs(text);
   size_t segment = depth;
@@ -240,7 +223,7 @@ void BreakAtBraces(PassContext& context) {
     ++depth;
     segment = brace + 1;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // One token per line: "^(\t*)([^\t ]*)( )(.*)$" -> "$1$2\n$1$4", repeated
@@ -258,8 +241,7 @@ void BreakAtBraces(PassContext& context) {
 // spaces since it gives the final text.
 void BreakAtSpaces(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string out;
-  out.reserve(text.size() + text.size() / 2);
+  std::string& out = context.state.Scratch(text.size() + text.size() / 2);
   bool have_tab_line = false;
   size_t context_depth = 0;  // depth of the last line whose last piece has TABs
   size_t most_spaces = 0;    // most spaces of that line and the TAB-less lines since
@@ -300,7 +282,7 @@ void BreakAtSpaces(PassContext& context) {
     out.push_back('\n');
     line_start = line_end + 1;
   }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // Blank lines: "^\s+$" (multiline) -> "" then "\n\n" -> "\n". The first
@@ -312,61 +294,67 @@ void RemoveBlankLines(PassContext& context) {
   std::string emptied;
   emptied.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    if (i == 0 || text[i - 1] == '\n') {
-      const size_t run_end = SkipSpaces(text, i);
-      if (run_end == text.size() && run_end > i) break;
-      size_t last_lf = run_end;
-      while (last_lf > i + 1 && text[last_lf - 1] != '\n') --last_lf;
-      if (last_lf > i + 1) {  // an LF at last_lf - 1 > i
-        i = last_lf - 1;
-        emptied.push_back(text[i++]);
-        continue;
-      }
+    // At a line start.
+    const size_t run_end = SkipSpaces(text, i);
+    if (run_end == text.size() && run_end > i) break;
+    size_t last_lf = run_end;
+    while (last_lf > i + 1 && text[last_lf - 1] != '\n') --last_lf;
+    if (last_lf > i + 1) i = last_lf - 1;  // an LF at last_lf - 1 > i: drop [i, last_lf - 1)
+    size_t next = text.find('\n', i);
+    next = next == std::string_view::npos ? text.size() : next + 1;
+    emptied.append(text, i, next - i);
+    i = next;
+  }
+  std::string& out = context.state.Scratch(emptied.size());
+  for (size_t i = 0; i < emptied.size();) {
+    const size_t lf = emptied.find('\n', i);
+    if (lf == std::string::npos) {
+      out.append(emptied, i);
+      break;
     }
-    emptied.push_back(text[i++]);
+    out.append(emptied, i, lf + 1 - i);
+    i = lf + (lf + 1 < emptied.size() && emptied[lf + 1] == '\n' ? 2 : 1);
   }
-  std::string out;
-  out.reserve(emptied.size());
-  for (size_t i = 0; i < emptied.size(); ++i) {
-    out.push_back(emptied[i]);
-    if (emptied[i] == '\n' && i + 1 < emptied.size() && emptied[i + 1] == '\n') ++i;
-  }
-  context.state.text = std::move(out);
+  context.state.CommitScratch();
 }
 
 // Keys and values: "(\@|\w)(\s+)(=)" -> "$1$3", then "(=)(\s+)(@|\w|\-|\+|\.)"
 // -> "$1$3": "\tb\n\t=\n\t1," -> "\tb=1,".
 void JoinKeysWithValues(PassContext& context) {
   std::string& text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    if (c == '@' || IsWord(c)) {
-      const size_t end = SkipSpaces(text, i + 1);
-      if (end > i + 1 && end < text.size() && text[end] == '=') {
-        out.push_back(c);
-        out.push_back('=');
-        i = end + 1;
-        continue;
-      }
+  std::string& out = context.state.Scratch(text.size());
+  // A match is decided by its "=": the white space before it and the name
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t eq; (eq = text.find('=', i)) != std::string::npos; i = eq + 1) {
+    size_t start = eq;
+    while (start > i && IsSpace(text[start - 1])) --start;
+    if (start < eq && start > i && (text[start - 1] == '@' || IsWord(text[start - 1]))) {
+      out.append(text, i, start - i);
+      out.push_back('=');
+    } else {
+      out.append(text, i, eq + 1 - i);
     }
-    out.push_back(c);
-    ++i;
   }
+  out.append(text, i);
   text.swap(out);
   out.clear();
   for (size_t i = 0; i < text.size();) {
-    if (text[i] == '=') {
-      const size_t end = SkipSpaces(text, i + 1);
-      if (end > i + 1 && end < text.size()) {
-        const char v = text[end];
-        if (v == '@' || IsWord(v) || v == '-' || v == '+' || v == '.') {
-          out.push_back('=');
-          out.push_back(v);
-          i = end + 1;
-          continue;
-        }
+    const size_t eq = text.find('=', i);
+    if (eq == std::string::npos) {
+      out.append(text, i);
+      break;
+    }
+    out.append(text, i, eq - i);
+    i = eq;
+    const size_t end = SkipSpaces(text, i + 1);
+    if (end > i + 1 && end < text.size()) {
+      const char v = text[end];
+      if (v == '@' || IsWord(v) || v == '-' || v == '+' || v == '.') {
+        out.push_back('=');
+        out.push_back(v);
+        i = end + 1;
+        continue;
       }
     }
     out.push_back(text[i++]);
@@ -384,18 +372,29 @@ void JoinKeysWithValues(PassContext& context) {
 void JoinKeywords(PassContext& context) {
   static constexpr std::array<std::string_view, 8> kHeadKeywords = {
       "function", "while", "for", "if", "elseif", "local", "global", "until"};
+  static constexpr ByteSet kHeadLetters =
+      ByteSet::Of([](char c) { return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' ||
+                                      c == 'g' || c == 'u'; });
   std::string& text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
+  // A match starts at the white space before a keyword's first letter; a
+  // match ends on a character that is not white space, so that white space
+  // never belongs to the previous match.
   for (size_t i = 0; i < text.size();) {
-    if (IsSpace(text[i])) {
-      bool joined = false;
+    const size_t letter = FindInSet(text, i + 1, kHeadLetters);
+    if (letter >= text.size()) {
+      out.append(text, i);
+      break;
+    }
+    const size_t space = letter - 1;
+    bool joined = false;
+    if (IsSpace(text[space])) {
       for (std::string_view keyword : kHeadKeywords) {
-        if (!StartsWithAt(text, i + 1, keyword)) continue;
-        const size_t after = i + 1 + keyword.size();
+        if (!StartsWithAt(text, letter, keyword)) continue;
+        const size_t after = letter + keyword.size();
         const size_t next = SkipSpaces(text, after);
         if (next > after && next < text.size() && text[next] != '{') {
-          out.push_back(text[i]);
+          out.append(text, i, letter - i);
           out.append(keyword);
           out.push_back(' ');
           out.push_back(text[next]);
@@ -404,35 +403,42 @@ void JoinKeywords(PassContext& context) {
         }
         break;  // no keyword of the list begins another one
       }
-      if (joined) continue;
     }
-    out.push_back(text[i++]);
+    if (!joined) {
+      out.append(text, i, letter - i);
+      i = letter;
+    }
   }
   text.swap(out);
 
+  // "then" decides the match: the white space before it and the character
+  // before that, which must not lie in the previous match.
   out.clear();
-  for (size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    if (c != '}' && !IsSpace(c)) {
-      const size_t next = SkipSpaces(text, i + 1);
-      if (next > i + 1 && StartsWithAt(text, next, "then") && next + 4 < text.size() &&
-          IsSpace(text[next + 4])) {
-        out.push_back(c);
-        out.append(" then");
-        out.push_back(text[next + 4]);
-        i = next + 5;
-        continue;
-      }
+  size_t i = 0;
+  for (size_t then; (then = text.find("then", i)) != std::string::npos;) {
+    size_t start = then;
+    while (start > i && IsSpace(text[start - 1])) --start;
+    if (start < then && start > i && text[start - 1] != '}' && then + 4 < text.size() &&
+        IsSpace(text[then + 4])) {
+      out.append(text, i, start - i);
+      out.append(" then");
+      out.push_back(text[then + 4]);
+      i = then + 5;
+    } else {
+      out.append(text, i, then + 1 - i);
+      i = then + 1;
     }
-    out.push_back(text[i++]);
   }
+  out.append(text, i);
   text.swap(out);
 
   out.clear();
   static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
   for (size_t i = 0; i < text.size();) {
     if (!IsSpace(text[i])) {
-      out.push_back(text[i++]);
+      const size_t next = FindInSet(text, i, kSpaces);
+      out.append(text, i, next - i);
+      i = next;
       continue;
     }
     const size_t run_end = SkipSpaces(text, i);
@@ -462,22 +468,24 @@ void JoinKeywords(PassContext& context) {
 // "\tprint\n\t@a2a@" -> "\tprint@a2a@".
 void JoinNamesWithArguments(PassContext& context) {
   std::string& text = context.state.text;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    if (IsWord(c)) {
-      const size_t next = SkipSpaces(text, i + 1);
-      const TokenShape token = ReadTokenShape(text, next, kArgumentKind, /*allow_no_digits=*/true);
-      if (token.length != 0) {
-        out.push_back(c);
-        out.append(text, next, token.length);
-        i = next + token.length;
-        continue;
-      }
+  std::string& out = context.state.Scratch(text.size());
+  // The token decides the match: the white space before it and the word
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t at; (at = text.find('@', i)) != std::string::npos;) {
+    const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
+    size_t start = at;
+    while (start > i && IsSpace(text[start - 1])) --start;
+    if (token.length != 0 && start > i && IsWord(text[start - 1])) {
+      out.append(text, i, start - i);
+      out.append(text, at, token.length);
+      i = at + token.length;
+    } else {
+      out.append(text, i, at + 1 - i);
+      i = at + 1;
     }
-    out.push_back(text[i++]);
   }
+  out.append(text, i);
   text.swap(out);
 }
 
@@ -486,32 +494,36 @@ namespace {
 // "(\s)(<keyword>)(@a\d*a@)" -> the white space, the keyword, `between`, the
 // white space again when `repeat_space`, and the token.
 template <size_t N>
-void SeparateKeywordFromArguments(std::string& text, const std::array<std::string_view, N>& keywords,
+void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string_view, N>& keywords,
                                   std::string_view between, bool repeat_space) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (IsSpace(text[i])) {
-      bool done = false;
+  std::string& text = state.text;
+  std::string& out = state.Scratch(text.size());
+  // The token decides the match: a keyword right before it and one white-space
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t at; (at = text.find('@', i)) != std::string::npos;) {
+    const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
+    bool done = false;
+    if (token.length != 0) {
       for (std::string_view keyword : keywords) {
-        if (!StartsWithAt(text, i + 1, keyword)) continue;
-        const size_t at = i + 1 + keyword.size();
-        const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
-        if (token.length != 0) {
-          out.push_back(text[i]);
-          out.append(keyword);
-          out.append(between);
-          if (repeat_space) out.push_back(text[i]);
-          out.append(text, at, token.length);
-          i = at + token.length;
-          done = true;
-        }
+        if (at < i + keyword.size() + 1) continue;
+        const size_t space = at - keyword.size() - 1;
+        if (!IsSpace(text[space]) || text.compare(space + 1, keyword.size(), keyword) != 0) continue;
+        out.append(text, i, at - i);
+        out.append(between);
+        if (repeat_space) out.push_back(text[space]);
+        out.append(text, at, token.length);
+        i = at + token.length;
+        done = true;
         break;
       }
-      if (done) continue;
     }
-    out.push_back(text[i++]);
+    if (!done) {
+      out.append(text, i, at + 1 - i);
+      i = at + 1;
+    }
   }
+  out.append(text, i);
   text.swap(out);
 }
 
@@ -520,13 +532,13 @@ void SeparateKeywordFromArguments(std::string& text, const std::array<std::strin
 // "(\s)(if|elseif|while|until)(@a\d*a@)" -> "$1$2 $3": "\tif@a0a@" -> "\tif @a0a@".
 void SpaceConditionKeywords(PassContext& context) {
   static constexpr std::array<std::string_view, 4> kKeywords = {"if", "elseif", "while", "until"};
-  SeparateKeywordFromArguments(context.state.text, kKeywords, " ", false);
+  SeparateKeywordFromArguments(context.state, kKeywords, " ", false);
 }
 
 // "(\s)(return)(@a\d*a@)" -> "$1$2\n$1$3": "\t\treturn@a1a@" -> "\t\treturn\n\t@a1a@".
 void BreakAfterReturn(PassContext& context) {
   static constexpr std::array<std::string_view, 1> kKeywords = {"return"};
-  SeparateKeywordFromArguments(context.state.text, kKeywords, "\n", true);
+  SeparateKeywordFromArguments(context.state, kKeywords, "\n", true);
 }
 
 namespace {
@@ -556,22 +568,28 @@ constexpr SequenceElement kWhile[] = {
 
 // One global replacement of a loop-head pattern by its odd groups joined with
 // single spaces.
-void JoinHeads(std::string& text, std::span<const SequenceElement> pattern, std::string_view opening,
+void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::string_view opening,
                int last_group) {
+  std::string& text = state.text;
   SequenceMatcher matcher(pattern);
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    if (IsSpace(text[i]) && StartsWithAt(text, i + 1, opening) && matcher.MatchAt(text, i)) {
+  std::string& out = state.Scratch(text.size());
+  size_t i = 0;
+  for (size_t word; (word = text.find(opening, i + 1)) != std::string::npos;) {
+    const size_t start = word - 1;
+    if (IsSpace(text[start]) && matcher.MatchAt(text, start)) {
+      out.append(text, i, start - i);
       for (int group = 1; group <= last_group; group += 2) {
         if (group > 1) out.push_back(' ');
         out.append(matcher.Group(group));
       }
       i = matcher.End();
+      if (i >= text.size()) break;
       continue;
     }
-    out.push_back(text[i++]);
+    out.append(text, i, word - i);
+    i = word;
   }
+  if (i < text.size()) out.append(text, i);
   text.swap(out);
 }
 
@@ -580,11 +598,11 @@ void JoinHeads(std::string& text, std::span<const SequenceElement> pattern, std:
 // Loop heads whose parts stand on consecutive lines go back on one line:
 // "\tfor i=1,\n\tn\n\tdo\n" -> "\tfor i=1, n do\n".
 void JoinLoopHeads(PassContext& context) {
-  std::string& text = context.state.text;
-  JoinHeads(text, kForTwoParts, "for", 5);
-  JoinHeads(text, kForThreeParts, "for", 7);
-  JoinHeads(text, kForIn, "for", 9);
-  JoinHeads(text, kWhile, "while", 5);
+  CodeState& state = context.state;
+  JoinHeads(state, kForTwoParts, "for", 5);
+  JoinHeads(state, kForThreeParts, "for", 7);
+  JoinHeads(state, kForIn, "for", 9);
+  JoinHeads(state, kWhile, "while", 5);
 }
 
 }  // namespace kelvane
