@@ -26,6 +26,13 @@ size_t SpacedOperatorAt(std::string_view text, size_t pos) {
   return 0;
 }
 
+constexpr ByteSet kSpacedOperatorStarts = ByteSet::Of([](char c) {
+  return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
+         c == '/' || c == '.';
+});
+constexpr ByteSet kCaret = ByteSet::Of([](char c) { return c == '^'; });
+constexpr ByteSet kBrackets = ByteSet::Of([](char c) { return c == '(' || c == ')' || c == '[' || c == ']'; });
+
 size_t CaretAt(std::string_view text, size_t pos) {
   return pos < text.size() && text[pos] == '^' ? 1 : 0;
 }
@@ -39,12 +46,15 @@ size_t BracketAt(std::string_view text, size_t pos) {
 // "(\s*)(<op>)(\s*)" -> `before` + op + `after`: all white space on both
 // sides of every operator is replaced.
 template <typename OperatorAt>
-void RespaceOperators(std::string_view text, OperatorAt operator_at, std::string_view before,
-                      std::string_view after, std::string& out) {
+void RespaceOperators(std::string_view text, OperatorAt operator_at, const ByteSet& operator_starts,
+                      std::string_view before, std::string_view after, std::string& out) {
   for (size_t i = 0; i < text.size();) {
     // Bytes that are neither white space nor an operator are copied as they are.
     size_t next = i;
-    while (next < text.size() && !IsSpace(text[next]) && operator_at(text, next) == 0) ++next;
+    while (next < text.size() && !IsSpace(text[next]) &&
+           (!operator_starts(text[next]) || operator_at(text, next) == 0)) {
+      ++next;
+    }
     out.append(text, i, next - i);
     i = next;
     if (i == text.size()) break;
@@ -102,36 +112,35 @@ size_t SignAfter(std::string_view text, size_t pos) {
 // with the line's TABs (and `extra`) and the white space before the sign:
 //   "\t\t1, - 2, + 3," -> "\t\t1,\n\t\t - 2,\n\t\t + 3,"
 void BreakBeforeSigns(std::string_view text, char mark, std::string_view extra, std::string& out) {
-  for (size_t line = 0; line <= text.size();) {
-    size_t line_end = text.find('\n', line);
-    if (line_end == kNone) line_end = text.size();
-    size_t tabs = line;
-    while (tabs < line_end && text[tabs] == '\t') ++tabs;
-    const std::string_view indentation = text.substr(line, tabs - line);
-    size_t copied = line;
-    for (size_t pos = tabs; pos < line_end; ++pos) {
-      if (text[pos] != mark) continue;
-      const size_t space = SignAfter(text, pos);
-      if (space == kNone) continue;
-      out.append(text, copied, pos + 1 - copied);
-      out.push_back('\n');
-      out.append(extra);
-      out.append(indentation);
-      copied = space;
-      pos = space + 1;
+  size_t copied = 0;
+  size_t line_start = 0;
+  size_t line_end = 0;  // the line of the last mark looked at
+  for (size_t pos = text.find(mark); pos != kNone; pos = text.find(mark, pos + 1)) {
+    if (pos >= line_end) {
+      const size_t lf_before = text.rfind('\n', pos);
+      line_start = lf_before == kNone ? 0 : lf_before + 1;
+      line_end = text.find('\n', pos);
+      if (line_end == kNone) line_end = text.size();
     }
-    out.append(text, copied, line_end - copied);
-    if (line_end == text.size()) break;
+    const size_t space = SignAfter(text, pos);
+    if (space == kNone) continue;
+    size_t tabs = line_start;
+    while (tabs < line_end && text[tabs] == '\t') ++tabs;
+    out.append(text, copied, pos + 1 - copied);
     out.push_back('\n');
-    line = line_end + 1;
+    out.append(extra);
+    out.append(text, line_start, tabs - line_start);
+    copied = space;
+    pos = space + 1;
   }
+  out.append(text, copied);
 }
 
 }  // namespace
 
 void SurroundOperatorsWithSpaces(PassContext& context) {
   RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    RespaceOperators(in, SpacedOperatorAt, " ", " ", out);
+    RespaceOperators(in, SpacedOperatorAt, kSpacedOperatorStarts, " ", " ", out);
   });
 }
 
@@ -147,7 +156,7 @@ void BreakUnarySigns(PassContext& context) {
 
 void TightenExponents(PassContext& context) {
   RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    RespaceOperators(in, CaretAt, "", "", out);
+    RespaceOperators(in, CaretAt, kCaret, "", "", out);
   });
 }
 
@@ -158,7 +167,7 @@ void TightenStoredBrackets(PassContext& context) {
   for (auto* table : {&state.indices_table, &state.arguments_table}) {
     for (std::string& entry : *table) {
       out.clear();
-      RespaceOperators(entry, BracketAt, "", "", out);
+      RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
       entry.swap(out);
     }
   }
