@@ -110,7 +110,8 @@ void AppendFunction(std::string& out, Random& random, size_t index) {
   out += random.Pick(kNumbers);
   out += " then self.state=\"busy\" elseif t<=0 then return nil else t=t/2 end\n";
   out += "  for i=1,getn(self.list) do\n    local e = self.list[i]\n";
-  out += "    if e.hp~=0 and not e.dead then e.hp=e.hp-";
+  // "*", not "-": a minus before a negative number would start a comment.
+  out += "    if e.hp~=0 and not e.dead then e.hp=e.hp*";
   out += random.Pick(kNumbers);
   out += " end\n  end\n";
   out += "  while t > 0 do t = t - 1 ";

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/messages.h"
+#include "engine/process_code.h"
 #include "engine/run_settings.h"
 #include "tests/differential/pipeline_compare.h"
 
@@ -73,19 +75,39 @@ TEST(BenchInputsTest, AdversarialShapes) {
   EXPECT_EQ(after.rfind("function ", 0), 0u) << "starts with a method head";
 }
 
+size_t MaxLeadingTabs(const std::string& text) {
+  size_t deepest = 0;
+  size_t tabs = 0;
+  bool at_line_start = true;
+  for (char c : text) {
+    if (c == '\n') {
+      tabs = 0;
+      at_line_start = true;
+    } else if (c == '\t' && at_line_start) {
+      deepest = std::max(deepest, ++tabs);
+    } else {
+      at_line_start = false;
+    }
+  }
+  return deepest;
+}
+
 // Speed figures are only worth having for inputs the engine formats right:
 // small versions of every shape agree with the literal reference, with and
-// without "-s" and "-unix".
+// without "-s" and "-unix", and their blocks and tables balance, so that the
+// output does not drift ever deeper (which a stray "--" in generated code
+// once caused, turning the rest of a line into a comment).
 TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
   struct Row {
     const char* name;
     std::string text;
+    size_t max_depth;  // deepest indentation of the formatted text
   };
   const Row rows[] = {
-      {"game", GenerateGameLua(6000, 21)},
-      {"one line", GenerateOneLongLine(3000)},
-      {"deep table", GenerateDeepTable(3000, 40)},
-      {"after method heads", GenerateAfterMethodHeads(5000, 100)},
+      {"game", GenerateGameLua(12000, 21), 4},
+      {"one line", GenerateOneLongLine(3000), 1},
+      {"deep table", GenerateDeepTable(3000, 40), 40},
+      {"after method heads", GenerateAfterMethodHeads(12000, 100), 4},
   };
   for (const Row& row : rows) {
     for (int variant = 0; variant < 4; ++variant) {
@@ -98,6 +120,10 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
           << testing::DescribeRowDifference(difference, row.text, settings);
       EXPECT_EQ(difference.guard_message, nullptr) << row.name << ": the guard fired";
     }
+    NullMessages messages;
+    ProcessResult result = ProcessCode(row.text, RunSettings{}, messages);
+    ASSERT_EQ(result.status, ProcessStatus::kOk) << row.name;
+    EXPECT_LE(MaxLeadingTabs(result.text), row.max_depth) << row.name;
   }
 }
 
