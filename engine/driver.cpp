@@ -3,8 +3,11 @@
 
 #include "engine/driver.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -32,9 +35,8 @@ RunOutcome ReportFileError(std::ostream& err, std::string_view action, const std
   return RunOutcome::kFileError;
 }
 
-}  // namespace
-
-RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out,
+                            std::ostream& err) {
   ConsoleMessages help_messages(out, RunSettings{});
   if (args.empty()) {
     PrintHelp(help_messages);
@@ -85,6 +87,21 @@ RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::
     return ReportFileError(err, "write", settings.out_path, status.error);
   }
   return RunOutcome::kOk;
+}
+
+}  // namespace
+
+RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  // A text too large for the memory at hand (the result of deep nesting
+  // grows with the square of the depth) ends the run like a file error: one
+  // line, exit status 1, and nothing written, since the output is written last.
+  try {
+    return RunEngineChecked(args, out, err);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  out.flush();
+  return ReportFileError(err, "format", args.empty() ? std::string() : args.front(), ENOMEM);
 }
 
 int ExitStatus(RunOutcome outcome) {

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <random>
+#include <stdexcept>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -132,18 +134,24 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes) {
   if (file == nullptr) return {LastError()};
   char buffer[1 << 16];
   int error = 0;
-  for (;;) {
-    errno = 0;
-    const size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    bytes.append(buffer, got);
-    if (got < sizeof buffer) {
-      // A folder opens on some systems and fails here (EISDIR).
-      if (std::ferror(file)) error = LastError();
-      break;
+  try {
+    for (;;) {
+      errno = 0;
+      const size_t got = std::fread(buffer, 1, sizeof buffer, file);
+      bytes.append(buffer, got);
+      if (got < sizeof buffer) {
+        // A folder opens on some systems and fails here (EISDIR).
+        if (std::ferror(file)) error = LastError();
+        break;
+      }
     }
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;  // a file larger than the memory at hand
+  } catch (const std::length_error&) {
+    error = ENOMEM;
   }
   std::fclose(file);
-  if (error != 0) bytes.clear();
+  if (error != 0) std::string().swap(bytes);
   return {error};
 }
 

@@ -1,0 +1,479 @@
+// zorv_kelvane run for real on hostile input: binary bytes, odd line ends,
+// broken brackets and strings, token-like text, huge files and lines, and
+// paths that cannot work. Every run ends in a formatted file, or in one line
+// on standard error, a non-zero exit, nothing written and the input untouched.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/app_text.h"
+#include "engine/header_line.h"
+#include "tests/engine/cli_runner.h"
+#include "tests/reference/reference_stages.h"
+#include "tests/support/text_diff.h"
+
+namespace kelvane {
+namespace {
+
+using testing::CliResult;
+using testing::CliSandbox;
+
+// Set (to anything but "0") to skip the 200 MB file and the 50 MB line, e.g.
+// under the sanitizers, where they take minutes.
+bool HugeInputsSkipped() {
+  const char* value = std::getenv("KELVANE_SKIP_HUGE_INPUTS");
+  return value != nullptr && *value != '\0' && std::string(value) != "0";
+}
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+// AddressSanitizer reserves far more address space than any limit we could
+// set, so memory-limit runs make no sense under it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Runs the program in the sandbox's working folder with its address space
+// limited to `bytes`; only the exit status and standard error are kept.
+CliResult RunWithMemoryLimit(const CliSandbox& sandbox, const std::vector<std::string>& args,
+                             rlim_t bytes) {
+  const std::string program = testing::EnginePath();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  int err_pipe[2];
+  if (pipe(err_pipe) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_RDWR);
+    if (null_fd < 0 || chdir(sandbox.work().c_str()) != 0) _exit(126);
+    dup2(null_fd, 0);
+    dup2(null_fd, 1);
+    dup2(err_pipe[1], 2);
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(err_pipe[1]);
+  CliResult result;
+  char buffer[4096];
+  for (ssize_t got; (got = read(err_pipe[0], buffer, sizeof buffer)) > 0;) {
+    result.err.append(buffer, static_cast<size_t>(got));
+  }
+  close(err_pipe[0]);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.exit_status = WEXITSTATUS(status);
+  }
+  return result;
+}
+
+// What the program must write for `input`: the literal reference's result
+// with the header line, or nothing (guard_message set) when its guard fires.
+struct Expected {
+  std::string file;
+  const char* guard_message = nullptr;
+};
+
+Expected FromReference(const std::string& input, bool strip, bool unix_end_of_line) {
+  RunSettings settings;
+  settings.strip_comments = strip;
+  settings.unix_end_of_line = unix_end_of_line;
+  reference::ReferenceResult result = reference::ReferenceProcessCode(input, settings);
+  Expected expected;
+  expected.guard_message = result.guard_message;
+  if (result.guard_message == nullptr) {
+    expected.file = RemoveOldHeaders(result.text);
+    if (!strip) expected.file.insert(0, AppComment);
+  }
+  return expected;
+}
+
+// The error outcome: one line on standard error that names `path`, the given
+// exit status, the input untouched and the folder as it was.
+void ExpectCleanFailure(const CliResult& result, int exit_status, const std::string& path,
+                        const CliSandbox& sandbox, const std::string& input,
+                        const std::vector<std::string>& folder) {
+  EXPECT_EQ(result.exit_status, exit_status);
+  EXPECT_NE(result.err.find("'" + path + "'"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "not one line: " << result.err;
+  EXPECT_EQ(sandbox.List(), folder);
+  if (sandbox.Exists("in.lua") && !std::filesystem::is_directory(sandbox.work() + "/in.lua")) {
+    EXPECT_TRUE(sandbox.ReadFile("in.lua") == input) << "the input was changed";
+  }
+}
+
+TEST(BadInputTest, SmallHostileTextsFormatLikeTheReference) {
+  std::string all_bytes;
+  for (int byte = 0; byte < 256; ++byte) all_bytes += static_cast<char>(byte);
+  const std::string nul_text("x\0=\0{\0a=1,\0}\0\0\n-- \0\n\"\0\"", 26);
+  const struct {
+    int line;
+    std::string name;
+    std::string input;
+  } rows[] = {
+      {__LINE__, "all 256 byte values", all_bytes},
+      {__LINE__, "all 256 byte values behind code", "t = { 1, 2 }\n" + all_bytes + "\nend\n"},
+      {__LINE__, "NUL bytes in code, comments and strings", nul_text},
+      {__LINE__, "only NUL bytes", std::string(64, '\0')},
+      {__LINE__, "only LF", std::string(40, '\n')},
+      {__LINE__, "only CR LF", "\r\n\r\n\r\n\r\n"},
+      {__LINE__, "only CR", "\r\r\r\r\r"},
+      {__LINE__, "mixed line ends only", "\n\r\r\n\n\r"},
+      {__LINE__, "white space only", " \t\v\f \n\t\r\n "},
+      {__LINE__, "CR-only line ends", "a=1\rb={c=2}\rfunction f(x)\rreturn x\rend\r"},
+      {__LINE__, "a BOM before code", "\xEF\xBB\xBFx=1\ny={2}\n"},
+      {__LINE__, "a BOM before a comment", "\xEF\xBB\xBF-- note\nx=1\n"},
+      {__LINE__, "a BOM alone", "\xEF\xBB\xBF"},
+      {__LINE__, "unopened right braces", "x = 1 }\n"},
+      {__LINE__, "surplus right braces after a table", "t = { a = 1 } } }\n"},
+      {__LINE__, "unclosed left braces", "t = { { { a = 1\n"},
+      {__LINE__, "unbalanced parentheses", "f((((a)\ng(b)))))\n"},
+      {__LINE__, "unbalanced square brackets", "a[[[1]\nb[2]]]]\n"},
+      {__LINE__, "crossed brackets", "f(a[1)]\nt = {(}) [}]\n"},
+      {__LINE__, "brackets inside strings and comments", "s = \"{{(\" -- }})]\nx = '}'\n"},
+      {__LINE__, "deep table nesting", std::string(400, '{') + "1" + std::string(400, '}')},
+      {__LINE__, "deep parentheses", "x = " + std::string(400, '(') + "1" + std::string(400, ')')},
+      {__LINE__, "deep mixed nesting",
+       "t = " + std::string(100, '{') + "f(" + std::string(100, '[') + "1" + std::string(100, ']') +
+           ")" + std::string(100, '}')},
+      {__LINE__, "unterminated double-quoted string", "x = \"abc\ny = 1\n"},
+      {__LINE__, "unterminated single-quoted string", "x = 'abc\ny = {1}\n"},
+      {__LINE__, "unterminated string at the end", "x = \"abc"},
+      {__LINE__, "string ending in a backslash", "x = \"abc\\\"\ny = 2\n"},
+      {__LINE__, "unterminated long bracket", "x = [[abc\ny = 1\n"},
+      {__LINE__, "lone quote characters", "\"\n'\n\"'\"\n"},
+      {__LINE__, "a 1500-byte string", "x = \"" + std::string(1500, 'a') + "\"\n"},
+      {__LINE__, "a 1500-byte comment", "-- " + std::string(1500, '=') + "\nx = 1\n"},
+      {__LINE__, "token-like text in code", "x = @a0a@ + @i0i@\ny = @qdq@ @qsq@ @tet@ @c0c@\n"},
+      {__LINE__, "token-like text in strings",
+       "x = \"@a0a@\" .. '@qdq@' .. \"@c0c@ @tet@\" .. \"@s0s@\"\n"},
+      {__LINE__, "token-like text in comments", "-- @a0a@ @qdq@ @c0c@ @tet@ @qlq@ @qrq@\nx = 1\n"},
+      {__LINE__, "token-like text in arguments and indices",
+       "f(@a0a@, \"@c0c@\")\nt[@i0i@] = g(@tet@)\n"},
+      {__LINE__, "token-like text with large numbers",
+       "x = @a99999999a@ .. @c18446744073709551616c@\n"},
+      {__LINE__, "half tokens", "x = @a0 a@ @qd q@ @ @@ @c@ @tet\n"},
+      {__LINE__, "the header words inside a string",
+       "s = \"-- Pretty-Printed using Zorv Kelvane\"\nx = 1\n"},
+  };
+  for (const auto& row : rows) {
+    for (int variant = 0; variant < 4; ++variant) {
+      const bool strip = (variant & 1) != 0;
+      const bool unix_end_of_line = (variant & 2) != 0;
+      SCOPED_TRACE("row at line " + std::to_string(row.line) + " (" + row.name + ")" +
+                   (strip ? " -s" : "") + (unix_end_of_line ? " -unix" : ""));
+      std::vector<std::string> args = {"in.lua", "out.lua"};
+      if (strip) args.push_back("-s");
+      if (unix_end_of_line) args.push_back("-unix");
+      CliSandbox sandbox;
+      sandbox.WriteFile("in.lua", row.input);
+      const CliResult result = sandbox.Run(args);
+      const Expected expected = FromReference(row.input, strip, unix_end_of_line);
+      if (expected.guard_message != nullptr) {
+        EXPECT_EQ(result.exit_status, 2);
+        EXPECT_NE(result.out.find(expected.guard_message), std::string::npos) << result.out;
+        EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+      } else {
+        EXPECT_EQ(result.exit_status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        ASSERT_TRUE(sandbox.Exists("out.lua"));
+        const std::string written = sandbox.ReadFile("out.lua");
+        EXPECT_TRUE(written == expected.file)
+            << testing::DescribeDifference(expected.file, written, "reference", "program");
+        EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "out.lua"}));
+      }
+      EXPECT_TRUE(sandbox.ReadFile("in.lua") == row.input) << "the input was changed";
+    }
+  }
+}
+
+// Structures too big for the reference: the program must finish them without
+// running out of stack and keep every bracket. Tables are indented one TAB per
+// level, so their result grows with the square of the depth: 3,000 levels
+// already give 9 MB.
+TEST(BadInputTest, VeryDeepNestingFinishes) {
+  const struct {
+    int line;
+    std::string name;
+    std::string input;
+    char bracket;
+  } rows[] = {
+      {__LINE__, "3,000 nested tables",
+       "t = " + std::string(3'000, '{') + "1" + std::string(3'000, '}') + "\n", '{'},
+      {__LINE__, "200,000 nested parentheses",
+       "x = " + std::string(200'000, '(') + "1" + std::string(200'000, ')') + "\n", '('},
+      {__LINE__, "200,000 nested indices",
+       "x = a" + std::string(200'000, '[') + "1" + std::string(200'000, ']') + "\n", '['},
+      {__LINE__, "100,000 unclosed parentheses", "f" + std::string(100'000, '(') + "\n", '('},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line) + " (" + row.name + ")");
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", row.input);
+    const CliResult result = sandbox.Run({"in.lua", "out.lua", "-unix"});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    const std::string written = sandbox.ReadFile("out.lua");
+    const auto count = [](const std::string& text, char c) {
+      return std::count(text.begin(), text.end(), c);
+    };
+    EXPECT_EQ(count(written, row.bracket), count(row.input, row.bracket));
+    EXPECT_TRUE(sandbox.ReadFile("in.lua") == row.input);
+  }
+}
+
+// Game-like data of at least `size` bytes.
+std::string GameData(size_t size) {
+  const std::string block =
+      "Units = { { name=\"scout\", speed=1.50, cost=.5, tags={\"fast\",\"cheap\"} },\n"
+      "  { name = 'tank', speed = 0.750, armour = 12 } } -- unit table\n"
+      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
+  std::string text;
+  text.reserve(size + block.size());
+  while (text.size() < size) text += block;
+  return text;
+}
+
+TEST(BadInputTest, HugeInputsFinish) {
+  if (HugeInputsSkipped()) GTEST_SKIP() << "KELVANE_SKIP_HUGE_INPUTS is set";
+  const std::string statement = "value = value + 1; ";
+  std::string long_line;
+  long_line.reserve(50'000'100);
+  while (long_line.size() < 50'000'000) long_line += statement;
+  const struct {
+    int line;
+    std::string name;
+    std::string input;
+    std::string expected_part;  // a piece of the formatted result
+  } rows[] = {
+      {__LINE__, "a 200 MB file", GameData(200'000'000), "\t\tspeed = 1.5,\r\n"},
+      {__LINE__, "a 50 MB line of statements", "x = 1\n" + long_line + "\n",
+       "value = value + 1\r\n"},
+      {__LINE__, "a 50 MB comment line", "-- " + std::string(50'000'000, 'c') + "\nx = 1\n",
+       "ccc\t\r\n"},
+      {__LINE__, "a 50 MB string", "s = \"" + std::string(50'000'000, 's') + "\"\n", "sss\"\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line) + " (" + row.name + ")");
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", row.input);
+    const CliResult result = sandbox.Run({"in.lua", "-o"});
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string written = sandbox.ReadFile("in.lua");
+    EXPECT_TRUE(written.starts_with(AppComment));
+    EXPECT_NE(written.find(row.expected_part), std::string::npos);
+    EXPECT_GE(written.size(), row.input.size() / 2);
+    EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+  }
+}
+
+// Out of memory, while reading or while formatting: one line, exit status 1,
+// nothing written and the input untouched, never an abort.
+TEST(BadInputTest, OutOfMemoryIsAnError) {
+  if (kAddressSanitizer) GTEST_SKIP() << "no memory limits under AddressSanitizer";
+  const std::string deep = "t = " + std::string(8'000, '{') + std::string(8'000, '}') + "\n";
+  const struct {
+    int line;
+    std::string input;
+    rlim_t limit;
+    std::string expected_err;
+  } rows[] = {
+      {__LINE__, GameData(64'000'000), 48 << 20,
+       "zorv_kelvane: cannot read 'in.lua': Cannot allocate memory\n"},
+      // 8,000 levels make a result of 64 MB.
+      {__LINE__, deep, 48 << 20, "zorv_kelvane: cannot format 'in.lua': Cannot allocate memory\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", row.input);
+    const CliResult result = RunWithMemoryLimit(sandbox, {"in.lua", "-o"}, row.limit);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, row.expected_err);
+    EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+    EXPECT_TRUE(sandbox.ReadFile("in.lua") == row.input) << "the input was changed";
+  }
+}
+
+TEST(BadInputTest, InputAndOutputTheSamePathWithoutOverwriteSwitch) {
+  const std::string input = "t = { a=1, b={2,3} }\r\n";
+  const struct {
+    int line;
+    std::vector<std::string> args;
+  } rows[] = {
+      {__LINE__, {"in.lua", "in.lua"}},
+      {__LINE__, {"in.lua", "./in.lua"}},
+      {__LINE__, {"in.lua", "sub/../in.lua"}},
+      {__LINE__, {"./in.lua", "in.lua", "-unix"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.MakeFolder("sub");
+    sandbox.WriteFile("in.lua", input);
+    const CliResult result = sandbox.Run(row.args);
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    // Read whole before the write, the input is replaced by its formatted
+    // text, exactly as with "-o".
+    const Expected expected = FromReference(input, false, row.args.size() > 2);
+    EXPECT_EQ(sandbox.ReadFile("in.lua"), expected.file);
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "sub"}));
+  }
+}
+
+TEST(BadInputTest, OutputPathsThatCannotBeWritten) {
+  const std::string input = "x=1\n";
+  const struct {
+    int line;
+    std::vector<std::string> args;
+    std::string named_path;
+  } rows[] = {
+      {__LINE__, {"in.lua", "."}, "."},
+      {__LINE__, {"in.lua", "taken/"}, "taken/"},
+      {__LINE__, {"in.lua", "nowhere/"}, "nowhere/"},
+      {__LINE__, {"in.lua", "nowhere/deeper/out.lua"}, "nowhere/deeper/out.lua"},
+      {__LINE__, {"in.lua", ""}, ""},
+      {__LINE__, {"in.lua", "in.lua/"}, "in.lua/"},
+      {__LINE__, {"in.lua", "taken", "-o"}, "in.lua"},  // "-o" wins, so this one works
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    sandbox.MakeFolder("taken");
+    const CliResult result = sandbox.Run(row.args);
+    if (row.args.back() == "-o") {
+      EXPECT_EQ(result.exit_status, 0) << result.err;
+      EXPECT_EQ(sandbox.ReadFile("in.lua"), std::string(AppComment) + "x = 1\r\n");
+      EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "taken"}));
+      continue;
+    }
+    ExpectCleanFailure(result, 1, row.named_path, sandbox, input, {"in.lua", "taken"});
+    EXPECT_TRUE(result.err.starts_with("zorv_kelvane: cannot write '")) << result.err;
+  }
+}
+
+TEST(BadInputTest, InputsThatCannotBeRead) {
+  const struct {
+    int line;
+    std::string path;
+    std::string cause;
+  } rows[] = {
+      {__LINE__, "file.lua/in.lua", "Not a directory"},
+      {__LINE__, "dangling.lua", "No such file or directory"},
+      {__LINE__, "loop.lua", "Too many levels of symbolic links"},
+      {__LINE__, "folder/", "Is a directory"},
+      {__LINE__, "locked.lua", "Permission denied"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    if (row.path == "locked.lua" && RunningAsRoot()) continue;  // root reads anything
+    CliSandbox sandbox;
+    sandbox.WriteFile("file.lua", "x=1\n");
+    sandbox.WriteFile("locked.lua", "x=1\n");
+    chmod((sandbox.work() + "/locked.lua").c_str(), 0);
+    sandbox.MakeFolder("folder");
+    std::filesystem::create_symlink("missing.lua", sandbox.work() + "/dangling.lua");
+    std::filesystem::create_symlink("loop.lua", sandbox.work() + "/loop.lua");
+    const std::vector<std::string> before = sandbox.List();
+    const CliResult result = sandbox.Run({row.path, "-o", "-debug"});
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot read '" + row.path + "': " + row.cause + "\n");
+    ExpectCleanFailure(result, 1, row.path, sandbox, "", before);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(sandbox.ReadFile("file.lua"), "x=1\n");
+  }
+}
+
+TEST(BadInputTest, ReadOnlyOutput) {
+  // A read-only target is refused as an in-place write would refuse it; root
+  // may write anything, and then the file keeps its read-only mode.
+  const std::string input = "x=1\n";
+  const struct {
+    int line;
+    std::vector<std::string> args;
+    std::string target;
+  } rows[] = {
+      {__LINE__, {"in.lua", "out.lua"}, "out.lua"},
+      {__LINE__, {"in.lua", "-o"}, "in.lua"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    sandbox.WriteFile("out.lua", "old\n");
+    const std::string target = sandbox.work() + "/" + row.target;
+    chmod(target.c_str(), 0444);
+    const CliResult result = sandbox.Run(row.args);
+    if (RunningAsRoot()) {
+      EXPECT_EQ(result.exit_status, 0) << result.err;
+      EXPECT_EQ(sandbox.ReadFile(row.target), std::string(AppComment) + "x = 1\r\n");
+      struct stat info {};
+      ASSERT_EQ(stat(target.c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 0777, 0444u);
+    } else {
+      EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + row.target + "': Permission denied\n");
+      ExpectCleanFailure(result, 1, row.target, sandbox, input, {"in.lua", "out.lua"});
+      EXPECT_EQ(sandbox.ReadFile("out.lua"), "old\n");
+    }
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "out.lua"}));
+  }
+}
+
+// A full disk at every point of the write: the limit cuts the output at the
+// first byte, in the middle, and one byte short of the end (the formatted
+// text is longer than the input). With "-o" the input stays byte for byte.
+TEST(BadInputTest, FullDiskAtAnyPointKeepsTheInput) {
+  const std::string input = GameData(20'000);
+  const std::string formatted_size_probe = FromReference(GameData(300), false, false).file;
+  ASSERT_GT(formatted_size_probe.size(), GameData(300).size());
+  const struct {
+    int line;
+    long limit;
+    std::vector<std::string> args;
+  } rows[] = {
+      // The captured standard error is limited too, so the smallest limit
+      // must leave room for the error line.
+      {__LINE__, 100, {"in.lua", "-o"}},
+      {__LINE__, 10'000, {"in.lua", "-o"}},
+      {__LINE__, static_cast<long>(input.size()), {"in.lua", "-o"}},
+      {__LINE__, static_cast<long>(input.size() / 2), {"in.lua", "-o", "-s", "-unix"}},
+      {__LINE__, 100, {"in.lua", "in.lua"}},
+      {__LINE__, static_cast<long>(input.size()), {"in.lua", "-o", "-debug"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    const CliResult result = sandbox.Run(row.args, row.limit);
+    const bool debug = row.args.back() == "-debug";
+    const std::string failed = debug ? "in.lua.debug" : "in.lua";
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + failed + "': File too large\n");
+    ExpectCleanFailure(result, 1, failed, sandbox, input,
+                       debug ? std::vector<std::string>{"in.lua", "in.lua.debug"}
+                             : std::vector<std::string>{"in.lua"});
+  }
+}
+
+}  // namespace
+}  // namespace kelvane
