@@ -79,7 +79,7 @@ bool RestoreNumberedByExpansion(const std::string& text, char kind,
     if (SearchedTokenAt(source, end - 1, kind, table.size()).length != 0) return false;
     seen[token.number] = 1;
     frame.pos = end;
-    stack.push_back({table[token.number], 0, token.number});
+    stack.push_back({table[token.number], 0, static_cast<size_t>(token.number)});
   }
   return true;
 }

@@ -155,13 +155,22 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
     const size_t count = 1 + maker.Below(5);
     auto token = [&](char kind, size_t n) { return std::string("@") + kind + std::to_string(n) + kind + "@"; };
     CodeState base;
+    // Entries keep their brackets and quotes; nested ones hold a lower token.
+    auto enclose = [](char open, std::string inside, char close) {
+      inside.insert(inside.begin(), open);
+      inside.push_back(close);
+      return inside;
+    };
     for (size_t n = 0; n < count; ++n) {
       const bool nested = n > 0 && maker.Below(2) == 0;
-      base.arguments_table.push_back("(" + maker.Pieces(filler, maker.Below(3)) +
-                                     (nested ? token('a', maker.Below(n + 1)) : "") + ")");
-      base.indices_table.push_back("[" + (nested ? token('i', maker.Below(n + 1)) : std::string()) + "]");
-      base.strings_table.push_back("\"" + (nested ? token('s', maker.Below(n + 1)) : std::string()) + "\"");
-      base.comments_table.push_back("-- " + maker.Pieces(filler, maker.Below(3)));
+      std::string argument = maker.Pieces(filler, maker.Below(3));
+      if (nested) argument += token('a', maker.Below(n + 1));
+      base.arguments_table.push_back(enclose('(', argument, ')'));
+      base.indices_table.push_back(enclose('[', nested ? token('i', maker.Below(n + 1)) : "", ']'));
+      base.strings_table.push_back(enclose('"', nested ? token('s', maker.Below(n + 1)) : "", '"'));
+      std::string comment = "-- ";
+      comment += maker.Pieces(filler, maker.Below(3));
+      base.comments_table.push_back(comment);
     }
     base.comments_count = static_cast<int64_t>(count);
     std::string text;
@@ -187,7 +196,9 @@ TEST(PassDifferential, BreakAtLeftBracesOnOneLine) {
   const std::vector<std::string> pieces = {" ", "a", "=", "{", "}", ",", "x y"};
   TextMaker maker(77);
   for (int i = 0; i < 2000; ++i) {
-    ExpectSameOnText(PAIR(BreakAtLeftBraces), "\t" + maker.Pieces(pieces, maker.Below(20)));
+    std::string line = "\t";
+    line += maker.Pieces(pieces, maker.Below(20));
+    ExpectSameOnText(PAIR(BreakAtLeftBraces), line);
     if (::testing::Test::HasFatalFailure()) return;
   }
 }
@@ -218,8 +229,9 @@ TEST(PassDifferential, FusedPassesMatchTheirPairs) {
       " ", "a", "x=1", "do", " then", "end", "end;", "end,", "until", "elseif", "else", "repeat",
       "function f@a0a@", "function@a0a@", "function o:m@a1a@", "=function@a2a@", "{", "}"};
   for (int i = 0; i < 3000; ++i) {
-    ExpectFusedMatches(BreakAtBraces, BreakAtLeftBraces, BreakAtRightBraces,
-                       "\t" + maker.Pieces(line_pieces, maker.Below(25)));
+    std::string line = "\t";
+    line += maker.Pieces(line_pieces, maker.Below(25));
+    ExpectFusedMatches(BreakAtBraces, BreakAtLeftBraces, BreakAtRightBraces, line);
     if (::testing::Test::HasFatalFailure()) return;
     ExpectFusedMatches(IndentAndOutdentBlocks, IndentAfterOpeners, OutdentAfterClosers,
                        maker.Lines(block_pieces, 1 + maker.Below(10), 3));
