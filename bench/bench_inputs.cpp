@@ -31,22 +31,22 @@ class Random {
   uint64_t state_;
 };
 
-constexpr std::array<std::string_view, 12> kUnits = {
-    "Tank",  "Scout", "Archer", "Knight", "Frigate", "Drone",
-    "Miner", "Mage",  "Golem",  "Turret", "Carrier", "Rider"};
-constexpr std::array<std::string_view, 12> kKeys = {
-    "speed", "armor",  "range", "damage", "cost",   "decay",
-    "sight", "regen",  "mass",  "reload", "weight", "bonus"};
-constexpr std::array<std::string_view, 10> kNumbers = {
-    "1.50", "-0.75", ".5", "2.5E-3", "100", "0.10", "3.0", "-12", "1e+2", "0.333"};
+constexpr std::array<std::string_view, 12> kUnits = {"Tank",    "Scout",  "Archer",  "Knight",
+                                                     "Frigate", "Drone",  "Miner",   "Mage",
+                                                     "Golem",   "Turret", "Carrier", "Rider"};
+constexpr std::array<std::string_view, 12> kKeys = {"speed", "armor",  "range",  "damage",
+                                                    "cost",  "decay",  "sight",  "regen",
+                                                    "mass",  "reload", "weight", "bonus"};
+constexpr std::array<std::string_view, 10> kNumbers = {"1.50", "-0.75", ".5",  "2.5E-3", "100",
+                                                       "0.10", "3.0",   "-12", "1e+2",   "0.333"};
 constexpr std::array<std::string_view, 8> kStrings = {
-    "\"Heavy \\\"Tank\\\"\"", "\"line\\nbreak\"", "'it\\'s'", "\"C:\\\\games\\\\data\"",
-    "\"tab\\there\"",         "'plain'",         "\"a;b, c\"", "\"{braces}\""};
+    "\"Heavy \\\"Tank\\\"\"", "\"line\\nbreak\"", "'it\\'s'",   "\"C:\\\\games\\\\data\"",
+    "\"tab\\there\"",         "'plain'",          "\"a;b, c\"", "\"{braces}\""};
 // The strings of the one-line input: no brace and no line end in them.
-constexpr std::array<std::string_view, 4> kBracelessStrings = {
-    "\"Heavy \\\"Tank\\\"\"", "'it\\'s'", "\"C:\\\\games\"", "\"a;b, c\""};
+constexpr std::array<std::string_view, 4> kBracelessStrings = {"\"Heavy \\\"Tank\\\"\"", "'it\\'s'",
+                                                               "\"C:\\\\games\"", "\"a;b, c\""};
 constexpr std::array<std::string_view, 6> kComments = {
-    "-- tuned after playtest 3", "-- TODO: balance", "--- values in metres",
+    "-- tuned after playtest 3",       "-- TODO: balance",   "--- values in metres",
     "-- keep in sync with the editor", "-- { not a table }", "-- x = 1.50"};
 // Spacing as people type it: none, single, a TAB, or double.
 constexpr std::array<std::string_view, 4> kGaps = {"", " ", "\t", "  "};

@@ -45,13 +45,20 @@ TEST(BenchInputsTest, GameLuaHasEveryFeatureTheIssueNames) {
     const char* needle;
   };
   const Row rows[] = {
-      {"decimal with trailing zero", "1.50"}, {"negative decimal", "-0.75"},
-      {"leading point", "=.5"},              {"exponent", "2.5E-3"},
-      {"escaped quote", "\\\""},             {"escaped backslash", "\\\\"},
-      {"comment", "-- "},                    {"nested table", "= { primary = {"},
-      {"if block", " then "},                {"for block", "for i=1,"},
-      {"while block", "while t > 0 do"},     {"repeat block", "repeat t=t+1 until"},
-      {"method head", ":"},                  {"global function", "\nfunction Update"},
+      {"decimal with trailing zero", "1.50"},
+      {"negative decimal", "-0.75"},
+      {"leading point", "=.5"},
+      {"exponent", "2.5E-3"},
+      {"escaped quote", "\\\""},
+      {"escaped backslash", "\\\\"},
+      {"comment", "-- "},
+      {"nested table", "= { primary = {"},
+      {"if block", " then "},
+      {"for block", "for i=1,"},
+      {"while block", "while t > 0 do"},
+      {"repeat block", "repeat t=t+1 until"},
+      {"method head", ":"},
+      {"global function", "\nfunction Update"},
   };
   const std::string text = GenerateGameLua(64 * 1024, 1);
   for (const Row& row : rows) {

@@ -35,9 +35,9 @@ std::string ReportRow(std::string_view name, const Measurement& measurement) {
   const double peak = static_cast<double>(measurement.peak_kib) * 1024.0;
   const double mb_per_s = median > 0 ? bytes / 1e6 / median : 0;
   const double peak_ratio = bytes > 0 ? peak / bytes : 0;
-  std::snprintf(line, sizeof line, "%-20.*s %10zu %6zu %10.4f %9.2f %10.1f %7.1f %11zu",
-                name_width, name.data(), measurement.input_bytes, measurement.seconds.size(),
-                median, mb_per_s, peak / (1024.0 * 1024.0), peak_ratio, measurement.output_bytes);
+  std::snprintf(line, sizeof line, "%-20.*s %10zu %6zu %10.4f %9.2f %10.1f %7.1f %11zu", name_width,
+                name.data(), measurement.input_bytes, measurement.seconds.size(), median, mb_per_s,
+                peak / (1024.0 * 1024.0), peak_ratio, measurement.output_bytes);
   return line;
 }
 

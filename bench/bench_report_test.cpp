@@ -69,8 +69,8 @@ TEST(BenchReportTest, RowFigures) {
     const char* what;
     const char* needle;
   };
-  const Row rows[] = {{"name", "game-2M "}, {"bytes", " 2000000 "},    {"median", " 0.0400 "},
-                      {"MB/s", " 50.00 "},  {"peak MiB", " 10.0 "},   {"peak/input", " 5.2 "},
+  const Row rows[] = {{"name", "game-2M "},  {"bytes", " 2000000 "}, {"median", " 0.0400 "},
+                      {"MB/s", " 50.00 "},   {"peak MiB", " 10.0 "}, {"peak/input", " 5.2 "},
                       {"output", " 2500000"}};
   for (const Row& expected : rows) {
     EXPECT_NE(row.find(expected.needle), std::string::npos) << expected.what << " in: " << row;
@@ -148,8 +148,7 @@ TEST(ChildMeasureTest, FailuresAreReportedNotFatal) {
   EXPECT_FALSE(guard.ok);
   EXPECT_FALSE(guard.error.empty());
 
-  Measurement crashed = MeasureInChild(
-      [](std::string&, std::string&) -> bool { std::abort(); }, 1);
+  Measurement crashed = MeasureInChild([](std::string&, std::string&) -> bool { std::abort(); }, 1);
   EXPECT_FALSE(crashed.ok);
   EXPECT_EQ(crashed.error.rfind("crashed: ", 0), 0u) << crashed.error;
 }

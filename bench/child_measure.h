@@ -11,11 +11,11 @@ namespace kelvane::bench {
 
 struct Measurement {
   bool ok = false;
-  std::string error;          // why not ok: unreadable file, guard, crash
+  std::string error;  // why not ok: unreadable file, guard, crash
   size_t input_bytes = 0;
-  size_t output_bytes = 0;    // ProcessCode's text, before the header line
+  size_t output_bytes = 0;      // ProcessCode's text, before the header line
   std::vector<double> seconds;  // wall time of each run of ProcessCode
-  long peak_kib = 0;          // the child's peak resident memory (VmHWM)
+  long peak_kib = 0;            // the child's peak resident memory (VmHWM)
 };
 
 // Produces the input text inside the child; false with `error` set when it

@@ -40,7 +40,8 @@ std::string ReadBytes(const fs::path& path) {
 std::vector<fs::path> LuaFilesIn(const fs::path& folder) {
   std::vector<fs::path> paths;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.is_regular_file() && entry.path().extension() == ".lua") paths.push_back(entry.path());
+    if (entry.is_regular_file() && entry.path().extension() == ".lua")
+      paths.push_back(entry.path());
   }
   std::sort(paths.begin(), paths.end());
   return paths;
@@ -93,8 +94,7 @@ TEST(GoldenTest, LibraryRunsGiveTheStoredResults) {
     const std::string actual = FormatLikeTheProgram(ReadBytes(golden.input), error);
     ASSERT_TRUE(error.empty()) << golden.name << ": " << error;
     const std::string expected = ReadBytes(golden.expected);
-    EXPECT_TRUE(actual == expected) << golden.name << ": "
-                                    << DescribeDifference(expected, actual);
+    EXPECT_TRUE(actual == expected) << golden.name << ": " << DescribeDifference(expected, actual);
   }
 }
 
@@ -107,8 +107,7 @@ TEST(GoldenTest, ProgramWritesTheStoredResults) {
     ASSERT_EQ(run.exit_status, 0) << golden.name << ": " << run.err;
     const std::string expected = ReadBytes(golden.expected);
     const std::string actual = sandbox.ReadFile("out.lua");
-    EXPECT_TRUE(actual == expected) << golden.name << ": "
-                                    << DescribeDifference(expected, actual);
+    EXPECT_TRUE(actual == expected) << golden.name << ": " << DescribeDifference(expected, actual);
   }
 }
 
