@@ -240,6 +240,7 @@ void PutCommaBetweenTables(PassContext& context) {
     out.push_back('{');
     copied = open + 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -263,6 +264,7 @@ void PutCommaAfterLastEntry(PassContext& context) {
     out.push_back(',');
     copied = entry_end;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -372,6 +374,7 @@ void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
     if (lf == kNone) break;
     line = lf + 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }

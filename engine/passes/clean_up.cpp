@@ -58,6 +58,7 @@ void RemoveZeroDecimals(PassContext& context) {
     out.push_back(text[end]);
     copied = end + 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -80,6 +81,7 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
     out.push_back(text[end]);
     copied = end + 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -99,6 +101,7 @@ void AddMissingDecimalZeros(PassContext& context) {
     out.push_back(text[point + 1]);
     copied = point + 2;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -119,6 +122,7 @@ void RemoveLineEndSemicolons(PassContext& context) {
     out.push_back('\n');
     copied = semicolon + 2;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -145,6 +149,7 @@ void CloseExponentSigns(PassContext& context) {
     copied = end;
     letter = end - 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -160,6 +165,7 @@ void CollapseBlankLines(PassContext& context) {
     copied = lf + 2;
     while (copied < text.size() && text[copied] == '\n') ++copied;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
@@ -183,6 +189,7 @@ void UseCrLfLineEnds(PassContext& context) {
     out.append("\r\n");
     copied = lf + 1;
   }
+  if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);
   context.state.CommitScratch();
 }
