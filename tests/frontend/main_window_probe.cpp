@@ -1,6 +1,7 @@
 // Test helper for the end-to-end test: finds the running "Kelvane" window
 // and prints what a test needs to see of it (client size, controls, log
-// rows, the focused control, the text of an "Error" box) on standard output.
+// rows, the focused control, a check box's state, the text of an "Error"
+// box) on standard output.
 #include <windows.h>
 
 #include <cstdio>
@@ -90,6 +91,15 @@ int PrintFocus(HWND main_window) {
   return 0;
 }
 
+// The check mark and enabled state of a check box.
+int PrintCheckBox(HWND main_window, int control_number) {
+  HWND check_box = GetDlgItem(main_window, control_number);
+  if (check_box == nullptr) return 3;
+  std::printf("checked=%d enabled=%d\n", (Ask(check_box, BM_GETCHECK) & 1) != 0 ? 1 : 0,
+              IsWindowEnabled(check_box) ? 1 : 0);
+  return 0;
+}
+
 // A message box keeps its text in a static control with identifier 0xFFFF.
 int PrintErrorText() {
   HWND box = FindWindowA(nullptr, "Error");
@@ -101,8 +111,9 @@ int PrintErrorText() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kelvane_window_probe client-size|controls|rows|focus|error-text\n");
+  if (argc < 2) {
+    std::fprintf(stderr,
+                 "usage: kelvane_window_probe client-size|controls|rows|focus|check N|error-text\n");
     return 2;
   }
   const char* command = argv[1];
@@ -115,6 +126,9 @@ int main(int argc, char** argv) {
   if (std::strcmp(command, "client-size") == 0) return PrintClientSize(main_window);
   if (std::strcmp(command, "rows") == 0) return PrintRows(main_window);
   if (std::strcmp(command, "focus") == 0) return PrintFocus(main_window);
+  if (std::strcmp(command, "check") == 0 && argc == 3) {
+    return PrintCheckBox(main_window, std::atoi(argv[2]));
+  }
   if (std::strcmp(command, "controls") == 0) {
     EnumChildWindows(main_window, PrintControl, reinterpret_cast<LPARAM>(main_window));
     return 0;
