@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/allocator_tuning.h"
 #include "engine/console_messages.h"
 #include "engine/driver.h"
 
 int main(int argc, char** argv) {
+  kelvane::TuneAllocatorForLargeTexts();
   kelvane::UseBinaryStandardOutput();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return kelvane::ExitStatus(kelvane::RunEngine(args, std::cout, std::cerr));
