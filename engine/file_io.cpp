@@ -105,6 +105,36 @@ void CopyPermissions([[maybe_unused]] const std::string& from,
 #endif
 }
 
+// Devices and pipes (/dev/null, /dev/stdout, a FIFO) hold no content that a
+// failed write could damage, and a rename would replace the node itself by a
+// regular file, so they are written in place, as a plain write would.
+bool IsSpecialFile([[maybe_unused]] const std::string& path) {
+#ifndef _WIN32
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+#else
+  return false;
+#endif
+}
+
+int WriteInPlace([[maybe_unused]] const std::string& path,
+                 [[maybe_unused]] std::string_view bytes) {
+#ifndef _WIN32
+  errno = 0;
+  const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return LastError();
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    const int error = LastError();
+    close(fd);
+    return error;
+  }
+  return WriteAndClose(file, bytes);
+#else
+  return EINVAL;
+#endif
+}
+
 int RenameOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
@@ -160,6 +190,7 @@ FileStatus WriteWholeFile(const std::string& path, std::string_view bytes) {
   // one file system and is atomic. Its name is random; on a clash try again.
   const std::string target = ResolveTarget(path);
   if (const int error = CheckWritable(target); error != 0) return {error};
+  if (IsSpecialFile(target)) return {WriteInPlace(target, bytes)};
   const std::string folder = FolderOf(target);
   std::random_device seed;
   std::mt19937_64 random(seed());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -371,6 +372,55 @@ TEST(BadInputTest, OutputPathsThatCannotBeWritten) {
     }
     ExpectCleanFailure(result, 1, row.named_path, sandbox, input, {"in.lua", "taken"});
     EXPECT_TRUE(result.err.starts_with("zorv_kelvane: cannot write '")) << result.err;
+  }
+}
+
+// A device or a pipe as the output is written through, never replaced by a
+// regular file (as root, "zorv_kelvane x.lua /dev/null" used to turn the
+// system's /dev/null into a file).
+TEST(BadInputTest, OutputToDevicesAndPipesWritesThroughThem) {
+  const std::string input = "x=1\n";
+  const std::string formatted = std::string(AppComment) + "x = 1\r\n";
+  const struct {
+    int line;
+    std::string node;    // "fifo" or "null" (a null device, made only as root)
+    std::string output;  // the output path given, perhaps a link to the node
+  } rows[] = {
+      {__LINE__, "fifo", "node"},
+      {__LINE__, "fifo", "link.lua"},
+      {__LINE__, "null", "node"},
+      {__LINE__, "null", "link.lua"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    if (row.node == "null" && !RunningAsRoot()) continue;
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    const std::string node = sandbox.work() + "/node";
+    if (row.node == "fifo") {
+      ASSERT_EQ(mkfifo(node.c_str(), 0644), 0);
+    } else {
+      ASSERT_EQ(mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    std::filesystem::create_symlink("node", sandbox.work() + "/link.lua");
+    // A reader that is already there lets the program open the pipe at once;
+    // the short result fits into the pipe's buffer.
+    const int reader = row.node == "fifo" ? open(node.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    const CliResult result = sandbox.Run({"in.lua", row.output});
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+    if (reader >= 0) {
+      char buffer[4096];
+      const ssize_t got = read(reader, buffer, sizeof buffer);
+      EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0), formatted);
+      close(reader);
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(node.c_str(), &info), 0);
+    EXPECT_EQ(row.node == "fifo" ? S_ISFIFO(info.st_mode) : S_ISCHR(info.st_mode), true)
+        << "the node was replaced";
+    EXPECT_TRUE(std::filesystem::is_symlink(sandbox.work() + "/link.lua"));
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "link.lua", "node"}));
+    EXPECT_EQ(sandbox.ReadFile("in.lua"), input);
   }
 }
 
