@@ -1,0 +1,60 @@
+// libFuzzer target: ProcessCode on arbitrary bytes must not crash, hang or
+// trip a sanitizer, and on small inputs must agree with the literal reference.
+// The first byte chooses "-s" (bit 0) and "-unix" (bit 1); the rest is the file.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "engine/messages.h"
+#include "engine/process_code.h"
+#include "engine/run_settings.h"
+#include "tests/differential/pipeline_compare.h"
+
+namespace {
+
+// The reference is quadratic; above this size only the engine runs.
+constexpr size_t kReferenceLimit = 2048;
+// The reference's guard fires after 10,001 brace-loop iterations whatever
+// their progress, the engine's only when a loop can make no progress, so the
+// two are not comparable on texts with more braces than that.
+constexpr size_t kReferenceBraceLimit = 10000;
+
+size_t CountBraces(std::string_view text, char brace) {
+  size_t count = 0;
+  for (char c : text) count += c == brace ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  kelvane::RunSettings settings;
+  settings.strip_comments = (data[0] & 1) != 0;
+  settings.unix_end_of_line = (data[0] & 2) != 0;
+  const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+
+  if (input.size() > kReferenceLimit || CountBraces(input, '{') > kReferenceBraceLimit ||
+      CountBraces(input, '}') > kReferenceBraceLimit) {
+    kelvane::NullMessages messages;
+    kelvane::ProcessResult result = kelvane::ProcessCode(std::string(input), settings, messages);
+    if (result.status == kelvane::ProcessStatus::kDebugWriteFailed) {
+      std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
+      std::abort();
+    }
+    return 0;
+  }
+
+  const kelvane::testing::RowDifference difference =
+      kelvane::testing::CompareWholeRuns(input, settings);
+  if (difference.differs) {
+    std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(),
+               stderr);
+    std::abort();
+  }
+  return 0;
+}
