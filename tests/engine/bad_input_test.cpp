@@ -127,7 +127,8 @@ void ExpectCleanFailure(const CliResult& result, int exit_status, const std::str
 TEST(BadInputTest, SmallHostileTextsFormatLikeTheReference) {
   std::string all_bytes;
   for (int byte = 0; byte < 256; ++byte) all_bytes += static_cast<char>(byte);
-  const std::string nul_text("x\0=\0{\0a=1,\0}\0\0\n-- \0\n\"\0\"", 26);
+  const char kNulText[] = "x\0=\0{\0a=1,\0}\0\0\n-- \0\n\"\0\"";
+  const std::string nul_text(kNulText, sizeof kNulText - 1);
   const struct {
     int line;
     std::string name;
