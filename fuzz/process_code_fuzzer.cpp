@@ -16,8 +16,19 @@
 
 namespace {
 
-// The reference is quadratic; above this size only the engine runs.
-constexpr size_t kReferenceLimit = 2048;
+// The reference is quadratic; above this size only the engine runs. The
+// environment variable KELVANE_FUZZ_REFERENCE_LIMIT sets another size (0: the
+// engine alone, for speed).
+constexpr size_t kDefaultReferenceLimit = 2048;
+
+size_t ReferenceLimit() {
+  static const size_t limit = [] {
+    const char* value = std::getenv("KELVANE_FUZZ_REFERENCE_LIMIT");
+    return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10)
+                                               : kDefaultReferenceLimit;
+  }();
+  return limit;
+}
 // The reference's guard fires after 10,001 brace-loop iterations whatever
 // their progress, the engine's only when a loop can make no progress, so the
 // two are not comparable on texts with more braces than that.
@@ -38,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.unix_end_of_line = (data[0] & 2) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  if (input.size() > kReferenceLimit || CountBraces(input, '{') > kReferenceBraceLimit ||
+  if (input.size() > ReferenceLimit() || CountBraces(input, '{') > kReferenceBraceLimit ||
       CountBraces(input, '}') > kReferenceBraceLimit) {
     kelvane::NullMessages messages;
     kelvane::ProcessResult result = kelvane::ProcessCode(std::string(input), settings, messages);
