@@ -14,6 +14,7 @@
 #include "bench/bench_inputs.h"
 #include "bench/bench_report.h"
 #include "bench/child_measure.h"
+#include "engine/allocator_tuning.h"
 
 namespace {
 
@@ -84,6 +85,8 @@ int WriteInputs(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As the engine program does, so that the figures are the program's.
+  kelvane::TuneAllocatorForLargeTexts();
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fputs(kUsage, stderr);
