@@ -11,14 +11,16 @@ namespace kelvane {
 struct CodeState {
   std::string text;  // the working text every pass transforms in turn
 
-  std::vector<std::string> comments_table;   // CommentsTable: entry n is token @c<n>c@
-  std::vector<std::string> strings_table;    // StringsTable:  @s<n>s@
-  std::vector<std::string> arguments_table;  // ArgumentsTable: @a<n>a@
-  std::vector<std::string> indices_table;    // IndicesTable:  @i<n>i@
+  // Entry n of each table is the text that token n of its kind stands for:
+  // @c<n>c@, @s<n>s@, @a<n>a@, @i<n>i@.
+  std::vector<std::string> CommentsTable;
+  std::vector<std::string> StringsTable;
+  std::vector<std::string> ArgumentsTable;
+  std::vector<std::string> IndicesTable;
 
-  // CommentsCount is kept apart from the table: with "-s" the comments are
-  // deleted and the count is set to -1, so that nothing is restored.
-  int64_t comments_count = 0;
+  // Kept apart from the table: with "-s" the comments are deleted and the
+  // count is set to -1, so that nothing is restored.
+  int64_t CommentsCount = 0;
 
   // A pass writes its result into this buffer and swaps it with `text`, so
   // that the two buffers keep their capacity from pass to pass instead of

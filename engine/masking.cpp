@@ -39,11 +39,11 @@ void MaskCommentsIn(CodeState& state, bool strip) {
       const size_t comment_start = line_start + dashes;
       out.append(text, line_start, dashes);
       if (strip) {
-        state.comments_count = -1;
+        state.CommentsCount = -1;
       } else {
-        AppendToken(out, kCommentKind, state.comments_table.size());
-        state.comments_table.emplace_back(text.substr(comment_start, line_end - comment_start));
-        state.comments_count = static_cast<int64_t>(state.comments_table.size());
+        AppendToken(out, kCommentKind, state.CommentsTable.size());
+        state.CommentsTable.emplace_back(text.substr(comment_start, line_end - comment_start));
+        state.CommentsCount = static_cast<int64_t>(state.CommentsTable.size());
       }
     }
     if (lf) out.push_back('\n');
@@ -62,8 +62,8 @@ void MaskQuotedStrings(CodeState& state, char quote) {
     const size_t close = open == std::string_view::npos ? open : text.find(quote, open + 1);
     if (close == std::string_view::npos) break;
     out.append(text, pos, open - pos);
-    AppendToken(out, kStringKind, state.strings_table.size());
-    state.strings_table.emplace_back(text.substr(open, close + 1 - open));
+    AppendToken(out, kStringKind, state.StringsTable.size());
+    state.StringsTable.emplace_back(text.substr(open, close + 1 - open));
     pos = close + 1;
   }
   out.append(text, pos);
@@ -156,7 +156,7 @@ void MaskEscapedQuotes(PassContext& context) {
 
 void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '[', ']', /*doubled=*/true, kStringKind, state.strings_table);
+  MaskGroups(state, '[', ']', /*doubled=*/true, kStringKind, state.StringsTable);
   MaskQuotedStrings(state, '"');
   MaskQuotedStrings(state, '\'');
 }
@@ -188,12 +188,12 @@ void MaskEmptyTables(PassContext& context) {
 
 void MaskArguments(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '(', ')', /*doubled=*/false, kArgumentKind, state.arguments_table);
+  MaskGroups(state, '(', ')', /*doubled=*/false, kArgumentKind, state.ArgumentsTable);
 }
 
 void MaskIndices(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '[', ']', /*doubled=*/false, kIndexKind, state.indices_table);
+  MaskGroups(state, '[', ']', /*doubled=*/false, kIndexKind, state.IndicesTable);
 }
 
 }  // namespace kelvane

@@ -113,7 +113,7 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 void RestoreCommentsLiterally(CodeState& state) {
   std::string& text = state.text;
   std::string token;
-  for (int64_t n = state.comments_count; n-- > 0;) {
+  for (int64_t n = state.CommentsCount; n-- > 0;) {
     for (size_t pos = text.find('@'); pos != std::string::npos; pos = text.find('@', pos + 1)) {
       const TokenShape shape = ReadTokenShape(text, pos, kCommentKind, /*allow_no_digits=*/true);
       if (shape.length == 0) continue;
@@ -125,7 +125,7 @@ void RestoreCommentsLiterally(CodeState& state) {
     token.clear();
     AppendToken(token, kCommentKind, static_cast<size_t>(n));
     const size_t pos = text.find(token);
-    if (pos != std::string::npos) text.replace(pos, token.size(), state.comments_table[n]);
+    if (pos != std::string::npos) text.replace(pos, token.size(), state.CommentsTable[n]);
   }
 }
 
@@ -134,7 +134,7 @@ void RestoreCommentsLiterally(CodeState& state) {
 // followed by one copy of its TABs per comment, and every token by its text.
 bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   const std::string_view text = state.text;
-  const size_t count = static_cast<size_t>(state.comments_count);
+  const size_t count = static_cast<size_t>(state.CommentsCount);
   out.clear();
   out.reserve(text.size());
   size_t next_expected_min = 0;
@@ -155,7 +155,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     if (first && shape.number != 0) return false;
     const size_t end = hit + shape.length;
     if (ReadTokenShape(text, end - 1, kCommentKind, true).length != 0) return false;
-    const std::string& entry = state.comments_table[shape.number];
+    const std::string& entry = state.CommentsTable[shape.number];
     if (first) {
       size_t tabs = 0;
       while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
@@ -176,11 +176,11 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
 }  // namespace
 
 void RestoreIndices(PassContext& context) {
-  RestoreNumbered(context.state, kIndexKind, context.state.indices_table);
+  RestoreNumbered(context.state, kIndexKind, context.state.IndicesTable);
 }
 
 void RestoreArguments(PassContext& context) {
-  RestoreNumbered(context.state, kArgumentKind, context.state.arguments_table);
+  RestoreNumbered(context.state, kArgumentKind, context.state.ArgumentsTable);
 }
 
 void RestoreEmptyTables(PassContext& context) {
@@ -188,7 +188,7 @@ void RestoreEmptyTables(PassContext& context) {
 }
 
 void RestoreStrings(PassContext& context) {
-  RestoreNumbered(context.state, kStringKind, context.state.strings_table);
+  RestoreNumbered(context.state, kStringKind, context.state.StringsTable);
 }
 
 // Four replacements in a row, as they may overlap: "@qsq@qdq@".
@@ -202,7 +202,7 @@ void RestoreEscapedQuotes(PassContext& context) {
 
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
-  if (state.comments_count <= 0) return;
+  if (state.CommentsCount <= 0) return;
   std::string out;
   if (RestoreCommentsByExpansion(state, out)) {
     state.text = std::move(out);

@@ -164,7 +164,7 @@ void TightenExponents(PassContext& context) {
 void TightenStoredBrackets(PassContext& context) {
   CodeState& state = context.state;
   std::string out;
-  for (auto* table : {&state.indices_table, &state.arguments_table}) {
+  for (auto* table : {&state.IndicesTable, &state.ArgumentsTable}) {
     for (std::string& entry : *table) {
       out.clear();
       RespaceOperators(entry, BracketAt, kBrackets, "", "", out);

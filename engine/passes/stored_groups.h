@@ -22,7 +22,7 @@ void RewriteText(CodeState& state, Rewrite rewrite) {
 template <typename Rewrite>
 void RewriteStoredGroups(CodeState& state, Rewrite rewrite) {
   std::string out;
-  for (auto* table : {&state.arguments_table, &state.indices_table}) {
+  for (auto* table : {&state.ArgumentsTable, &state.IndicesTable}) {
     for (std::string& entry : *table) {
       out.clear();
       rewrite(std::string_view(entry), out);

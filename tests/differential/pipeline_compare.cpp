@@ -56,18 +56,18 @@ std::string StateDifference(const PassContext& left, const PassContext& right, s
     return DescribeDifference(b.text, a.text, "reference", "engine");
   }
   std::string detail;
-  if (!(detail = TableDifference(a.arguments_table, b.arguments_table, "ArgumentsTable", what))
+  if (!(detail = TableDifference(a.ArgumentsTable, b.ArgumentsTable, "ArgumentsTable", what))
            .empty() ||
-      !(detail = TableDifference(a.indices_table, b.indices_table, "IndicesTable", what)).empty() ||
-      !(detail = TableDifference(a.strings_table, b.strings_table, "StringsTable", what)).empty() ||
-      !(detail = TableDifference(a.comments_table, b.comments_table, "CommentsTable", what))
+      !(detail = TableDifference(a.IndicesTable, b.IndicesTable, "IndicesTable", what)).empty() ||
+      !(detail = TableDifference(a.StringsTable, b.StringsTable, "StringsTable", what)).empty() ||
+      !(detail = TableDifference(a.CommentsTable, b.CommentsTable, "CommentsTable", what))
            .empty()) {
     return detail;
   }
-  if (a.comments_count != b.comments_count) {
+  if (a.CommentsCount != b.CommentsCount) {
     what = "CommentsCount";
-    return "engine " + std::to_string(a.comments_count) + ", reference " +
-           std::to_string(b.comments_count) + "\n";
+    return "engine " + std::to_string(a.CommentsCount) + ", reference " +
+           std::to_string(b.CommentsCount) + "\n";
   }
   return "";
 }

@@ -91,12 +91,12 @@ TEST(OperatorSpacing, StoredGroupsLoseSpacesAroundBrackets) {
   for (const Row& row : rows) {
     CodeState state;
     state.text = "\tf@a0a@\n";
-    state.arguments_table = {row.input};
-    state.indices_table = {"[ 1 ]", "[-1]"};
+    state.ArgumentsTable = {row.input};
+    state.IndicesTable = {"[ 1 ]", "[-1]"};
     const auto result =
         RunRows(std::move(state), SurroundOperatorsWithSpaces, BreakAfterRightBraces).state;
-    EXPECT_EQ(result.arguments_table[0], row.expected) << row.input;
-    EXPECT_EQ(result.indices_table, (std::vector<std::string>{"[1]", "[- 1]"}));
+    EXPECT_EQ(result.ArgumentsTable[0], row.expected) << row.input;
+    EXPECT_EQ(result.IndicesTable, (std::vector<std::string>{"[1]", "[- 1]"}));
   }
 }
 

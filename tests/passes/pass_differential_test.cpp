@@ -70,10 +70,10 @@ void ExpectSameOnText(const PassPair& pair, const std::string& text, const CodeS
   pair.reference(reference);
   ASSERT_EQ(Visible(production_state.text), Visible(reference_state.text))
       << pair.name << " on " << Visible(text);
-  ASSERT_EQ(production_state.arguments_table, reference_state.arguments_table) << pair.name;
-  ASSERT_EQ(production_state.indices_table, reference_state.indices_table) << pair.name;
-  ASSERT_EQ(production_state.strings_table, reference_state.strings_table) << pair.name;
-  ASSERT_EQ(production_state.comments_table, reference_state.comments_table) << pair.name;
+  ASSERT_EQ(production_state.ArgumentsTable, reference_state.ArgumentsTable) << pair.name;
+  ASSERT_EQ(production_state.IndicesTable, reference_state.IndicesTable) << pair.name;
+  ASSERT_EQ(production_state.StringsTable, reference_state.StringsTable) << pair.name;
+  ASSERT_EQ(production_state.CommentsTable, reference_state.CommentsTable) << pair.name;
 }
 
 #define PAIR(name) PassPair{#name, name, reference::name}
@@ -107,8 +107,8 @@ TEST(PassDifferential, PassesOnAnyText) {
     // No CR past the first pass: the reference's "." would take it.
     std::string text = maker.Pieces(pieces, 1 + maker.Below(40));
     CodeState base;
-    base.arguments_table = {"( a ,b )", "(\t-1 ,\n x^ 2 )", "(@a0a@)"};
-    base.indices_table = {"[ 1 ]", "[k .. 2]"};
+    base.ArgumentsTable = {"( a ,b )", "(\t-1 ,\n x^ 2 )", "(@a0a@)"};
+    base.IndicesTable = {"[ 1 ]", "[k .. 2]"};
     for (const PassPair& pair : pairs) ExpectSameOnText(pair, text, base);
     if (::testing::Test::HasFatalFailure()) return;
   }
@@ -165,14 +165,14 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
       const bool nested = n > 0 && maker.Below(2) == 0;
       std::string argument = maker.Pieces(filler, maker.Below(3));
       if (nested) argument += token('a', maker.Below(n + 1));
-      base.arguments_table.push_back(enclose('(', argument, ')'));
-      base.indices_table.push_back(enclose('[', nested ? token('i', maker.Below(n + 1)) : "", ']'));
-      base.strings_table.push_back(enclose('"', nested ? token('s', maker.Below(n + 1)) : "", '"'));
+      base.ArgumentsTable.push_back(enclose('(', argument, ')'));
+      base.IndicesTable.push_back(enclose('[', nested ? token('i', maker.Below(n + 1)) : "", ']'));
+      base.StringsTable.push_back(enclose('"', nested ? token('s', maker.Below(n + 1)) : "", '"'));
       std::string comment = "-- ";
       comment += maker.Pieces(filler, maker.Below(3));
-      base.comments_table.push_back(comment);
+      base.CommentsTable.push_back(comment);
     }
-    base.comments_count = static_cast<int64_t>(count);
+    base.CommentsCount = static_cast<int64_t>(count);
     std::string text;
     const char kinds[] = {'a', 'i', 's', 'c'};
     for (size_t k = 0, pieces = maker.Below(12); k < pieces; ++k) {

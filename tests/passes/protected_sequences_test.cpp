@@ -29,10 +29,10 @@ std::string RoundTrip(const std::string& input) {
 TEST(ProtectedSequences, MasksEveryKindWithItsTable) {
   const CodeState s = Mask("-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n");
   EXPECT_EQ(s.text, "@c0c@\nt = { name = @s0s@, list = @tet@, f = g@a0a@, @i0i@ = 1 }\n");
-  EXPECT_EQ(s.comments_table, std::vector<std::string>{"-- demo"});
-  EXPECT_EQ(s.strings_table, (std::vector<std::string>{"\"a b\"", "'q'"}));
-  EXPECT_EQ(s.arguments_table, std::vector<std::string>{"(x[1], @s1s@)"});
-  EXPECT_EQ(s.indices_table, std::vector<std::string>{"[k]"});
+  EXPECT_EQ(s.CommentsTable, std::vector<std::string>{"-- demo"});
+  EXPECT_EQ(s.StringsTable, (std::vector<std::string>{"\"a b\"", "'q'"}));
+  EXPECT_EQ(s.ArgumentsTable, std::vector<std::string>{"(x[1], @s1s@)"});
+  EXPECT_EQ(s.IndicesTable, std::vector<std::string>{"[k]"});
 }
 
 TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
@@ -52,17 +52,17 @@ TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
   for (const Row& row : rows) {
     const CodeState s = Mask(row.input);
     EXPECT_EQ(Visible(s.text), Visible(row.text)) << row.input;
-    EXPECT_EQ(s.arguments_table, row.arguments) << row.input;
-    EXPECT_EQ(s.indices_table, row.indices) << row.input;
-    EXPECT_EQ(s.strings_table, row.strings) << row.input;
+    EXPECT_EQ(s.ArgumentsTable, row.arguments) << row.input;
+    EXPECT_EQ(s.IndicesTable, row.indices) << row.input;
+    EXPECT_EQ(s.StringsTable, row.strings) << row.input;
   }
 }
 
 TEST(ProtectedSequences, StrippedCommentsLeaveCountMinusOne) {
   const CodeState s = Mask("x = 1 -- note\n-- whole line\ny = 2\n", /*strip=*/true);
   EXPECT_EQ(Visible(s.text), Visible("x = 1 \n\ny = 2\n"));
-  EXPECT_EQ(s.comments_count, -1);
-  EXPECT_EQ(Mask("x = 1\n", true).comments_count, 0);
+  EXPECT_EQ(s.CommentsCount, -1);
+  EXPECT_EQ(Mask("x = 1\n", true).CommentsCount, 0);
 }
 
 TEST(ProtectedSequences, RoundTripGivesTheTextBack) {
@@ -101,8 +101,8 @@ TEST(ProtectedSequences, TokenLikeTextFollowsTheLiteralRule) {
 TEST(ProtectedSequences, FirstCommentGetsACopyOfItsTabsPerComment) {
   CodeState state;
   state.text = "\t\t@c0c@\n\tx\n\t@c1c@\n";
-  state.comments_table = {"-- a", "-- b"};
-  state.comments_count = 2;
+  state.CommentsTable = {"-- a", "-- b"};
+  state.CommentsCount = 2;
   const auto result = RunRows(std::move(state), RestoreComments, RestoreComments);
   EXPECT_EQ(Visible(result.state.text), Visible("\t\t-- a\t\t\t\t\n\tx\n\t-- b\n"));
 }

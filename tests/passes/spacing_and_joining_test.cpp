@@ -81,10 +81,10 @@ TEST(SpacingAndJoining, StoredGroupsGetSingleSpacesAndCommaSpacing) {
   for (const Row& row : rows) {
     CodeState state;
     state.text = "f@a0a@\n";
-    state.arguments_table = {row.input};
+    state.ArgumentsTable = {row.input};
     const auto result = RunRows(std::move(state), CollapseWhitespaceRuns, JoinLoopHeads);
     EXPECT_EQ(result.state.text, "\tf@a0a@\n");
-    EXPECT_EQ(Visible(result.state.arguments_table[0]), Visible(row.expected))
+    EXPECT_EQ(Visible(result.state.ArgumentsTable[0]), Visible(row.expected))
         << "entry: " << Visible(row.input);
   }
 }

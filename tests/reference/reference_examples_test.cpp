@@ -147,16 +147,16 @@ TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
   CodeState state;
   state.text = "-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n";
   RunRange(state, kStoring);
-  EXPECT_EQ(state.strings_table, (std::vector<std::string>{"\"a b\"", "'q'"}));
-  EXPECT_EQ(state.arguments_table, std::vector<std::string>{"(x[1], @s1s@)"});
-  EXPECT_EQ(state.indices_table, std::vector<std::string>{"[k]"});
+  EXPECT_EQ(state.StringsTable, (std::vector<std::string>{"\"a b\"", "'q'"}));
+  EXPECT_EQ(state.ArgumentsTable, std::vector<std::string>{"(x[1], @s1s@)"});
+  EXPECT_EQ(state.IndicesTable, std::vector<std::string>{"[k]"});
 
   CodeState nested;
   nested.text = "x = [[ a [[ b ]] c ]]\nf(g(x))\nt[u[1]]\n";
   RunRange(nested, kStoring);
-  EXPECT_EQ(nested.strings_table, (std::vector<std::string>{"[[ b ]]", "[[ a @s0s@ c ]]"}));
-  EXPECT_EQ(nested.arguments_table, (std::vector<std::string>{"(x)", "(g@a0a@)"}));
-  EXPECT_EQ(nested.indices_table, (std::vector<std::string>{"[1]", "[u@i0i@]"}));
+  EXPECT_EQ(nested.StringsTable, (std::vector<std::string>{"[[ b ]]", "[[ a @s0s@ c ]]"}));
+  EXPECT_EQ(nested.ArgumentsTable, (std::vector<std::string>{"(x)", "(g@a0a@)"}));
+  EXPECT_EQ(nested.IndicesTable, (std::vector<std::string>{"[1]", "[u@i0i@]"}));
 
   // With "-s" comments are deleted, nothing is stored and the count is -1.
   CodeState stripped;
@@ -165,15 +165,15 @@ TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
   strip.strip_comments = true;
   RunRange(stripped, kStoring, strip);
   EXPECT_EQ(stripped.text, "x = 1 \n");
-  EXPECT_TRUE(stripped.comments_table.empty());
-  EXPECT_EQ(stripped.comments_count, -1);
+  EXPECT_TRUE(stripped.CommentsTable.empty());
+  EXPECT_EQ(stripped.CommentsCount, -1);
 
   // A comment that fills the first line leaves it empty.
   CodeState first_line;
   first_line.text = "-- c\nx = 1\n";
   RunRange(first_line, kStoring, strip);
   EXPECT_EQ(first_line.text, "\nx = 1\n");
-  EXPECT_EQ(first_line.comments_count, -1);
+  EXPECT_EQ(first_line.CommentsCount, -1);
 }
 
 TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
@@ -249,12 +249,12 @@ TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
     SCOPED_TRACE("entry \"" + testing::Escape(row.input) + "\"");
     CodeState state;
     state.text = "f@a0a@\n";
-    state.arguments_table = {std::string(row.input)};
-    state.indices_table = {std::string(row.input)};
+    state.ArgumentsTable = {std::string(row.input)};
+    state.IndicesTable = {std::string(row.input)};
     RunRange(state, kSpacing);
     EXPECT_EQ(state.text, "\tf@a0a@\n");
-    EXPECT_EQ(testing::Escape(state.arguments_table[0]), testing::Escape(row.expected));
-    EXPECT_EQ(testing::Escape(state.indices_table[0]), testing::Escape(row.expected));
+    EXPECT_EQ(testing::Escape(state.ArgumentsTable[0]), testing::Escape(row.expected));
+    EXPECT_EQ(testing::Escape(state.IndicesTable[0]), testing::Escape(row.expected));
   }
 }
 
@@ -395,11 +395,11 @@ TEST(ReferenceExamplesTest, OperatorSpacingOfStoredEntries) {
     SCOPED_TRACE("entry \"" + testing::Escape(row.entry) + "\"");
     CodeState state;
     state.text = "\tx\n";
-    state.arguments_table = {std::string(row.entry)};
-    state.indices_table = {std::string(row.entry)};
+    state.ArgumentsTable = {std::string(row.entry)};
+    state.IndicesTable = {std::string(row.entry)};
     RunRange(state, row.range);
-    EXPECT_EQ(state.arguments_table[0], row.expected);
-    EXPECT_EQ(state.indices_table[0], row.expected);
+    EXPECT_EQ(state.ArgumentsTable[0], row.expected);
+    EXPECT_EQ(state.IndicesTable[0], row.expected);
   }
 }
 

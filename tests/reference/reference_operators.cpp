@@ -12,10 +12,10 @@ namespace {
 // The working text, then every stored argument list, then every stored index.
 void RewriteThreeTexts(CodeState& state, std::string_view pattern, std::string_view replacement) {
   state.text = ReplaceAll(state.text, pattern, kMulti, replacement);
-  for (std::string& entry : state.arguments_table) {
+  for (std::string& entry : state.ArgumentsTable) {
     entry = ReplaceAll(entry, pattern, kMulti, replacement);
   }
-  for (std::string& entry : state.indices_table) {
+  for (std::string& entry : state.IndicesTable) {
     entry = ReplaceAll(entry, pattern, kMulti, replacement);
   }
 }
@@ -44,10 +44,10 @@ void TightenExponents(PassContext& context) {
 
 void TightenStoredBrackets(PassContext& context) {
   constexpr std::string_view kPattern = "(\\s*)([\\(\\)\\[\\]])(\\s*)";
-  for (std::string& entry : context.state.indices_table) {
+  for (std::string& entry : context.state.IndicesTable) {
     entry = ReplaceAll(entry, kPattern, kMulti, "$2");
   }
-  for (std::string& entry : context.state.arguments_table) {
+  for (std::string& entry : context.state.ArgumentsTable) {
     entry = ReplaceAll(entry, kPattern, kMulti, "$2");
   }
 }

@@ -26,13 +26,13 @@ void MaskComments(PassContext& context) {
   CodeState& state = context.state;
   constexpr std::string_view kComment = "\\-\\-[^\\n]*$";
   if (!context.settings.strip_comments) {
-    MaskFirstMatches(state.text, kComment, kMulti, state.comments_table, "@c", "c@");
-    state.comments_count = static_cast<int64_t>(state.comments_table.size());
+    MaskFirstMatches(state.text, kComment, kMulti, state.CommentsTable, "@c", "c@");
+    state.CommentsCount = static_cast<int64_t>(state.CommentsTable.size());
     return;
   }
   while (Test(state.text, kComment, kMulti)) {
     state.text = ReplaceFirst(state.text, kComment, kMulti, "");
-    state.comments_count = -1;
+    state.CommentsCount = -1;
   }
 }
 
@@ -46,9 +46,9 @@ void MaskEscapedQuotes(PassContext& context) {
 
 void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
-  MaskFirstMatches(state.text, "\\[\\[[^\\[\\]]*\\]\\]", kSingle, state.strings_table, "@s", "s@");
-  MaskFirstMatches(state.text, "\\\"[^\\\"]*\\\"", kSingle, state.strings_table, "@s", "s@");
-  MaskFirstMatches(state.text, "\\'[^\\']*\\'", kSingle, state.strings_table, "@s", "s@");
+  MaskFirstMatches(state.text, "\\[\\[[^\\[\\]]*\\]\\]", kSingle, state.StringsTable, "@s", "s@");
+  MaskFirstMatches(state.text, "\\\"[^\\\"]*\\\"", kSingle, state.StringsTable, "@s", "s@");
+  MaskFirstMatches(state.text, "\\'[^\\']*\\'", kSingle, state.StringsTable, "@s", "s@");
 }
 
 void MaskEmptyTables(PassContext& context) {
@@ -57,12 +57,12 @@ void MaskEmptyTables(PassContext& context) {
 
 void MaskArguments(PassContext& context) {
   CodeState& state = context.state;
-  MaskFirstMatches(state.text, "\\([^\\(\\)]*\\)", kSingle, state.arguments_table, "@a", "a@");
+  MaskFirstMatches(state.text, "\\([^\\(\\)]*\\)", kSingle, state.ArgumentsTable, "@a", "a@");
 }
 
 void MaskIndices(PassContext& context) {
   CodeState& state = context.state;
-  MaskFirstMatches(state.text, "\\[[^\\[\\]]*\\]", kSingle, state.indices_table, "@i", "i@");
+  MaskFirstMatches(state.text, "\\[[^\\[\\]]*\\]", kSingle, state.IndicesTable, "@i", "i@");
 }
 
 namespace {
@@ -87,12 +87,12 @@ int64_t CountOf(const std::vector<std::string>& table) {
 
 void RestoreIndices(PassContext& context) {
   CodeState& state = context.state;
-  RestoreNumbered(state.text, state.indices_table, CountOf(state.indices_table), "@i", "i@");
+  RestoreNumbered(state.text, state.IndicesTable, CountOf(state.IndicesTable), "@i", "i@");
 }
 
 void RestoreArguments(PassContext& context) {
   CodeState& state = context.state;
-  RestoreNumbered(state.text, state.arguments_table, CountOf(state.arguments_table), "@a", "a@");
+  RestoreNumbered(state.text, state.ArgumentsTable, CountOf(state.ArgumentsTable), "@a", "a@");
 }
 
 void RestoreEmptyTables(PassContext& context) {
@@ -101,7 +101,7 @@ void RestoreEmptyTables(PassContext& context) {
 
 void RestoreStrings(PassContext& context) {
   CodeState& state = context.state;
-  RestoreNumbered(state.text, state.strings_table, CountOf(state.strings_table), "@s", "s@");
+  RestoreNumbered(state.text, state.StringsTable, CountOf(state.StringsTable), "@s", "s@");
 }
 
 void RestoreEscapedQuotes(PassContext& context) {
@@ -114,10 +114,10 @@ void RestoreEscapedQuotes(PassContext& context) {
 
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
-  for (int64_t n = state.comments_count - 1; n >= 0; --n) {
+  for (int64_t n = state.CommentsCount - 1; n >= 0; --n) {
     state.text = ReplaceFirst(state.text, "(\\t*)(\\@c\\d*c\\@)", kSingle, "$1$2$1");
     ReplaceFirstOccurrence(state.text, "@c" + std::to_string(n) + "c@",
-                           state.comments_table[static_cast<size_t>(n)]);
+                           state.CommentsTable[static_cast<size_t>(n)]);
   }
 }
 

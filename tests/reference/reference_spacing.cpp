@@ -17,8 +17,8 @@ constexpr const char kRightBraceGuard[] =
 // The stored argument lists, then the stored indices, each rewritten in place.
 template <typename Rewrite>
 void RewriteStoredTexts(CodeState& state, Rewrite rewrite) {
-  for (std::string& entry : state.arguments_table) entry = rewrite(entry);
-  for (std::string& entry : state.indices_table) entry = rewrite(entry);
+  for (std::string& entry : state.ArgumentsTable) entry = rewrite(entry);
+  for (std::string& entry : state.IndicesTable) entry = rewrite(entry);
 }
 
 // CountBreak: counts one iteration; true once the count exceeds the limit.
