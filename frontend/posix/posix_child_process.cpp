@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,6 +58,8 @@ class PosixChildProcess : public ChildProcess, public ByteSource {
   bool ended_ = false;
 };
 
+constexpr int kExecAttempts = 200;  // 10 ms apart: two seconds at most
+
 // Runs in the forked child, where only async-signal-safe calls are allowed.
 // On failure the cause goes back through `status_fd`, which closes on a
 // successful exec.
@@ -69,8 +72,16 @@ class PosixChildProcess : public ChildProcess, public ByteSource {
                                         : dup2(output_fd, STDOUT_FILENO) < 0) {
     error = errno;
   } else {
-    execv(engine_path, argv);
-    error = errno;
+    // ETXTBSY: another thread of this program forked while it still held the
+    // engine file open for writing, and that child has not reached its own
+    // exec yet; the descriptor closes at that exec, so try again shortly.
+    for (int attempt = 0; attempt < kExecAttempts; ++attempt) {
+      execv(engine_path, argv);
+      error = errno;
+      if (error != ETXTBSY) break;
+      const timespec pause{0, 10'000'000};
+      nanosleep(&pause, nullptr);
+    }
   }
   [[maybe_unused]] const ssize_t ignored = write(status_fd, &error, sizeof error);
   _exit(127);

@@ -231,6 +231,9 @@ TEST_F(RunnerRobustnessTest, TwoRunnersInOneTemporaryFolder) {
 
 TEST_F(RunnerRobustnessTest, TwoEmbeddedEnginesAtOnce) {
   // The real engine on two files at the same time: each result is its own.
+  // Both runs write an engine file while the other may fork, so one engine's
+  // exec used to fail now and then with ETXTBSY (the file still open for
+  // writing in the other's child) and its run ended with -1.
   const struct {
     const char* name;
     std::string input;
