@@ -119,8 +119,8 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
   for (const Row& row : rows) {
     for (int variant = 0; variant < 4; ++variant) {
       RunSettings settings;
-      settings.strip_comments = (variant & 1) != 0;
-      settings.unix_end_of_line = (variant & 2) != 0;
+      settings.StripComments = (variant & 1) != 0;
+      settings.UnixEndOfLine = (variant & 2) != 0;
       testing::RowDifference difference = testing::CompareWholeRuns(row.text, settings);
       EXPECT_FALSE(difference.differs)
           << row.name << " variant " << variant << ":\n"

@@ -23,28 +23,28 @@ RunSettings ParseCommandLine(std::span<const std::string> args,
                              const std::function<void()>& on_help) {
   assert(!args.empty() && "an empty command line prints the help instead");
   RunSettings settings;
-  settings.src_path = args[0];
-  settings.dbg_path = settings.src_path + ".debug";
+  settings.SrcPath = args[0];
+  settings.DbgPath = settings.SrcPath + ".debug";
   if (args.size() >= 2 && !IsSwitch(args[1])) {
-    settings.out_path = args[1];
+    settings.OutPath = args[1];
   } else {
-    settings.out_path = settings.src_path + ".pretty";
+    settings.OutPath = settings.SrcPath + ".pretty";
   }
   // Switches are compared exactly, with case. "-o" wins over an output path
   // given in second place, whichever comes first.
   for (const std::string& arg : args.subspan(1)) {
     if (arg == "-o") {
-      settings.out_path = settings.src_path;
+      settings.OutPath = settings.SrcPath;
     } else if (arg == "-debug") {
-      settings.debug = true;
+      settings.MssgDebug = true;
     } else if (arg == "-verbose") {
-      settings.verbose = true;
+      settings.MssgVerbose = true;
     } else if (arg == "-help") {
       if (on_help) on_help();
     } else if (arg == "-s") {
-      settings.strip_comments = true;
+      settings.StripComments = true;
     } else if (arg == "-unix") {
-      settings.unix_end_of_line = true;
+      settings.UnixEndOfLine = true;
     }
   }
   return settings;

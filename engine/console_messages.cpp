@@ -20,7 +20,7 @@ const std::string kRule(59, '-');
 }  // namespace
 
 ConsoleMessages::ConsoleMessages(std::ostream& out, const RunSettings& settings)
-    : out_(out), verbose_(settings.verbose), debug_(settings.debug), dbg_path_(settings.dbg_path) {}
+    : out_(out), verbose_(settings.MssgVerbose), debug_(settings.MssgDebug), dbg_path_(settings.DbgPath) {}
 
 void ConsoleMessages::PrintMessage(std::string_view text) {
   out_ << text << '\n';

@@ -47,20 +47,20 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
   ConsoleMessages messages(out, settings);
 
   std::string text;
-  if (FileStatus status = ReadWholeFile(settings.src_path, text); !status.ok()) {
-    return ReportFileError(err, "read", settings.src_path, status.error);
+  if (FileStatus status = ReadWholeFile(settings.SrcPath, text); !status.ok()) {
+    return ReportFileError(err, "read", settings.SrcPath, status.error);
   }
 
-  if (settings.debug) {
-    if (FileStatus status = CreateEmptyFile(settings.dbg_path); !status.ok()) {
-      return ReportFileError(err, "write", settings.dbg_path, status.error);
+  if (settings.MssgDebug) {
+    if (FileStatus status = CreateEmptyFile(settings.DbgPath); !status.ok()) {
+      return ReportFileError(err, "write", settings.DbgPath, status.error);
     }
     if (!messages.WriteDebug(text, "\t\tSource.")) {
-      return ReportFileError(err, "write", settings.dbg_path, messages.debug_error());
+      return ReportFileError(err, "write", settings.DbgPath, messages.debug_error());
     }
   }
 
-  messages.PrintMessage("Parsing file...\t[" + settings.src_path + "]");
+  messages.PrintMessage("Parsing file...\t[" + settings.SrcPath + "]");
 
   const auto start = std::chrono::steady_clock::now();
   ProcessResult result = ProcessCode(std::move(text), settings, messages);
@@ -74,17 +74,17 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
       messages.PrintMessage(kQuitPrematurely);
       return RunOutcome::kGuardFired;
     case ProcessStatus::kDebugWriteFailed:
-      return ReportFileError(err, "write", settings.dbg_path, messages.debug_error());
+      return ReportFileError(err, "write", settings.DbgPath, messages.debug_error());
   }
 
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(end - start);
   messages.PrintMessage("Time elapsed: " + FormatSeconds(elapsed.count()) + " seconds");
 
   std::string output = RemoveOldHeaders(result.text);
-  if (!settings.strip_comments) output.insert(0, AppComment);
+  if (!settings.StripComments) output.insert(0, AppComment);
 
-  if (FileStatus status = WriteWholeFile(settings.out_path, output); !status.ok()) {
-    return ReportFileError(err, "write", settings.out_path, status.error);
+  if (FileStatus status = WriteWholeFile(settings.OutPath, output); !status.ok()) {
+    return ReportFileError(err, "write", settings.OutPath, status.error);
   }
   return RunOutcome::kOk;
 }

@@ -118,7 +118,7 @@ void MaskGroups(CodeState& state, char open, char close, bool doubled, char kind
 }  // namespace
 
 void MaskComments(PassContext& context) {
-  MaskCommentsIn(context.state, context.settings.strip_comments);
+  MaskCommentsIn(context.state, context.settings.StripComments);
 }
 
 // The four escaped pairs share no character with each other's matches, so

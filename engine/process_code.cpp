@@ -111,7 +111,7 @@ constexpr Stage kStages[] = {
 };
 
 bool RowRuns(const PassRow& row, const RunSettings& settings) {
-  return row.condition == kAlways || !settings.unix_end_of_line;
+  return row.condition == kAlways || !settings.UnixEndOfLine;
 }
 
 }  // namespace

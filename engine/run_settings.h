@@ -6,13 +6,13 @@
 namespace kelvane {
 
 struct RunSettings {
-  bool verbose = false;         // MssgVerbose: "-verbose"
-  bool debug = false;           // MssgDebug: "-debug"
-  bool strip_comments = false;  // StripComments: "-s"
-  bool unix_end_of_line = false;  // UnixEndOfLine: "-unix"
-  std::string src_path;         // SrcPath
-  std::string out_path;         // OutPath
-  std::string dbg_path;         // DbgPath
+  bool MssgVerbose = false;    // "-verbose": verbose messages are printed
+  bool MssgDebug = false;      // "-debug": the debug file is written
+  bool StripComments = false;  // "-s": comments deleted, no header line
+  bool UnixEndOfLine = false;  // "-unix": LF line ends
+  std::string SrcPath;         // the input file
+  std::string OutPath;         // the output file
+  std::string DbgPath;         // SrcPath followed by ".debug"
 };
 
 }  // namespace kelvane

@@ -45,8 +45,8 @@ size_t CountBraces(std::string_view text, char brace) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   kelvane::RunSettings settings;
-  settings.strip_comments = (data[0] & 1) != 0;
-  settings.unix_end_of_line = (data[0] & 2) != 0;
+  settings.StripComments = (data[0] & 1) != 0;
+  settings.UnixEndOfLine = (data[0] & 2) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
 
   if (input.size() > ReferenceLimit() || CountBraces(input, '{') > kReferenceBraceLimit ||

@@ -15,8 +15,6 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-bool IsLineStart(std::string_view text, size_t pos) { return pos == 0 || text[pos - 1] == '\n'; }
-
 // An argument token at `pos` followed by white space: the position of that
 // white-space character, or kNone.
 size_t AfterArgumentToken(std::string_view text, size_t pos) {

@@ -31,8 +31,8 @@ constexpr uintmax_t kRealFileLimit = 30 * 1024;
 // The four combinations of "-s" and "-unix", chosen by the low two bits.
 RunSettings SettingsFor(size_t variant) {
   RunSettings settings;
-  settings.strip_comments = (variant & 1) != 0;
-  settings.unix_end_of_line = (variant & 2) != 0;
+  settings.StripComments = (variant & 1) != 0;
+  settings.UnixEndOfLine = (variant & 2) != 0;
   return settings;
 }
 

@@ -190,8 +190,8 @@ std::string DescribeRowDifference(const RowDifference& difference, std::string_v
           : "engine and reference differ after row '" + Escape(difference.message) + "' (stage " +
                 std::to_string(difference.stage) + ", row " + std::to_string(difference.row) +
                 "), in the " + difference.what + "\n";
-  out += std::string("settings: -s ") + (settings.strip_comments ? "on" : "off") + ", -unix " +
-         (settings.unix_end_of_line ? "on" : "off") + "\n";
+  out += std::string("settings: -s ") + (settings.StripComments ? "on" : "off") + ", -unix " +
+         (settings.UnixEndOfLine ? "on" : "off") + "\n";
   out += "input (" + std::to_string(input.size()) + " bytes): \"" + Escape(input) + "\"\n";
   out += difference.detail;
   return out;

@@ -98,8 +98,8 @@ struct Expected {
 
 Expected FromReference(const std::string& input, bool strip, bool unix_end_of_line) {
   RunSettings settings;
-  settings.strip_comments = strip;
-  settings.unix_end_of_line = unix_end_of_line;
+  settings.StripComments = strip;
+  settings.UnixEndOfLine = unix_end_of_line;
   reference::ReferenceResult result = reference::ReferenceProcessCode(input, settings);
   Expected expected;
   expected.guard_message = result.guard_message;

@@ -26,13 +26,13 @@ void CheckParse(const ParseRow& row) {
   SCOPED_TRACE("row at line " + std::to_string(row.line));
   int help_count = 0;
   const RunSettings settings = ParseCommandLine(row.args, [&help_count] { ++help_count; });
-  EXPECT_EQ(settings.src_path, row.args[0]);
-  EXPECT_EQ(settings.dbg_path, row.args[0] + ".debug");
-  EXPECT_EQ(settings.out_path, row.out_path);
-  EXPECT_EQ(settings.verbose, row.verbose);
-  EXPECT_EQ(settings.debug, row.debug);
-  EXPECT_EQ(settings.strip_comments, row.strip_comments);
-  EXPECT_EQ(settings.unix_end_of_line, row.unix_end_of_line);
+  EXPECT_EQ(settings.SrcPath, row.args[0]);
+  EXPECT_EQ(settings.DbgPath, row.args[0] + ".debug");
+  EXPECT_EQ(settings.OutPath, row.out_path);
+  EXPECT_EQ(settings.MssgVerbose, row.verbose);
+  EXPECT_EQ(settings.MssgDebug, row.debug);
+  EXPECT_EQ(settings.StripComments, row.strip_comments);
+  EXPECT_EQ(settings.UnixEndOfLine, row.unix_end_of_line);
   EXPECT_EQ(help_count, row.help_count);
 }
 

@@ -16,7 +16,7 @@ std::string RunPasses(PassFunction first, PassFunction last, const std::string& 
   CodeState state;
   state.text = input;
   RunSettings settings;
-  settings.unix_end_of_line = unix_end_of_line;
+  settings.UnixEndOfLine = unix_end_of_line;
   return RunRows(std::move(state), first, last, settings).state.text;
 }
 
@@ -73,11 +73,11 @@ TEST(ProcessCode, FormatsAGameScript) {
       "\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n\tif p > 0 then\t\n"
       "\t\tprint(\"go\")\n\tend\nend\n\n";
   RunSettings settings;
-  settings.unix_end_of_line = true;
+  settings.UnixEndOfLine = true;
   NullMessages messages;
   const ProcessResult unix_result = ProcessCode(input, settings, messages);
   EXPECT_EQ(Visible(unix_result.text), Visible(expected));
-  settings.unix_end_of_line = false;
+  settings.UnixEndOfLine = false;
   std::string crlf;
   for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   EXPECT_EQ(Visible(ProcessCode(input, settings, messages).text), Visible(crlf));

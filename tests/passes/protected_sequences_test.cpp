@@ -17,7 +17,7 @@ CodeState Mask(const std::string& input, bool strip = false) {
   CodeState state;
   state.text = input;
   RunSettings settings;
-  settings.strip_comments = strip;
+  settings.StripComments = strip;
   return RunRows(std::move(state), RemoveCarriageReturns, MaskIndices, settings).state;
 }
 

@@ -96,8 +96,8 @@ void CheckRows(const Range& range, std::initializer_list<Row> rows, RunSettings 
 
 std::string WholeRun(std::string_view input, bool unix_end_of_line, bool strip = false) {
   RunSettings settings;
-  settings.unix_end_of_line = unix_end_of_line;
-  settings.strip_comments = strip;
+  settings.UnixEndOfLine = unix_end_of_line;
+  settings.StripComments = strip;
   ReferenceResult result = ReferenceProcessCode(std::string(input), settings);
   EXPECT_EQ(result.guard_message, nullptr);
   return result.text;
@@ -162,7 +162,7 @@ TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
   CodeState stripped;
   stripped.text = "x = 1 -- note\n";
   RunSettings strip;
-  strip.strip_comments = true;
+  strip.StripComments = true;
   RunRange(stripped, kStoring, strip);
   EXPECT_EQ(stripped.text, "x = 1 \n");
   EXPECT_TRUE(stripped.CommentsTable.empty());
@@ -471,7 +471,7 @@ TEST(ReferenceExamplesTest, WholeCleanUpStage) {
       "\tx =  - 5\n\n\n\tt = \n\t{\n\t\t0.50,\n\t\t.5,\n\t\t2e - 3,\n\t\tz =  - 0.000,\n\t}\n\n\n"
       "\tprint(x);\n\n";
   RunSettings unix_settings;
-  unix_settings.unix_end_of_line = true;
+  unix_settings.UnixEndOfLine = true;
   CheckRows(kCleanUp,
             {
                 {"\n\tfunction f()\t\n\tend\n\n", "function f()\t\r\nend\r\n\r\n"},

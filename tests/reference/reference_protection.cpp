@@ -25,7 +25,7 @@ void RemoveLeadingLineFeeds(PassContext& context) {
 void MaskComments(PassContext& context) {
   CodeState& state = context.state;
   constexpr std::string_view kComment = "\\-\\-[^\\n]*$";
-  if (!context.settings.strip_comments) {
+  if (!context.settings.StripComments) {
     MaskFirstMatches(state.text, kComment, kMulti, state.CommentsTable, "@c", "c@");
     state.CommentsCount = static_cast<int64_t>(state.CommentsTable.size());
     return;

@@ -107,7 +107,7 @@ constexpr Stage kStages[] = {
 std::span<const Stage> ReferenceStages() { return kStages; }
 
 bool RowRuns(const PassRow& row, const RunSettings& settings) {
-  return row.condition == kAlways || !settings.unix_end_of_line;
+  return row.condition == kAlways || !settings.UnixEndOfLine;
 }
 
 ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settings) {

@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string_view argument = argv[i];
     if (argument == "-s") {
-      settings.strip_comments = true;
+      settings.StripComments = true;
     } else if (argument == "-unix") {
-      settings.unix_end_of_line = true;
+      settings.UnixEndOfLine = true;
     } else if (argument == "-shrink") {
       shrink = true;
     } else {
