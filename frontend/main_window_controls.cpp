@@ -11,7 +11,7 @@ constexpr int kSecondRow = kFirstRow + kRowStep;
 constexpr int kOptionsTop = kSecondRow + kRowStep;
 constexpr int kLabelDrop = 3;
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {kMainFrame, ControlKind::kGroupFrame, 5, 5, 340, 170,
      "Kelvane GUI by Ostrawick, Kelvane by Velkarin"},
     {kInputLabel, ControlKind::kText, 10, kFirstRow + kLabelDrop, 40, 22, "Input:"},
@@ -32,6 +32,6 @@ constexpr ControlSpec kControls[] = {
 
 }  // namespace
 
-std::span<const ControlSpec> MainWindowControls() { return kControls; }
+std::span<const ControlLayout> MainWindowControls() { return kControls; }
 
 }  // namespace kelvane::frontend

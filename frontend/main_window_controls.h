@@ -41,7 +41,7 @@ enum class ControlKind {
   kLogList,      // unsorted list box with a sunken edge
 };
 
-struct ControlSpec {
+struct ControlLayout {
   int number;
   ControlKind kind;
   int x;
@@ -52,7 +52,7 @@ struct ControlSpec {
 };
 
 // Every control of the main window, in creation order.
-std::span<const ControlSpec> MainWindowControls();
+std::span<const ControlLayout> MainWindowControls();
 
 // Controls 2, 3, 5, 6, 9, 10, 11, 12, disabled and re-enabled in this order
 // around a run. Frames, texts and the log list stay enabled.

@@ -14,8 +14,8 @@ MainWindowLogic::MainWindowLogic(MainWindowUi& ui, EngineServices services)
     : ui_(ui), services_(std::move(services)) {}
 
 bool MainWindowLogic::CreateControls() {
-  for (const ControlSpec& spec : MainWindowControls()) {
-    if (!ui_.CreateControl(spec)) return false;
+  for (const ControlLayout& control : MainWindowControls()) {
+    if (!ui_.CreateControl(control)) return false;
   }
   return true;
 }
@@ -111,7 +111,7 @@ bool MainWindowLogic::IsEligibleForFocus(int control) {
 // wrapping from the last to the first; Shift+Tab walks backwards. From no
 // focused control, Tab starts before the first and Shift+Tab after the last.
 void MainWindowLogic::MoveFocus(bool forward) {
-  const std::span<const ControlSpec> controls = MainWindowControls();
+  const std::span<const ControlLayout> controls = MainWindowControls();
   const int count = static_cast<int>(controls.size());
   const int focused = ui_.FocusedControl();
   int position = forward ? -1 : count;

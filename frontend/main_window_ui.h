@@ -16,7 +16,7 @@ class MainWindowUi {
   virtual ~MainWindowUi() = default;
 
   // Creates one control, with the default GUI font; false when it fails.
-  virtual bool CreateControl(const ControlSpec& spec) = 0;
+  virtual bool CreateControl(const ControlLayout& layout) = 0;
 
   virtual std::string ControlText(int control) = 0;
   virtual void SetControlText(int control, std::string_view text) = 0;

@@ -29,7 +29,7 @@ class Win32MainWindow final : public MainWindowUi {
   // destroys the window.
   void RunEventLoop();
 
-  bool CreateControl(const ControlSpec& spec) override;
+  bool CreateControl(const ControlLayout& layout) override;
   std::string ControlText(int control) override;
   void SetControlText(int control, std::string_view text) override;
   bool IsChecked(int control) override;

@@ -29,18 +29,18 @@ struct FakeControl {
 class FakeUi : public MainWindowUi {
  public:
   FakeUi() {
-    for (const ControlSpec& spec : MainWindowControls()) {
+    for (const ControlLayout& layout : MainWindowControls()) {
       FakeControl control;
-      control.tab_stop = spec.kind != ControlKind::kGroupFrame && spec.kind != ControlKind::kText;
-      controls_[spec.number] = control;
+      control.tab_stop = layout.kind != ControlKind::kGroupFrame && layout.kind != ControlKind::kText;
+      controls_[layout.number] = control;
     }
   }
 
   FakeControl& Control(int number) { return controls_.at(number); }
 
-  bool CreateControl(const ControlSpec& spec) override {
-    created.push_back(spec.number);
-    return spec.number != failing_control;
+  bool CreateControl(const ControlLayout& control) override {
+    created.push_back(control.number);
+    return control.number != failing_control;
   }
 
   std::string ControlText(int control) override { return Control(control).text; }
@@ -120,8 +120,8 @@ struct FakeEngine {
                signed char strip, const LogCallback& log, const ErrorBox& error_box) {
           calls.push_back({std::string(input), std::string(output), overwrite, strip});
           log_at_run_start = ui->log_rows;
-          for (const ControlSpec& spec : MainWindowControls()) {
-            if (ui->IsEnabled(spec.number)) enabled_during_run.push_back(spec.number);
+          for (const ControlLayout& control : MainWindowControls()) {
+            if (ui->IsEnabled(control.number)) enabled_during_run.push_back(control.number);
           }
           if (during_run) during_run();
           if (error_to_show) error_box(*error_to_show);
@@ -426,7 +426,7 @@ TEST(MainWindowFocus, TabWalksEligibleControlsInCreationOrder) {
 
 TEST(MainWindowFocus, NothingEligibleLeavesTheFocusAlone) {
   Window window;
-  for (const ControlSpec& spec : MainWindowControls()) window.ui.Control(spec.number).enabled = false;
+  for (const ControlLayout& control : MainWindowControls()) window.ui.Control(control.number).enabled = false;
   window.ui.focused = kNoControl;
   window.logic.Handle({EventKind::kFocusNext});
   EXPECT_EQ(window.ui.focused, kNoControl);
