@@ -82,6 +82,24 @@ size_t LeadingTabs(std::string_view line) {
   return n;
 }
 
+// Calls line(tabs, content) for every line of the text in order, with the
+// count of its leading TABs and the rest, and puts an LF into `out` between
+// lines. Stops, returning false, as soon as `line` does.
+template <typename Line>
+bool ForEachLine(std::string_view text, std::string& out, Line line) {
+  for (size_t start = 0;;) {
+    size_t end = text.find('\n', start);
+    const bool has_lf = end != std::string_view::npos;
+    if (!has_lf) end = text.size();
+    const std::string_view whole = text.substr(start, end - start);
+    const size_t tabs = LeadingTabs(whole);
+    if (!line(tabs, whole.substr(tabs))) return false;
+    if (!has_lf) return true;
+    out.push_back('\n');
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 void CollapseWhitespaceRuns(PassContext& context) {
@@ -182,19 +200,12 @@ void BreakAtRightBraces(PassContext& context) {
   if (text.find('}') == std::string_view::npos) return;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   RightBraceBreaker breaker(out);
-  for (size_t line_start = 0;;) {
-    size_t line_end = text.find('\n', line_start);
-    const bool has_lf = line_end != std::string_view::npos;
-    if (!has_lf) line_end = text.size();
-    const std::string_view line = text.substr(line_start, line_end - line_start);
-    const size_t tabs = LeadingTabs(line);
-    if (!breaker.Line(tabs, line.substr(tabs))) {
-      context.guard_message = kRightBraceGuard;
-      return;
-    }
-    if (!has_lf) break;
-    out.push_back('\n');
-    line_start = line_end + 1;
+  const bool broken = ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
+    return breaker.Line(tabs, content);
+  });
+  if (!broken) {
+    context.guard_message = kRightBraceGuard;
+    return;
   }
   context.state.CommitScratch();
 }
@@ -245,13 +256,7 @@ void BreakAtSpaces(PassContext& context) {
   bool have_tab_line = false;
   size_t context_depth = 0;  // depth of the last line whose last piece has TABs
   size_t most_spaces = 0;    // most spaces of that line and the TAB-less lines since
-  for (size_t line_start = 0; line_start <= text.size();) {
-    size_t line_end = text.find('\n', line_start);
-    const bool has_lf = line_end != std::string_view::npos;
-    if (!has_lf) line_end = text.size();
-    const std::string_view line = text.substr(line_start, line_end - line_start);
-    const size_t tabs = LeadingTabs(line);
-    const std::string_view content = line.substr(tabs);
+  ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
     const size_t spaces = static_cast<size_t>(std::count(content.begin(), content.end(), ' '));
     // The pieces before index `switch_at` get `tabs`, the rest `later_depth`.
     size_t switch_at = spaces + 1;
@@ -278,10 +283,8 @@ void BreakAtSpaces(PassContext& context) {
       start = space + 1;
       ++piece;
     }
-    if (!has_lf) break;
-    out.push_back('\n');
-    line_start = line_end + 1;
-  }
+    return true;
+  });
   context.state.CommitScratch();
 }
 
