@@ -7,9 +7,14 @@
 namespace kelvane {
 
 SequenceMatcher::SequenceMatcher(std::span<const SequenceElement> elements)
-    : elements_(elements), bounds_(elements.size() + 1, 0) {}
+    : elements_(elements), bounds_(elements.size() + 1, 0), line_memos_(elements.size()) {}
 
 bool SequenceMatcher::MatchAt(std::string_view text, size_t pos) {
+  if (text.data() != text_.data() || text.size() != text_.size()) {
+    for (auto& memo : line_memos_) memo.clear();  // remembered results hold for one text only
+    line_begin_ = 1;
+    line_end_ = 0;
+  }
   text_ = text;
   return MatchFrom(0, pos);
 }
@@ -26,6 +31,17 @@ std::string_view SequenceMatcher::Group(int n) const {
   return text_.substr(bounds_[first], bounds_[last + 1] - bounds_[first]);
 }
 
+// The end of the line holding `pos` ("." stops at LF and CR). Queries come
+// in runs on one line, so the last line found is kept.
+size_t SequenceMatcher::LineEnd(size_t pos) {
+  if (pos < line_begin_ || pos > line_end_) {
+    line_end_ = text_.find_first_of("\n\r", pos);
+    if (line_end_ == std::string_view::npos) line_end_ = text_.size();
+    line_begin_ = pos;
+  }
+  return line_end_;
+}
+
 // The recursion depth is the number of elements, never the text's length.
 bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
   bounds_[element] = pos;
@@ -37,20 +53,37 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
       return text.substr(pos).starts_with(e.literal) && MatchFrom(element + 1, pos + e.literal.size());
     case Piece::kSpace:
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
+    case Piece::kLineChars: {
+      const size_t end = LineEnd(pos);
+      constexpr size_t kNone = static_cast<size_t>(-1);
+      LineMemo& memo = line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
+      if (memo.best != kNone) return memo.best >= pos && MatchFrom(element + 1, memo.best);
+      // Longest first; a following literal can only start where its first
+      // character stands.
+      const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
+      while (memo.tried_down_to > pos) {
+        const size_t stop = --memo.tried_down_to;
+        if (next != nullptr && next->piece == Piece::kLiteral &&
+            (stop >= text.size() || text[stop] != next->literal.front())) {
+          continue;
+        }
+        if (MatchFrom(element + 1, stop)) {
+          memo.best = stop;
+          bounds_[element] = pos;
+          return true;
+        }
+      }
+      return false;
+    }
     case Piece::kSpaces:
-    case Piece::kLineChars:
     case Piece::kNonSpaces: {
       size_t end = pos;
       if (e.piece == Piece::kSpaces) {
         while (end < text.size() && IsSpace(text[end])) ++end;
-      } else if (e.piece == Piece::kLineChars) {
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
       } else {
         while (end < text.size() && !IsSpace(text[end])) ++end;
       }
       const size_t shortest = e.piece == Piece::kSpaces ? pos + 1 : pos;
-      // Longest first. A following literal can only start where its first
-      // character stands, which skips most of the hopeless lengths.
       const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
       for (size_t stop = end + 1; stop-- > shortest;) {
         if (next != nullptr && next->piece == Piece::kLiteral &&

@@ -4,11 +4,19 @@
 // each greedy piece longest first, then shorter, so the groups it reports are
 // the ones that engine reports. It is only ever started at the few places
 // where a pattern's fixed opening ("\sfor\s", "\swhile") stands.
+//
+// Whether the pieces after a ".*" match from a given position does not depend
+// on where the ".*" started, so for each ".*" and line the matcher remembers
+// the last position (counting down from the line's end) from which the rest
+// matches, and how far down it has tried. Each position is then tried at most
+// once per piece over all the starts in one text, and a line with thousands
+// of commas after "for" stays linear.
 #pragma once
 
 #include <cstddef>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kelvane {
@@ -39,10 +47,21 @@ class SequenceMatcher {
 
  private:
   bool MatchFrom(size_t element, size_t pos);
+  size_t LineEnd(size_t pos);
+
+  // For a ".*" element and the end of a line: the largest stop from which the
+  // rest matched (or none yet), and the lowest stop tried so far.
+  struct LineMemo {
+    size_t best;
+    size_t tried_down_to;
+  };
 
   std::span<const SequenceElement> elements_;
   std::string_view text_;
   std::vector<size_t> bounds_;  // bounds_[k]: where element k starts; last: the end
+  std::vector<std::unordered_map<size_t, LineMemo>> line_memos_;  // per element, by line end
+  size_t line_begin_ = 1;  // [line_begin_, line_end_]: part of the last line looked up
+  size_t line_end_ = 0;
 };
 
 }  // namespace kelvane
