@@ -4,7 +4,6 @@
 #include "engine/driver.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -16,7 +15,7 @@
 #include "engine/console_messages.h"
 #include "engine/file_io.h"
 #include "engine/header_line.h"
-#include "engine/process_code.h"
+#include "engine/format_text.h"
 
 namespace kelvane {
 namespace {
@@ -62,27 +61,21 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
 
   messages.PrintMessage("Parsing file...\t[" + settings.SrcPath + "]");
 
-  const auto start = std::chrono::steady_clock::now();
-  ProcessResult result = ProcessCode(std::move(text), settings, messages);
-  const auto end = std::chrono::steady_clock::now();
-
+  FormatResult result = FormatText(std::move(text), settings, messages);
   switch (result.status) {
-    case ProcessStatus::kOk:
+    case FormatStatus::kOk:
       break;
-    case ProcessStatus::kGuardFired:
-      messages.PrintMessage(result.guard_message != nullptr ? result.guard_message : "");
+    case FormatStatus::kGuardFired:
+    case FormatStatus::kRefused:
+      messages.PrintMessage(result.reason);
       messages.PrintMessage(kQuitPrematurely);
       return RunOutcome::kGuardFired;
-    case ProcessStatus::kDebugWriteFailed:
+    case FormatStatus::kDebugWriteFailed:
       return ReportFileError(err, "write", settings.DbgPath, messages.debug_error());
   }
+  messages.PrintMessage("Time elapsed: " + FormatSeconds(result.elapsed_ms) + " seconds");
 
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(end - start);
-  messages.PrintMessage("Time elapsed: " + FormatSeconds(elapsed.count()) + " seconds");
-
-  std::string output = RemoveOldHeaders(result.text);
-  if (!settings.StripComments) output.insert(0, AppComment);
-
+  const std::string& output = result.text;
   if (FileStatus status = WriteWholeFile(settings.OutPath, output); !status.ok()) {
     return ReportFileError(err, "write", settings.OutPath, status.error);
   }

@@ -1,0 +1,35 @@
+// FormatText: the engine as one function, from the bytes of a Lua file and
+// the run settings to the bytes of the formatted file. The console engine,
+// the folder formatter, the tests, the benchmark and the fuzz target all go
+// through it; it keeps no state between calls, so calls may run in parallel.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/messages.h"
+#include "engine/run_settings.h"
+
+namespace kelvane {
+
+enum class FormatStatus {
+  kOk,                // `text` holds the whole output file
+  kGuardFired,        // a brace loop could make no progress; `reason` says which
+  kRefused,           // the result would not mean what the input means; `reason` says where
+  kDebugWriteFailed,  // the debug file could not be written
+};
+
+struct FormatResult {
+  FormatStatus status = FormatStatus::kOk;
+  std::string text;        // the output file's bytes, header line included, when kOk
+  std::string reason;      // one line, for kGuardFired and kRefused
+  int64_t elapsed_ms = 0;  // time spent formatting, for the progress report
+};
+
+// Formats `input`: ProcessCode, the check that the result keeps the input's
+// meaning, then header lines of earlier runs out and the new header in (unless
+// comments are stripped). Progress and verbose messages and debug entries go
+// to `messages`; "Time elapsed" is the caller's to print.
+FormatResult FormatText(std::string input, const RunSettings& settings, Messages& messages);
+
+}  // namespace kelvane
