@@ -22,6 +22,12 @@ struct CodeState {
   // count is set to -1, so that nothing is restored.
   int64_t CommentsCount = 0;
 
+  // A byte the input does not hold that stands for each of its "@" from the
+  // start of masking to the end of restoring, so that text such as "@a0a@"
+  // in the input is never taken for a token; 0 when the input holds nothing
+  // that could be.
+  char at_sign_stand_in = 0;
+
   // A pass writes its result into this buffer and swaps it with `text`, so
   // that the two buffers keep their capacity from pass to pass instead of
   // every pass allocating (and the system zeroing) a fresh one.

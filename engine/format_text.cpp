@@ -7,13 +7,35 @@
 
 #include "engine/app_text.h"
 #include "engine/header_line.h"
+#include "engine/meaning_check.h"
 #include "engine/process_code.h"
 
 namespace kelvane {
 
+namespace {
+
+// A first line that starts with "#" (a "#!" line) is for the program loader,
+// not Lua: it stays the first line, ahead of the header, with an LF.
+std::string TakeLoaderLine(std::string& input) {
+  if (input.empty() || input.front() != '#') return std::string();
+  size_t end = input.find_first_of("\r\n");
+  if (end == std::string::npos) end = input.size();
+  std::string line = input.substr(0, end);
+  line.push_back('\n');
+  if (end < input.size() && input[end] == '\r') ++end;
+  if (end < input.size() && input[end] == '\n') ++end;
+  input.erase(0, end);
+  return line;
+}
+
+}  // namespace
+
 FormatResult FormatText(std::string input, const RunSettings& settings, Messages& messages) {
   FormatResult result;
   const auto start = std::chrono::steady_clock::now();
+  const std::string loader_line = TakeLoaderLine(input);
+  // Kept for the meaning check, which compares the input with the result.
+  const std::string original = input;
   ProcessResult processed = ProcessCode(std::move(input), settings, messages);
   const auto end = std::chrono::steady_clock::now();
   result.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count();
@@ -28,8 +50,19 @@ FormatResult FormatText(std::string input, const RunSettings& settings, Messages
       result.status = FormatStatus::kDebugWriteFailed;
       return result;
   }
-  result.text = RemoveOldHeaders(processed.text);
-  if (!settings.StripComments) result.text.insert(0, AppComment);
+  std::string body = RemoveOldHeaders(processed.text);
+  const MeaningCheck check = CompareMeaning(original, body);
+  if (!check.same) {
+    result.status = FormatStatus::kRefused;
+    result.reason = "Error: Was unable to keep the meaning of line " +
+                    std::to_string(check.input_line + (loader_line.empty() ? 0 : 1)) + ": " +
+                    check.why + ".";
+    return result;
+  }
+  result.text.reserve(loader_line.size() + AppComment.size() + body.size());
+  result.text = loader_line;
+  if (!settings.StripComments) result.text += AppComment;
+  result.text += body;
   return result;
 }
 

@@ -1,131 +1,101 @@
-// Stage 2 of ProcessCode: masking. Each kind is masked by the rule "replace
-// the leftmost match, store it, search again from the start". Run literally
-// that rescans the text once per token; here every kind takes one forward
-// scan that yields the same tokens in the same order and numbering:
-// - comments and quoted strings never overlap their own kind, so the leftmost
-//   match is simply the next one;
-// - bracket groups are taken innermost first. A group can only close at the
-//   first closing bracket after its opening one, so the leftmost match is
-//   always the one that closes first: a stack of the open brackets seen so far
-//   reduces each group the moment its closing bracket is read.
+// Stage 2 of ProcessCode: masking. Comments and strings are the ones one
+// lexical scan of the text finds (engine/lua_lexer.h), so that "--" inside a
+// string, a quote inside a comment or an escaped backslash before a closing
+// quote are read as Lua reads them. Where those are not in the text, that
+// gives exactly the tokens and numbering of masking each kind by "replace the
+// leftmost match, store it, search again from the start".
+//
+// Bracket groups are taken innermost first. A group can only close at the
+// first closing bracket after its opening one, so the leftmost match is
+// always the one that closes first: a stack of the open brackets seen so far
+// reduces each group the moment its closing bracket is read.
 
 #include "engine/masking.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
 namespace {
 
-// Masks the comments: from the first "--" of a line to its end, LF excluded.
-// With strip, comments are deleted and the count becomes -1.
+// Every "@" that touches a letter of a token kind could be read as part of a
+// token once the masking puts tokens beside it.
+bool HoldsTokenLikeText(std::string_view text) {
+  static constexpr ByteSet kTokenLetters = ByteSet::Of([](char c) {
+    return c == 'c' || c == 's' || c == 'a' || c == 'i' || c == 'q' || c == 't';
+  });
+  for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
+    if ((at + 1 < text.size() && kTokenLetters(text[at + 1])) ||
+        (at > 0 && kTokenLetters(text[at - 1]))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A control or high byte that `text` does not hold, or 0. No pass gives such
+// a byte a meaning, so it can stand for "@" while tokens are about.
+char UnusedByte(std::string_view text) {
+  bool used[256] = {};
+  for (const char c : text) used[static_cast<unsigned char>(c)] = true;
+  for (int c = 1; c < 256; ++c) {
+    const bool candidate = c < 9 || (c > 13 && c < 32) || c >= 127;
+    if (candidate && !used[c]) return static_cast<char>(c);
+  }
+  return 0;
+}
+
+// Masks the comments the lexical scan finds: "--" to the end of its line
+// (the LF stays), or a whole block comment. With strip, comments are deleted
+// and the count becomes -1; a block comment with code right after it leaves a
+// space, so that the code on both sides stays apart.
 void MaskCommentsIn(CodeState& state, bool strip) {
   const std::string_view text = state.text;
   std::string& out = state.Scratch(text.size());
-  size_t line_start = 0;
-  while (line_start < text.size()) {
-    const char* lf = static_cast<const char*>(
-        std::memchr(text.data() + line_start, '\n', text.size() - line_start));
-    const size_t line_end = lf ? static_cast<size_t>(lf - text.data()) : text.size();
-    const size_t dashes = text.substr(line_start, line_end - line_start).find("--");
-    if (dashes == std::string_view::npos) {
-      out.append(text, line_start, line_end - line_start);
+  size_t copied = 0;
+  ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
+    if (span.kind != LiteralKind::kLineComment && span.kind != LiteralKind::kBlockComment) return;
+    out.append(text, copied, span.begin - copied);
+    if (strip) {
+      state.CommentsCount = -1;
+      if (span.end < text.size() && !IsSpace(text[span.end])) out.push_back(' ');
     } else {
-      const size_t comment_start = line_start + dashes;
-      out.append(text, line_start, dashes);
-      if (strip) {
-        state.CommentsCount = -1;
-      } else {
-        AppendToken(out, kCommentKind, state.CommentsTable.size());
-        state.CommentsTable.emplace_back(text.substr(comment_start, line_end - comment_start));
-        state.CommentsCount = static_cast<int64_t>(state.CommentsTable.size());
-      }
+      AppendToken(out, kCommentKind, state.CommentsTable.size());
+      state.CommentsTable.emplace_back(text.substr(span.begin, span.end - span.begin));
+      state.CommentsCount = static_cast<int64_t>(state.CommentsTable.size());
     }
-    if (lf) out.push_back('\n');
-    line_start = line_end + 1;
-  }
+    copied = span.end;
+  });
+  out.append(text, copied);
   state.CommitScratch();
 }
 
-// Masks the strings of one quote character: each quote pairs with the next.
-void MaskQuotedStrings(CodeState& state, char quote) {
-  const std::string_view text = state.text;
-  std::string& out = state.Scratch(text.size());
-  size_t pos = 0;
-  while (true) {
-    const size_t open = text.find(quote, pos);
-    const size_t close = open == std::string_view::npos ? open : text.find(quote, open + 1);
-    if (close == std::string_view::npos) break;
-    out.append(text, pos, open - pos);
-    AppendToken(out, kStringKind, state.StringsTable.size());
-    state.StringsTable.emplace_back(text.substr(open, close + 1 - open));
-    pos = close + 1;
+// An escaped pair at `pos`: appends its token and returns its length, or 0.
+size_t EscapedPairAt(std::string_view text, size_t pos, std::string& out) {
+  if (text[pos] != '\\' || pos + 1 >= text.size()) return 0;
+  const char next = text[pos + 1];
+  if (next == '"' || next == '\'') {
+    out.append(next == '"' ? "@qdq@" : "@qsq@");
+    return 2;
   }
-  out.append(text, pos);
-  state.CommitScratch();
-}
-
-// The shift-reduce scan for bracket groups. `open`/`close` are the bracket
-// characters; with `doubled`, a group is "[[" ... "]]" (long strings).
-void MaskGroups(CodeState& state, char open, char close, bool doubled, char kind,
-                std::vector<std::string>& table) {
-  const std::string_view text = state.text;
-  std::string& out = state.Scratch(text.size());
-  // Positions in `out` of the bracket characters not yet reduced.
-  std::vector<size_t> brackets;
-  const ByteSet is_bracket = ByteSet::Of([&](char c) { return c == open || c == close; });
-  for (size_t i = 0; i < text.size(); ++i) {
-    const size_t next = FindInSet(text, i, is_bracket);
-    out.append(text, i, next - i);
-    i = next;
-    if (i == text.size()) break;
-    const char c = text[i];
-    if (c == close) {
-      size_t group_start = std::string::npos;
-      if (!doubled) {
-        if (!brackets.empty() && out[brackets.back()] == open) group_start = brackets.back();
-      } else if (i + 1 < text.size() && text[i + 1] == close && brackets.size() >= 2) {
-        const size_t last = brackets[brackets.size() - 1];
-        const size_t before = brackets[brackets.size() - 2];
-        if (out[last] == open && out[before] == open && before + 1 == last) group_start = before;
-      }
-      if (group_start != std::string::npos) {
-        brackets.pop_back();
-        if (doubled) brackets.pop_back();
-        std::string entry = out.substr(group_start);
-        entry.push_back(close);
-        if (doubled) {
-          entry.push_back(close);
-          ++i;
-        }
-        out.resize(group_start);
-        AppendToken(out, kind, table.size());
-        table.push_back(std::move(entry));
-        continue;
-      }
-    }
-    brackets.push_back(out.size());
-    out.push_back(c);
+  if ((next == '[' || next == ']') && pos + 3 < text.size() && text[pos + 2] == '\\' &&
+      text[pos + 3] == next) {
+    out.append(next == '[' ? "@qlq@" : "@qrq@");
+    return 4;
   }
-  state.CommitScratch();
+  return 0;
 }
 
-}  // namespace
-
-void MaskComments(PassContext& context) {
-  MaskCommentsIn(context.state, context.settings.StripComments);
-}
-
-// The four escaped pairs share no character with each other's matches, so
-// one scan gives what four global replacements in a row give.
-void MaskEscapedQuotes(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
+// The escaped pairs, as they are replaced everywhere but inside quoted
+// strings: "\"", "\'", "\[\[" and "\]\]" wherever they stand.
+void MaskEscapedPairs(std::string_view text, std::string& out) {
   size_t i = 0;
   while (i < text.size()) {
     size_t next = text.find('\\', i);
@@ -133,32 +103,128 @@ void MaskEscapedQuotes(PassContext& context) {
     out.append(text, i, next - i);
     i = next;
     if (i == text.size()) break;
-    const char c = text[i];
-    if (c == '\\' && i + 1 < text.size()) {
-      const char next = text[i + 1];
-      if (next == '"' || next == '\'') {
-        out.append(next == '"' ? "@qdq@" : "@qsq@");
-        i += 2;
-        continue;
-      }
-      if ((next == '[' || next == ']') && i + 3 < text.size() && text[i + 2] == '\\' &&
-          text[i + 3] == next) {
-        out.append(next == '[' ? "@qlq@" : "@qrq@");
-        i += 4;
-        continue;
-      }
+    const size_t length = EscapedPairAt(text, i, out);
+    if (length == 0) {
+      out.push_back('\\');
+      ++i;
+    } else {
+      i += length;
     }
-    out.push_back(c);
-    ++i;
   }
+}
+
+// Inside a quoted string every backslash starts an escape of two bytes, so
+// "\\" is one escape and a quote after it closes the string.
+void MaskEscapesInQuotedString(std::string_view text, std::string& out) {
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t next = text.find('\\', i);
+    if (next == std::string_view::npos) next = text.size();
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
+    const size_t length = EscapedPairAt(text, i, out);
+    if (length == 0) {
+      out.append(text, i, std::min<size_t>(2, text.size() - i));
+      i += 2;
+    } else {
+      i += length;
+    }
+  }
+}
+
+// The shift-reduce scan for bracket groups: `open`/`close` are the bracket
+// characters.
+void MaskGroups(CodeState& state, char open, char close, char kind,
+                std::vector<std::string>& table) {
+  const std::string_view text = state.text;
+  std::string& out = state.Scratch(text.size());
+  // Positions in `out` of the opening brackets not yet closed.
+  std::vector<size_t> opens;
+  const ByteSet is_bracket = ByteSet::Of([&](char c) { return c == open || c == close; });
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t next = FindInSet(text, i, is_bracket);
+    out.append(text, i, next - i);
+    i = next;
+    if (i == text.size()) break;
+    if (text[i] == close && !opens.empty()) {
+      const size_t group_start = opens.back();
+      opens.pop_back();
+      std::string entry = out.substr(group_start);
+      entry.push_back(close);
+      out.resize(group_start);
+      AppendToken(out, kind, table.size());
+      table.push_back(std::move(entry));
+      continue;
+    }
+    if (text[i] == open) opens.push_back(out.size());
+    out.push_back(text[i]);
+  }
+  state.CommitScratch();
+}
+
+}  // namespace
+
+void MaskComments(PassContext& context) {
+  CodeState& state = context.state;
+  if (HoldsTokenLikeText(state.text)) {
+    state.at_sign_stand_in = UnusedByte(state.text);
+    if (state.at_sign_stand_in != 0) {
+      std::replace(state.text.begin(), state.text.end(), '@', state.at_sign_stand_in);
+    }
+  }
+  MaskCommentsIn(state, context.settings.StripComments);
+}
+
+// Quoted strings get their escapes read as Lua reads them; everywhere else
+// (long strings, and code, where a backslash is no Lua) the four pairs are
+// taken where they stand. The pairs share no character with each other's
+// matches, so one scan gives what four replacements in a row give.
+void MaskEscapedQuotes(PassContext& context) {
+  const std::string_view text = context.state.text;
+  std::string& out = context.state.Scratch(text.size());
+  size_t copied = 0;
+  ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
+    if (span.kind != LiteralKind::kQuotedString) return;
+    MaskEscapedPairs(text.substr(copied, span.begin - copied), out);
+    MaskEscapesInQuotedString(text.substr(span.begin, span.end - span.begin), out);
+    copied = span.end;
+  });
+  MaskEscapedPairs(text.substr(copied), out);
   context.state.CommitScratch();
 }
 
+// The string literals the lexical scan finds, numbered as masking one kind
+// after the other would number them: the long strings first, then the
+// double-quoted ones, then the single-quoted ones, each kind in text order.
 void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '[', ']', /*doubled=*/true, kStringKind, state.StringsTable);
-  MaskQuotedStrings(state, '"');
-  MaskQuotedStrings(state, '\'');
+  const std::string_view text = state.text;
+  std::vector<LiteralSpan> spans;
+  size_t counts[3] = {0, 0, 0};
+  auto order = [&](const LiteralSpan& span) {
+    if (span.kind == LiteralKind::kLongString) return 0;
+    return text[span.begin] == '"' ? 1 : 2;
+  };
+  ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
+    spans.push_back(span);
+    ++counts[order(span)];
+  });
+  if (spans.empty()) return;
+  const size_t first = state.StringsTable.size();
+  size_t next_number[3] = {first, first + counts[0], first + counts[0] + counts[1]};
+  state.StringsTable.resize(first + spans.size());
+  std::string& out = state.Scratch(text.size());
+  size_t copied = 0;
+  for (const LiteralSpan& span : spans) {
+    const size_t number = next_number[order(span)]++;
+    out.append(text, copied, span.begin - copied);
+    AppendToken(out, kStringKind, number);
+    state.StringsTable[number] = text.substr(span.begin, span.end - span.begin);
+    copied = span.end;
+  }
+  out.append(text, copied);
+  state.CommitScratch();
 }
 
 void MaskEmptyTables(PassContext& context) {
@@ -188,12 +254,12 @@ void MaskEmptyTables(PassContext& context) {
 
 void MaskArguments(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '(', ')', /*doubled=*/false, kArgumentKind, state.ArgumentsTable);
+  MaskGroups(state, '(', ')', kArgumentKind, state.ArgumentsTable);
 }
 
 void MaskIndices(PassContext& context) {
   CodeState& state = context.state;
-  MaskGroups(state, '[', ']', /*doubled=*/false, kIndexKind, state.IndicesTable);
+  MaskGroups(state, '[', ']', kIndexKind, state.IndicesTable);
 }
 
 }  // namespace kelvane

@@ -6,9 +6,20 @@
 
 namespace kelvane {
 
+// CR LF becomes LF; a lone CR, the line end of old Mac files, becomes LF too
+// instead of gluing its two lines together.
 void RemoveCarriageReturns(PassContext& context) {
   std::string& text = context.state.text;
-  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  if (text.find('\r') == std::string::npos) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      text[kept++] = text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+      text[kept++] = '\n';
+    }
+  }
+  text.resize(kept);
 }
 
 void AddFinalLineFeed(PassContext& context) {

@@ -5,7 +5,7 @@
 
 namespace kelvane {
 
-// Every CR goes, also a lone one: "a\r\nb\rc" -> "a\nbc".
+// CR LF becomes LF, and so does a lone CR: "a\r\nb\rc" -> "a\nb\nc".
 void RemoveCarriageReturns(PassContext& context);
 // One LF is appended unless the text already ends with one (also when empty).
 void AddFinalLineFeed(PassContext& context);

@@ -9,15 +9,19 @@
 // entries inside entries included: one scan with a stack of entries being
 // copied. The scan checks that condition as it goes (token found twice, a
 // token inside an entry of a lower number, token-like text that touches a
-// token) and, if it does not hold, the literal rule runs instead. Only input
-// that itself holds token-like text such as "@a0a@" can take that path.
+// token) and, if it does not hold, the literal rule runs instead. Input that
+// itself holds token-like text such as "@a0a@" has its "@" stood in for from
+// masking to here (CodeState::at_sign_stand_in), so only a token that a pass
+// lost or doubled can take that path.
 
 #include "engine/restoring.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "engine/lua_lexer.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
@@ -129,6 +133,39 @@ void RestoreCommentsLiterally(CodeState& state) {
   }
 }
 
+// A comment that runs to the end of its line: all but a closed block comment.
+bool RunsToLineEnd(std::string_view comment) {
+  size_t level = 0;
+  const size_t opener = LongBracketOpenerAt(comment, 2, level);
+  return opener == 0 || LongBracketEnd(comment, 2 + opener, level) == std::string_view::npos;
+}
+
+// Code that the layout put on a comment's line, after the comment, would
+// become part of the comment. It goes to a line of its own with the TABs of
+// the comment's line instead: "f(a --c\n, b)" stays two lines, not
+// "f(a --c, b)". A lone comma that only ends the last entry before "}" may
+// stay: in the comment it changes nothing. Returns where the text goes on.
+size_t BreakAfterComment(std::string_view text, size_t pos, std::string& out) {
+  size_t code = pos;
+  while (code < text.size() && (text[code] == ' ' || text[code] == '\t')) ++code;
+  if (code == text.size() || text[code] == '\n') return pos;
+  if (text[code] == ',') {
+    size_t after = code + 1;
+    while (after < text.size() && (text[after] == ' ' || text[after] == '\t')) ++after;
+    if (after == text.size()) return pos;
+    if (text[after] == '\n') {
+      const size_t next = text.find_first_not_of(" \t\n", after);
+      if (next == std::string_view::npos || text[next] == '}') return pos;
+    }
+  }
+  const size_t line_start = out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1;
+  size_t tabs = 0;
+  while (line_start + tabs < out.size() && out[line_start + tabs] == '\t') ++tabs;
+  out.push_back('\n');
+  out.append(tabs, '\t');
+  return code;
+}
+
 // When the comment tokens stand once each, in their order, and nothing else
 // looks like one, the leftmost comment token is always comment 0: it ends up
 // followed by one copy of its TABs per comment, and every token by its text.
@@ -167,6 +204,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     }
     next_expected_min = shape.number + 1;
     pos = end;
+    if (RunsToLineEnd(entry)) pos = BreakAfterComment(text, pos, out);
   }
   if (first) return false;  // comment 0 is missing
   out.append(text, pos);
@@ -202,12 +240,18 @@ void RestoreEscapedQuotes(PassContext& context) {
 
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
-  if (state.CommentsCount <= 0) return;
-  std::string out;
-  if (RestoreCommentsByExpansion(state, out)) {
-    state.text = std::move(out);
-  } else {
-    RestoreCommentsLiterally(state);
+  if (state.CommentsCount > 0) {
+    std::string out;
+    if (RestoreCommentsByExpansion(state, out)) {
+      state.text = std::move(out);
+    } else {
+      RestoreCommentsLiterally(state);
+    }
+  }
+  // Every token is back: the input's own "@" come back too.
+  if (state.at_sign_stand_in != 0) {
+    std::replace(state.text.begin(), state.text.end(), state.at_sign_stand_in, '@');
+    state.at_sign_stand_in = 0;
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/char_class.h"
+#include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
 
 namespace kelvane {
@@ -22,19 +24,76 @@ bool IsSignAt(std::string_view text, size_t pos) {
   return pos < text.size() && (text[pos] == '+' || text[pos] == '-');
 }
 
+// The brackets open in the code (outside comments and strings) at a place of
+// the text, for one scan of increasing places.
+class CodeBrackets {
+ public:
+  explicit CodeBrackets(std::string_view text) : text_(text) {
+    ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) { literals_.push_back(span); });
+  }
+
+  // A ";" before a line end goes unless it separates fields of a table
+  // constructor ("{e;\nd}": Lua 4 needs it between the list and the record
+  // part, so it is not turned into ",") or keeps a line that starts with "("
+  // from continuing a call. Inside a comment it goes, as the rule has it.
+  bool MayDropSemicolon(size_t semicolon) {
+    AdvanceTo(semicolon);
+    if (next_literal_ < literals_.size() && literals_[next_literal_].begin <= semicolon) {
+      return literals_[next_literal_].kind == LiteralKind::kLineComment ||
+             literals_[next_literal_].kind == LiteralKind::kBlockComment;
+    }
+    const size_t next = text_.find_first_not_of(" \t\n", semicolon + 1);
+    const char after = next == std::string_view::npos ? '\0' : text_[next];
+    if (after == '(') return false;
+    return open_.empty() || open_.back() != '{' || after == '}';
+  }
+
+ private:
+  // Takes in the code up to `pos`, leaving next_literal_ at the first literal
+  // that does not end before it.
+  void AdvanceTo(size_t pos) {
+    while (scanned_ < pos) {
+      if (next_literal_ < literals_.size() && literals_[next_literal_].begin <= scanned_) {
+        if (literals_[next_literal_].end > pos) return;
+        scanned_ = literals_[next_literal_].end;
+        ++next_literal_;
+        continue;
+      }
+      const char c = text_[scanned_++];
+      if (c == '{' || c == '(' || c == '[') {
+        open_.push_back(c);
+      } else if ((c == '}' || c == ')' || c == ']') && !open_.empty()) {
+        open_.pop_back();
+      }
+    }
+  }
+
+  std::string_view text_;
+  std::vector<LiteralSpan> literals_;
+  size_t next_literal_ = 0;
+  size_t scanned_ = 0;
+  std::string open_;
+};
+
 }  // namespace
 
 // Each pass below visits only the places where its pattern can match (a
 // point, a semicolon before a line end, an exponent letter, a line end) and
 // copies the text between them in one go. A candidate whose match would begin
 // inside the previous match is skipped, as a global replacement skips it.
+//
+// The clean-up reaches into comments but never into string literals: a
+// version "3.0.1", a format "%.2f" or the lines of a long string mean what
+// they say. Each pass finds the strings of its text (StringLiterals) and
+// leaves the places inside them alone.
 
 // "^\t" -> "": one TAB less at the start of every line.
 void OutdentEveryLine(PassContext& context) {
   const std::string_view text = context.state.text;
+  const StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   for (size_t line = 0; line < text.size();) {
-    if (text[line] == '\t') ++line;
+    if (text[line] == '\t' && !strings.Covers(line)) ++line;
     size_t end = text.find('\n', line);
     end = end == std::string_view::npos ? text.size() : end + 1;
     out.append(text, line, end - line);
@@ -46,11 +105,13 @@ void OutdentEveryLine(PassContext& context) {
 // "(\d)(\.0+)([^\w])" -> "$1$3": "x = 1.0\n" -> "x = 1\n", "1.0.0\n" -> "1.0\n".
 void RemoveZeroDecimals(PassContext& context) {
   const std::string_view text = context.state.text;
+  const StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    if (strings.Covers(point)) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
@@ -66,11 +127,13 @@ void RemoveZeroDecimals(PassContext& context) {
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3": "0.50," -> "0.5,".
 void RemoveTrailingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
+  const StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    if (strings.Covers(point)) continue;
     const size_t fraction = point + 1;
     const size_t end = SkipDigits(text, fraction);
     if (!IsNonWordAt(text, end)) continue;
@@ -90,11 +153,13 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 // is no group 10): "x = .5\n" -> "x = 0.5\n".
 void AddMissingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
+  const StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size() + text.size() / 32);
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || IsWord(text[point - 1])) continue;
+    if (strings.Covers(point)) continue;
     if (point + 1 >= text.size() || !IsDigit(text[point + 1])) continue;
     out.append(text, copied, point - copied);
     out.append("0.");
@@ -113,11 +178,13 @@ void RemoveLineEndSemicolons(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
+  CodeBrackets brackets(text);
   for (size_t semicolon = text.find(";\n"); semicolon != std::string_view::npos;
        semicolon = text.find(";\n", semicolon + 1)) {
     size_t start = semicolon;
     while (start > copied && IsSpace(text[start - 1])) --start;
     if (start == copied || text[start - 1] == ',') continue;
+    if (!brackets.MayDropSemicolon(semicolon)) continue;
     out.append(text, copied, semicolon - copied);
     out.push_back('\n');
     copied = semicolon + 2;
@@ -133,8 +200,10 @@ void CloseExponentSigns(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
+  const StringLiterals strings(text);
   for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
        letter = FindInSet(text, letter + 1, kExponentLetters)) {
+    if (strings.Covers(letter)) continue;
     size_t digits = letter;
     while (digits > copied && IsDigit(text[digits - 1])) --digits;
     if (digits == letter || digits == copied || IsWord(text[digits - 1])) continue;
@@ -157,13 +226,18 @@ void CloseExponentSigns(PassContext& context) {
 // "\n\n\n" -> "\n\n", repeated: every run of three or more LFs becomes two.
 void CollapseBlankLines(PassContext& context) {
   const std::string_view text = context.state.text;
+  const StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
+  size_t from = 0;
   for (size_t lf = text.find("\n\n\n"); lf != std::string_view::npos;
-       lf = text.find("\n\n\n", copied)) {
+       lf = text.find("\n\n\n", from)) {
+    from = lf + 1;
+    if (strings.Covers(lf)) continue;
     out.append(text, copied, lf + 2 - copied);
     copied = lf + 2;
     while (copied < text.size() && text[copied] == '\n') ++copied;
+    from = copied;
   }
   if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);

@@ -8,6 +8,7 @@
 #include "engine/char_class.h"
 #include "engine/passes/scan.h"
 #include "engine/passes/stored_groups.h"
+#include "engine/tokens.h"
 
 namespace kelvane {
 namespace {
@@ -21,7 +22,12 @@ size_t SpacedOperatorAt(std::string_view text, size_t pos) {
   const char c = text[pos];
   const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
   if ((c == '~' || c == '<' || c == '>' || c == '=') && next == '=') return 2;
-  if (c == '.' && next == '.') return 2;
+  // Three points are the vararg "...", no concatenation: "f(...)" stays.
+  if (c == '.' && next == '.') {
+    const bool vararg = (pos + 2 < text.size() && text[pos + 2] == '.') ||
+                        (pos > 0 && text[pos - 1] == '.');
+    return vararg ? 0 : 2;
+  }
   if (c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' || c == '/') return 1;
   return 0;
 }
@@ -160,6 +166,29 @@ void TightenExponents(PassContext& context) {
   });
 }
 
+namespace {
+
+// "[" right before a string that starts with "[" would read as a long
+// bracket: "t[ [[k]] ]" must not become "t[[[k]]]". One space stays there.
+void KeepSpaceBeforeLongStrings(const CodeState& state, std::string& entry, std::string& out) {
+  if (entry.find("[@s") == std::string::npos) return;
+  out.clear();
+  size_t copied = 0;
+  for (size_t bracket = entry.find("[@s"); bracket != std::string::npos;
+       bracket = entry.find("[@s", bracket + 1)) {
+    const TokenShape token = ReadTokenShape(entry, bracket + 1, kStringKind);
+    if (token.length == 0 || !token.canonical || token.number >= state.StringsTable.size()) continue;
+    if (state.StringsTable[token.number].front() != '[') continue;
+    out.append(entry, copied, bracket + 1 - copied);
+    out.push_back(' ');
+    copied = bracket + 1;
+  }
+  out.append(entry, copied);
+  entry.swap(out);
+}
+
+}  // namespace
+
 // Only the stored texts, the indices first: "( a, t [ 1 ] )" -> "(a, t[1])".
 void TightenStoredBrackets(PassContext& context) {
   CodeState& state = context.state;
@@ -169,6 +198,7 @@ void TightenStoredBrackets(PassContext& context) {
       out.clear();
       RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
       entry.swap(out);
+      KeepSpaceBeforeLongStrings(state, entry, out);
     }
   }
 }

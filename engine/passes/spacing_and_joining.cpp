@@ -467,6 +467,35 @@ void JoinKeywords(PassContext& context) {
   text.swap(out);
 }
 
+namespace {
+
+// The word that ends just before `end` is exactly `word`, after white space.
+bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
+  return end > word.size() && text.compare(end - word.size(), word.size(), word) == 0 &&
+         IsSpace(text[end - word.size() - 1]);
+}
+
+// What may stand before an argument list that the join pulls up to it: a
+// word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but not the operators
+// "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
+// be split on the next run); and, beyond that rule, the end of an argument
+// list, index or string, or a "}". An argument list on a line of its own after
+// those is a call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay
+// "f\"x\"(y)", not become "f\"x\"" and "(y)" on two lines.
+bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
+  const char c = text[end - 1];
+  if (IsWord(c)) return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or")));
+  if (c == '}') return true;
+  if (c != '@' || end < 4) return false;
+  const char kind = text[end - 2];
+  if (kind != kArgumentKind && kind != kIndexKind && kind != kStringKind) return false;
+  size_t at = end - 2;
+  while (at > 0 && IsDigit(text[at - 1])) --at;
+  return at >= 2 && at < end - 2 && text[at - 1] == kind && text[at - 2] == '@';
+}
+
+}  // namespace
+
 // Names and arguments: "(\w|\_)(\s*)(@a\d*a@)" -> "$1$3":
 // "\tprint\n\t@a2a@" -> "\tprint@a2a@".
 void JoinNamesWithArguments(PassContext& context) {
@@ -479,7 +508,11 @@ void JoinNamesWithArguments(PassContext& context) {
     const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
     size_t start = at;
     while (start > i && IsSpace(text[start - 1])) --start;
-    if (token.length != 0 && start > i && IsWord(text[start - 1])) {
+    // A word character must lie outside the previous match, as in the rule;
+    // the end of a token joined just before may start a chain of calls.
+    const bool joins = token.length != 0 && start > 0 && (start > i || !IsWord(text[start - 1])) &&
+                       CallMayJoin(text, start, start < at);
+    if (joins) {
       out.append(text, i, start - i);
       out.append(text, at, token.length);
       i = at + token.length;

@@ -39,7 +39,9 @@ RunSettings SettingsFor(size_t variant) {
 // Row by row first; the whole runs only when every row agrees.
 RowDifference Compare(std::string_view input, const RunSettings& settings) {
   RowDifference difference = CompareWithReference(input, settings);
-  if (!difference.differs) difference = CompareWholeRuns(input, settings);
+  if (!difference.differs && !difference.not_judged) {
+    difference = CompareWholeRuns(input, settings, /*judged_already=*/true);
+  }
   return difference;
 }
 
@@ -50,6 +52,7 @@ class DifferenceLog {
   void Check(std::string_view name, std::string_view input, const RunSettings& settings) {
     ++cases_;
     RowDifference difference = Compare(input, settings);
+    if (difference.not_judged) ++not_judged_;
     if (!difference.differs) return;
     ++by_row_[Escape(difference.message) + " (" + difference.what + ")"];
     if (reported_ >= kReportedInFull) return;
@@ -68,6 +71,8 @@ class DifferenceLog {
 
   // One failure that sums up every difference by row.
   void Finish() {
+    std::printf("%zu of %zu cases not judged by the literal rules (unsound there)\n", not_judged_,
+                cases_);
     if (by_row_.empty()) return;
     std::ostringstream summary;
     size_t differing = 0;
@@ -79,6 +84,7 @@ class DifferenceLog {
 
  private:
   size_t cases_ = 0;
+  size_t not_judged_ = 0;  // cases where the literal rules are unsound: the mended-case tables judge
   size_t reported_ = 0;
   std::map<std::string, size_t> by_row_;
 };

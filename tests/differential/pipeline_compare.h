@@ -22,7 +22,18 @@ struct RowDifference {
   std::string detail;      // offset and both sides, escaped
   // When both sides stopped alike at a guard (so later rows were not run).
   const char* guard_message = nullptr;
+  // The literal rules are no judge for this input (see LiteralReferenceJudges).
+  bool not_judged = false;
 };
+
+// The literal rules judge the engine where they are sound: where their
+// masking finds exactly the input's comments and strings (the engine's and
+// the reference's states agree after the storing stage, and the input holds
+// no token-like text, lone CR or "#" first line), and where their output
+// keeps the input's meaning (the engine's meaning check passes on it) and is
+// kept by a second run. Elsewhere the engine mends them, and the tables of
+// mended cases judge it.
+bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings);
 
 // Runs `left` and `right` row by row; they must have the same shape. After
 // every row compares the working text, the four tables, the comments count
@@ -30,7 +41,7 @@ struct RowDifference {
 RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
                                std::span<const Stage> left, std::span<const Stage> right);
 
-// The engine's own pipeline against the literal reference.
+// The engine's own pipeline against the literal reference, where that judges.
 RowDifference CompareWithReference(std::string_view input, const RunSettings& settings);
 
 // Empty when the two stage lists have the same stages and rows with the same
@@ -38,8 +49,10 @@ RowDifference CompareWithReference(std::string_view input, const RunSettings& se
 std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> right);
 
 // ProcessCode against ReferenceProcessCode as whole runs: the finished text,
-// or the guard that stopped the run. The message names "whole run".
-RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
+// or the guard that stopped the run. The message names "whole run". Only
+// where the literal reference judges.
+RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings,
+                               bool judged_already = false);
 
 // A report of one difference: the settings, the row, the input (escaped) and
 // the detail.

@@ -30,7 +30,9 @@ TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
       {"\ta~b\n", "\ta~b\n"},
       {"\ta=<b\n", "\ta =  < b\n"},
       {"\tx=1e-5\n", "\tx = 1e - 5\n"},
-      {"\tf@a0a@..x...y\n", "\tf@a0a@ .. x .. .y\n"},
+      {"\tf@a0a@..x..y\n", "\tf@a0a@ .. x .. y\n"},
+      // Three points are the vararg, no operator.
+      {"\tf@a0a@=...\n", "\tf@a0a@ = ...\n"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
@@ -86,7 +88,8 @@ TEST(OperatorSpacing, StoredGroupsLoseSpacesAroundBrackets) {
       {"(-1)", "(- 1)"},
       {"( a, b )", "(a, b)"},
       {"(t [ 1 ], f)", "(t[1], f)"},
-      {"(...)", "(.. .)"},
+      {"(...)", "(...)"},
+      {"( ..., a )", "(..., a)"},
   };
   for (const Row& row : rows) {
     CodeState state;

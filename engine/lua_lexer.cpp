@@ -1,0 +1,131 @@
+// The scan for comments and string literals.
+
+#include "engine/lua_lexer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kelvane {
+namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+
+// A quoted string from the quote at `pos`: a backslash takes the next byte
+// with it (a backslash before CR LF both), the same quote closes it, and an
+// unescaped line end ends an unfinished string before the line end.
+size_t QuotedStringEnd(std::string_view text, size_t pos) {
+  const char quote = text[pos];
+  size_t i = pos + 1;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == quote) return i + 1;
+    if (c == '\n' || c == '\r') return i;
+    if (c == '\\') {
+      i += (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') ? 3 : 2;
+      continue;
+    }
+    ++i;
+  }
+  return text.size();
+}
+
+bool OnlyBlanksToLineEnd(std::string_view text, size_t pos, size_t& line_end) {
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  line_end = pos;
+  return pos == text.size() || text[pos] == '\n';
+}
+
+}  // namespace
+
+size_t LongBracketOpenerAt(std::string_view text, size_t pos, size_t& level) {
+  if (pos >= text.size() || text[pos] != '[') return 0;
+  size_t i = pos + 1;
+  while (i < text.size() && text[i] == '=') ++i;
+  if (i >= text.size() || text[i] != '[') return 0;
+  level = i - pos - 1;
+  return i + 1 - pos;
+}
+
+size_t LongBracketEnd(std::string_view text, size_t from, size_t level) {
+  if (level == 0) {
+    // "[[" inside opens a nested level, as in Lua 4.0 (Lua 5.1 rejects it).
+    size_t depth = 1;
+    for (size_t i = from; i + 1 < text.size(); ++i) {
+      const char c = text[i];
+      if (c != '[' && c != ']') continue;
+      if (text[i + 1] != c) continue;
+      if (c == '[') {
+        ++depth;
+      } else if (--depth == 0) {
+        return i + 2;
+      }
+      ++i;
+    }
+    return kNone;
+  }
+  for (size_t i = text.find(']', from); i != kNone; i = text.find(']', i + 1)) {
+    size_t j = i + 1;
+    while (j < text.size() && text[j] == '=' && j - i - 1 < level) ++j;
+    if (j - i - 1 == level && j < text.size() && text[j] == ']') return j + 1;
+  }
+  return kNone;
+}
+
+LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
+  LiteralSpan span;
+  span.begin = pos;
+  const char c = text[pos];
+  if (c == '-') {
+    if (!comments || pos + 1 >= text.size() || text[pos + 1] != '-') return span;
+    size_t level = 0;
+    const size_t opener = LongBracketOpenerAt(text, pos + 2, level);
+    if (opener != 0) {
+      const size_t end = LongBracketEnd(text, pos + 2 + opener, level);
+      if (end != kNone) {
+        span.kind = LiteralKind::kBlockComment;
+        span.end = end;
+        // A block comment closed on its own line with only blanks after it
+        // takes those blanks along, as a line comment would.
+        size_t line_end = 0;
+        const bool one_line = std::memchr(text.data() + pos, '\n', end - pos) == nullptr;
+        if (one_line && OnlyBlanksToLineEnd(text, end, line_end)) span.end = line_end;
+        return span;
+      }
+    }
+    const size_t lf = text.find('\n', pos);
+    span.kind = LiteralKind::kLineComment;
+    span.end = lf == kNone ? text.size() : lf;
+    return span;
+  }
+  if (c == '"' || c == '\'') {
+    span.kind = LiteralKind::kQuotedString;
+    span.end = QuotedStringEnd(text, pos);
+    return span;
+  }
+  size_t level = 0;
+  const size_t opener = LongBracketOpenerAt(text, pos, level);
+  if (opener == 0) return span;
+  const size_t end = LongBracketEnd(text, pos + opener, level);
+  if (end == kNone) return span;
+  span.kind = LiteralKind::kLongString;
+  span.end = end;
+  return span;
+}
+
+StringLiterals::StringLiterals(std::string_view text) {
+  ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
+    if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
+      ranges_.push_back({span.begin, span.end});
+    }
+  });
+}
+
+bool StringLiterals::Covers(size_t pos) const {
+  auto after = std::upper_bound(ranges_.begin(), ranges_.end(), pos,
+                                [](size_t p, const Range& range) { return p < range.begin; });
+  if (after == ranges_.begin()) return false;
+  --after;
+  return pos < after->end;
+}
+
+}  // namespace kelvane

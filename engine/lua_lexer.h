@@ -1,0 +1,79 @@
+// Where the comments and string literals of a Lua text are, found by one
+// left-to-right scan of the language's lexical structure: at each point the
+// scan takes whichever starts first, a comment, a quoted string or a long
+// string, and skips it whole. So "--" inside a string starts no comment, a
+// quote inside a comment or another string starts no string, and an escaped
+// backslash before a closing quote does not hide the quote.
+//
+// The forms are those of Lua 4.0 and 5.1: "--" to the end of the line;
+// "--[[ ... ]]" and "--[==[ ... ]==]" block comments; '...' and "..." with
+// backslash escapes; "[[ ... ]]", which nests as Lua 4.0 nests it, and
+// "[==[ ... ]==]". A block comment or long string that is never closed is not
+// one: the "--" then starts a line comment, and the "[" is code.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "engine/passes/scan.h"
+
+namespace kelvane {
+
+enum class LiteralKind { kLineComment, kBlockComment, kQuotedString, kLongString };
+
+struct LiteralSpan {
+  size_t begin = 0;
+  size_t end = 0;  // one past the last byte
+  LiteralKind kind = LiteralKind::kLineComment;
+};
+
+// The length of a long-bracket opener ("[[", "[=[", ...) at `pos`, or 0; its
+// level (the count of "=") goes to `level`.
+size_t LongBracketOpenerAt(std::string_view text, size_t pos, size_t& level);
+
+// The end of the long bracket that an opener of `level` ending just before
+// `from` starts, or npos when it is never closed. Level 0 nests.
+size_t LongBracketEnd(std::string_view text, size_t from, size_t level);
+
+// The span of the literal that starts at `pos`, if one does: a comment (only
+// when `comments`), a quoted string or a long string. `span.end` is 0 when
+// none starts there.
+LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments);
+
+// Calls on_span(const LiteralSpan&) for every literal, in text order. Texts
+// whose comments are already masked pass `comments` false.
+template <typename OnSpan>
+void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
+  static constexpr ByteSet kStarts =
+      ByteSet::Of([](char c) { return c == '-' || c == '"' || c == '\'' || c == '['; });
+  for (size_t pos = FindInSet(text, 0, kStarts); pos < text.size();) {
+    const LiteralSpan span = LiteralAt(text, pos, comments);
+    if (span.end == 0) {
+      pos = FindInSet(text, pos + 1, kStarts);
+      continue;
+    }
+    on_span(span);
+    pos = FindInSet(text, span.end, kStarts);
+  }
+}
+
+// The string literals of a text (not its comments), for passes that must
+// leave the contents of strings alone: positions are looked up in order of
+// the scan that finds them.
+class StringLiterals {
+ public:
+  explicit StringLiterals(std::string_view text);
+  // True when the byte at `pos` lies inside a string literal, its quotes or
+  // brackets included.
+  bool Covers(size_t pos) const;
+
+ private:
+  struct Range {
+    size_t begin;
+    size_t end;
+  };
+  std::vector<Range> ranges_;
+};
+
+}  // namespace kelvane

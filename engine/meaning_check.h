@@ -1,0 +1,29 @@
+// The engine's check of its own result before anything is written: the Lua
+// token sequences of input and output must be the same, up to the changes
+// the formatting makes on purpose:
+//   - white space and line breaks;
+//   - comments (the clean-up tidies their text, "-s" deletes them);
+//   - numbers, compared by value ("1.50" and "1.5");
+//   - a ";" that ends a statement, dropped or kept;
+//   - a separator after the last field of a table constructor;
+//   - "};{" written "},{" between two tables in a constructor.
+// Besides, a "(" that the output starts a line with, right after a name, call
+// or index, must not be one that stood on the line of that token in the
+// input: Lua 5.1 rejects such a line as an ambiguous call.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+struct MeaningCheck {
+  bool same = true;
+  size_t input_line = 0;  // 1-based line of the input where they part
+  std::string why;        // what would change, for a message
+};
+
+MeaningCheck CompareMeaning(std::string_view input, std::string_view output);
+
+}  // namespace kelvane

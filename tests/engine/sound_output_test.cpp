@@ -1,0 +1,136 @@
+// Where the literal rules would break a program or change what it does, the
+// engine mends them: one row per class of fault found in real files, each
+// with the output the engine gives now. And the meaning check, the safety net
+// for the classes nobody has seen yet.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/app_text.h"
+#include "engine/format_text.h"
+#include "engine/meaning_check.h"
+#include "tests/support/text_diff.h"
+
+namespace kelvane {
+namespace {
+
+std::string FormatUnix(const std::string& input, FormatStatus& status) {
+  RunSettings settings;
+  settings.UnixEndOfLine = true;
+  NullMessages messages;
+  FormatResult result = FormatText(input, settings, messages);
+  status = result.status;
+  return result.status == FormatStatus::kOk ? result.text : result.reason;
+}
+
+TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
+  struct Row {
+    int line;
+    const char* input;
+    const char* body;  // the output after the header line, "-unix"
+  };
+  const Row rows[] = {
+      // "--" inside a string is no comment.
+      {__LINE__, "a = \"--\"\nb = \"c-d\"\n", "a = \"--\"\nb = \"c-d\"\n"},
+      {__LINE__, "local url = \"http://x--y\"\n", "local url = \"http://x--y\"\n"},
+      // An escaped backslash before the closing quote; a quote of the other kind.
+      {__LINE__, "a = \"\\\\\"\nb = \"c-d\"\n", "a = \"\\\\\"\nb = \"c-d\"\n"},
+      {__LINE__, "q = '\"'\nb = \"c-d\"\n", "q = '\"'\nb = \"c-d\"\n"},
+      // Brackets inside long strings, level long strings, block comments.
+      {__LINE__, "s = [[a[1]-b]]\n", "s = [[a[1]-b]]\n"},
+      {__LINE__, "s = [==[ a-b ]==]\n", "s = [==[ a-b ]==]\n"},
+      {__LINE__, "--[[ a \"quote\"\nline ]]\nx = 1\n", "--[[ a \"quote\"\nline ]]\t\nx = 1\n"},
+      // A long string as a table key keeps a space after "[".
+      {__LINE__, "t[ [[k]] ] = 1\n", "t[ [[k]]] = 1\n"},
+      // The vararg stays whole.
+      {__LINE__, "function f(...) return ... end\n", "function f(...)\t\n\treturn\n\t...\nend\n\n"},
+      // A comment never swallows the code the layout puts after it.
+      {__LINE__, "l(--\n)\n", "l(--\n)\n"},
+      {__LINE__, "class(function(a)\n  --\nend)\n", "class(function(a) --\nend)\n"},
+      {__LINE__, "s = \"a\" -- first\n  .. \"b\"\n", "s = \"a\"\n-- first\t\n.. \"b\"\n"},
+      {__LINE__, "s{\"\"--\n,\"\"}\n", "s\n{\n\t\"\"--\n\t,\n\t\"\",\n}\n\n"},
+      // A ";" between table fields stays; so does one before a line with "(".
+      {__LINE__, "y{e;\nd}\n", "y\n{\n\te;\n\td,\n}\n\n"},
+      {__LINE__, "x = f\n;(g)()\n", "x = f\n;(g)()\n"},
+      // An argument list after a string stays on its line.
+      {__LINE__, "require\"x\" ()\n", "require\"x\"()\n"},
+      // A lone CR ends a line.
+      {__LINE__, "a = 1\rb = 2\r", "a = 1\nb = 2\n"},
+      // Text that looks like a token comes back as it was.
+      {__LINE__, "x = \"@c0c@\"\n-- c\n", "x = \"@c0c@\"\n-- c\t\n"},
+      {__LINE__, "x = \"@qdq@\" .. @a0a@\n", "x = \"@qdq@\" .. @a0a@\n"},
+      // The clean-up leaves string literals alone.
+      {__LINE__, "v = \"3.0.1\"\n", "v = \"3.0.1\"\n"},
+      {__LINE__, "f(\"%.2f\")\n", "f(\"%.2f\")\n"},
+      {__LINE__, "s = [[\nint a;\n]]\n", "s = [[\nint a;\n]]\n"},
+      {__LINE__, "s = [[\n\tx]]\n", "s = [[\n\tx]]\n"},
+      {__LINE__, "s = [[a\n\n\nb]]\n", "s = [[a\n\n\nb]]\n"},
+      // "and" and "or" stay apart from a following "(".
+      {__LINE__, "x = a and (b) or (c)\n", "x = a and (b) or (c)\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    FormatStatus status;
+    const std::string output = FormatUnix(row.input, status);
+    ASSERT_EQ(status, FormatStatus::kOk) << output;
+    const std::string expected = std::string(AppComment) + row.body;
+    EXPECT_TRUE(output == expected) << testing::DescribeDifference(expected, output, "expected", "engine");
+  }
+}
+
+TEST(SoundOutput, LoaderLineStaysFirst) {
+  FormatStatus status;
+  const std::string output = FormatUnix("#!/usr/bin/env lua\r\nprint(1)\n", status);
+  EXPECT_EQ(output, "#!/usr/bin/env lua\n" + std::string(AppComment) + "print(1)\n");
+}
+
+TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
+  struct Row {
+    int line;
+    const char* input;
+    const char* output;
+    size_t refused_at_line;  // 0: the check passes
+  };
+  const Row rows[] = {
+      // What the formatting changes on purpose.
+      {__LINE__, "x=1 y={a=1,b=2}", "x = 1\ny =\n{\n\ta = 1,\n\tb = 2,\n}\n", 0},
+      {__LINE__, "v = 1.50 + .5 + 1e-5", "v = 1.5 + 0.5 + 1e-5", 0},
+      {__LINE__, "print(x);\nf();", "print(x)\nf()", 0},
+      {__LINE__, "t = {{1};{2}}", "t = {{1,},{2,},}", 0},
+      {__LINE__, "x = 1 -- a note;", "x = 1 -- a note", 0},
+      {__LINE__, "x = 1 -- c\n", "x = 1\n", 0},
+      {__LINE__, "s = \"a\\\r\nb\"", "s = \"a\\\nb\"", 0},
+      {__LINE__, "x = f\n(g)()", "x = f\n(g)()", 0},
+      // Faults of the kinds the layout passes can make.
+      {__LINE__, "function f(...) end", "function f(.. .) end", 1},
+      {__LINE__, "a = \"--\"\nb = \"c-d\"", "a = \"--\"\nb = \"c - d\"", 2},
+      {__LINE__, "f(a --c\n, b)", "f(a --c, b)", 2},
+      {__LINE__, "s = \"a\" -- first\n  .. \"b\"", "s = \"a\" -- first .. \"b\"", 2},
+      {__LINE__, "y{e;\nd}", "y{e\nd,}", 1},
+      {__LINE__, "t = {1,2}", "t = {1,2,,}", 1},
+      {__LINE__, "s{--[[]]\n}", "s{--[[]],\n}", 2},
+      {__LINE__, "x = f(g)\n()", "x = f\n(g)\n()", 1},
+      {__LINE__, "x = 1e-5", "x = 1e - 5", 1},
+      {__LINE__, "v = \"3.0.1\"", "v = \"3.1\"", 1},
+      {__LINE__, "goto continue\n::continue::", "goto continue\n: : continue: :", 2},
+      {__LINE__, "x = a // b", "x = a / / b", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    const MeaningCheck check = CompareMeaning(row.input, row.output);
+    EXPECT_EQ(check.same, row.refused_at_line == 0) << check.why;
+    if (!check.same) EXPECT_EQ(check.input_line, row.refused_at_line) << check.why;
+  }
+}
+
+TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
+  // The literal rules would put the comma after the block comment: "{,}".
+  FormatStatus status;
+  const std::string reason = FormatUnix("x = 1\ns{--[[]]\n}\n", status);
+  EXPECT_EQ(status, FormatStatus::kRefused);
+  EXPECT_EQ(reason.rfind("Error: Was unable to keep the meaning of line 3: ", 0), 0u) << reason;
+}
+
+}  // namespace
+}  // namespace kelvane
