@@ -1,4 +1,5 @@
-// kelvane_bench: times ProcessCode on generated game-like and adversarial
+// kelvane_bench: times FormatText (the whole engine: ProcessCode, the meaning
+// check and the header step) on generated game-like and adversarial
 // inputs, or on the files named, each in its own child process.
 //   kelvane_bench [--runs N] [--only NAME] [--write-inputs DIR] [FILE...]
 

@@ -1,4 +1,4 @@
-// Fork per input: the child builds the input, times ProcessCode and reports
+// Fork per input: the child builds the input, times FormatText and reports
 // its figures on one line through a pipe; the parent reads and reaps it.
 
 #include "bench/child_measure.h"
@@ -22,7 +22,7 @@
 #endif
 
 #include "engine/messages.h"
-#include "engine/process_code.h"
+#include "engine/format_text.h"
 #include "engine/run_settings.h"
 
 namespace kelvane::bench {
@@ -58,18 +58,17 @@ Measurement RunInThisProcess(const InputMaker& make_input, int runs) {
   NullMessages messages;
   const RunSettings settings;
   // The last run takes the input itself, as the program hands its one copy
-  // of the file to ProcessCode, and the peak is counted afresh before it, so
+  // of the file to FormatText, and the peak is counted afresh before it, so
   // that it holds no copy the benchmark made for the earlier runs.
   for (int run = 0; run < runs; ++run) {
     const bool last = run + 1 == runs;
     if (last && runs > 1) ResetPeakResident();
     std::string copy = last ? std::move(input) : input;
     const auto start = std::chrono::steady_clock::now();
-    ProcessResult processed = ProcessCode(std::move(copy), settings, messages);
+    FormatResult processed = FormatText(std::move(copy), settings, messages);
     const auto end = std::chrono::steady_clock::now();
-    if (processed.status != ProcessStatus::kOk) {
-      result.error = processed.guard_message != nullptr ? processed.guard_message
-                                                        : "ProcessCode did not finish";
+    if (processed.status != FormatStatus::kOk) {
+      result.error = processed.reason.empty() ? "FormatText did not finish" : processed.reason;
       return result;
     }
     result.output_bytes = processed.text.size();

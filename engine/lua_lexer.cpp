@@ -3,7 +3,6 @@
 #include "engine/lua_lexer.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kelvane {
 namespace {
@@ -29,10 +28,18 @@ size_t QuotedStringEnd(std::string_view text, size_t pos) {
   return text.size();
 }
 
+// The first LF or CR at or after `pos`, or npos.
+size_t FindLineEnd(std::string_view text, size_t pos) {
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == '\n' || text[pos] == '\r') return pos;
+  }
+  return kNone;
+}
+
 bool OnlyBlanksToLineEnd(std::string_view text, size_t pos, size_t& line_end) {
   while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
   line_end = pos;
-  return pos == text.size() || text[pos] == '\n';
+  return pos == text.size() || text[pos] == '\n' || text[pos] == '\r';
 }
 
 }  // namespace
@@ -87,14 +94,16 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
         // A block comment closed on its own line with only blanks after it
         // takes those blanks along, as a line comment would.
         size_t line_end = 0;
-        const bool one_line = std::memchr(text.data() + pos, '\n', end - pos) == nullptr;
+        const size_t line_end_inside = FindLineEnd(text, pos);
+        const bool one_line = line_end_inside == kNone || line_end_inside >= end;
         if (one_line && OnlyBlanksToLineEnd(text, end, line_end)) span.end = line_end;
         return span;
       }
     }
-    const size_t lf = text.find('\n', pos);
+    // A lone CR ends a line too, as in old Mac files.
+    const size_t line_end = FindLineEnd(text, pos);
     span.kind = LiteralKind::kLineComment;
-    span.end = lf == kNone ? text.size() : lf;
+    span.end = line_end == kNone ? text.size() : line_end;
     return span;
   }
   if (c == '"' || c == '\'') {
@@ -112,20 +121,24 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
   return span;
 }
 
-StringLiterals::StringLiterals(std::string_view text) {
-  ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
-    if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
-      ranges_.push_back({span.begin, span.end});
-    }
-  });
-}
-
-bool StringLiterals::Covers(size_t pos) const {
-  auto after = std::upper_bound(ranges_.begin(), ranges_.end(), pos,
-                                [](size_t p, const Range& range) { return p < range.begin; });
-  if (after == ranges_.begin()) return false;
-  --after;
-  return pos < after->end;
+bool StringLiterals::Covers(size_t pos) {
+  if (!scanned_) {
+    scanned_ = true;
+    ForEachLiteral(text_, /*comments=*/true, [&](const LiteralSpan& span) {
+      if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
+        ranges_.push_back({span.begin, span.end});
+      }
+    });
+  }
+  if (next_ > 0 && pos < ranges_[next_ - 1].end) {
+    // An earlier position than the last question: look it up.
+    next_ = static_cast<size_t>(
+        std::upper_bound(ranges_.begin(), ranges_.end(), pos,
+                         [](size_t p, const Range& range) { return p < range.end; }) -
+        ranges_.begin());
+  }
+  while (next_ < ranges_.size() && ranges_[next_].end <= pos) ++next_;
+  return next_ < ranges_.size() && ranges_[next_].begin <= pos;
 }
 
 }  // namespace kelvane

@@ -59,21 +59,25 @@ void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
 }
 
 // The string literals of a text (not its comments), for passes that must
-// leave the contents of strings alone: positions are looked up in order of
-// the scan that finds them.
+// leave the contents of strings alone. The text is scanned at the first
+// question, so a pass that finds nothing to change costs no scan; questions in
+// increasing order of position cost O(1) each.
 class StringLiterals {
  public:
-  explicit StringLiterals(std::string_view text);
+  explicit StringLiterals(std::string_view text) : text_(text) {}
   // True when the byte at `pos` lies inside a string literal, its quotes or
   // brackets included.
-  bool Covers(size_t pos) const;
+  bool Covers(size_t pos);
 
  private:
   struct Range {
     size_t begin;
     size_t end;
   };
+  std::string_view text_;
+  bool scanned_ = false;
   std::vector<Range> ranges_;
+  size_t next_ = 0;  // the first range that does not end before the last question
 };
 
 }  // namespace kelvane

@@ -36,10 +36,6 @@ bool IsKeyword(std::string_view word) {
   return false;
 }
 
-// Symbols of more than one character, longest first where one begins another.
-constexpr std::array<std::string_view, 10> kLongSymbols = {"...", "..", "==", "~=", "<=",
-                                                           ">=",  "::", "//", "<<", ">>"};
-
 bool IsNameStart(char c) { return IsWord(c) && !IsDigit(c); }
 
 // Lua's own tokens, comments skipped, lines counted (LF, CR LF or a lone CR).
@@ -51,23 +47,25 @@ class RawTokens {
     bool new_line = false;
     while (true) {
       while (pos_ < text_.size() && IsSpace(text_[pos_])) {
-        new_line |= CountLineEnd(pos_);
+        const char c = text_[pos_];
+        if (c == '\n' || c == '\r') new_line |= CountLineEnd(pos_);
         ++pos_;
       }
       if (pos_ >= text_.size()) return false;
       const char c = text_[pos_];
-      if (c == '-' || c == '"' || c == '\'' || c == '[') {
+      const bool may_start_literal =
+          c == '"' || c == '\'' || c == '[' ||
+          (c == '-' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '-');
+      if (may_start_literal) {
         const LiteralSpan span = LiteralAt(text_, pos_, /*comments=*/true);
-        if (span.end != 0 && (span.kind == LiteralKind::kLineComment ||
-                              span.kind == LiteralKind::kBlockComment)) {
-          for (size_t i = span.begin; i < span.end; ++i) new_line |= CountLineEnd(i);
-          pos_ = span.end;
-          continue;
-        }
         if (span.end != 0) {
-          Emit(token, TokenKind::kString, span.end, new_line);
-          for (size_t i = span.begin; i < span.end; ++i) CountLineEnd(i);
-          return true;
+          const bool comment = span.kind == LiteralKind::kLineComment ||
+                               span.kind == LiteralKind::kBlockComment;
+          if (!comment) Emit(token, TokenKind::kString, span.end, new_line);
+          new_line |= CountLineEnds(span.begin, span.end);
+          pos_ = span.end;
+          if (!comment) return true;
+          continue;
         }
       }
       break;
@@ -75,10 +73,11 @@ class RawTokens {
     const char c = text_[pos_];
     size_t end = pos_ + 1;
     TokenKind kind = TokenKind::kSymbol;
+    const char next = end < text_.size() ? text_[end] : '\0';
     if (IsNameStart(c)) {
       while (end < text_.size() && IsWord(text_[end])) ++end;
       kind = TokenKind::kName;
-    } else if (IsDigit(c) || (c == '.' && end < text_.size() && IsDigit(text_[end]))) {
+    } else if (IsDigit(c) || (c == '.' && IsDigit(next))) {
       // As Lua reads a numeral: digits and points, an exponent sign, then
       // any letters, digits and "_" (so "0x1F" and the malformed "1e" too).
       while (end < text_.size() && (IsDigit(text_[end]) || text_[end] == '.')) ++end;
@@ -88,13 +87,11 @@ class RawTokens {
       }
       while (end < text_.size() && IsWord(text_[end])) ++end;
       kind = TokenKind::kNumber;
-    } else {
-      for (std::string_view symbol : kLongSymbols) {
-        if (text_.compare(pos_, symbol.size(), symbol) == 0) {
-          end = pos_ + symbol.size();
-          break;
-        }
-      }
+    } else if (c == '.' && next == '.') {
+      end = end + 1 < text_.size() && text_[end + 1] == '.' ? pos_ + 3 : pos_ + 2;
+    } else if ((next == '=' && (c == '=' || c == '~' || c == '<' || c == '>')) ||
+               (next == c && (c == ':' || c == '/' || c == '<' || c == '>'))) {
+      end = pos_ + 2;  // "==", "~=", "<=", ">=", "::", "//", "<<", ">>"
     }
     Emit(token, kind, end, new_line);
     return true;
@@ -103,6 +100,15 @@ class RawTokens {
   size_t line() const { return line_; }
 
  private:
+  // Counts the line ends in [begin, end); true when there was one.
+  bool CountLineEnds(size_t begin, size_t end) {
+    bool counted = false;
+    for (size_t i = begin; i < end; ++i) {
+      if (text_[i] == '\n' || text_[i] == '\r') counted |= CountLineEnd(i);
+    }
+    return counted;
+  }
+
   // Counts the line end at `i`, if one is there; CR LF counts once, at its LF.
   bool CountLineEnd(size_t i) {
     const char c = text_[i];
@@ -117,17 +123,26 @@ class RawTokens {
     token.kind = kind;
     token.text = text_.substr(pos_, end - pos_);
     token.line = line_;
-    token.ambiguous_call = token.text == "(" && new_line && previous_ends_call_;
-    previous_ends_call_ = (kind == TokenKind::kName && !IsKeyword(token.text)) ||
-                          kind == TokenKind::kString || token.text == ")" || token.text == "]" ||
-                          token.text == "}";
+    token.ambiguous_call = new_line && token.text.size() == 1 && token.text[0] == '(' &&
+                           EndsCall(previous_kind_, previous_text_);
+    previous_kind_ = kind;
+    previous_text_ = token.text;
     pos_ = end;
+  }
+
+  // A token after which "(" would continue a call: a name, a string, or ")",
+  // "]" or "}".
+  static bool EndsCall(TokenKind kind, std::string_view text) {
+    if (kind == TokenKind::kName) return !IsKeyword(text);
+    if (kind == TokenKind::kString) return true;
+    return kind == TokenKind::kSymbol && (text == ")" || text == "]" || text == "}");
   }
 
   std::string_view text_;
   size_t pos_ = 0;
   size_t line_ = 1;
-  bool previous_ends_call_ = false;
+  TokenKind previous_kind_ = TokenKind::kSymbol;
+  std::string_view previous_text_;
 };
 
 // The tokens with the formatting's own changes taken out: separators that
@@ -139,23 +154,24 @@ class MeaningTokens {
 
   bool Next(Token& token) {
     while (Take(token)) {
-      const std::string_view t = token.kind == TokenKind::kSymbol ? token.text : std::string_view();
+      const char c =
+          token.kind == TokenKind::kSymbol && token.text.size() == 1 ? token.text[0] : '\0';
       const bool in_table = !open_.empty() && open_.back() == '{';
-      if (t == "{" || t == "(" || t == "[") {
-        open_.push_back(t[0]);
-      } else if (t == "}" || t == ")" || t == "]") {
+      if (c == '{' || c == '(' || c == '[') {
+        open_.push_back(c);
+      } else if (c == '}' || c == ')' || c == ']') {
         if (!open_.empty()) open_.pop_back();
-      } else if (t == ";" || t == ",") {
-        if (t == ";" && !in_table) continue;
+      } else if (c == ';' || c == ',') {
+        if (c == ';' && !in_table) continue;
         // Only a separator after a field ends it: "{ , }" is no table.
         const bool next_closes = Peek() && peeked_.text == "}";
         if (in_table && next_closes && !last_was_open_or_separator_) continue;
-        if (t == ";" && in_table && last_was_close_brace_ && has_peeked_ && peeked_.text == "{") {
+        if (c == ';' && in_table && last_was_close_brace_ && has_peeked_ && peeked_.text == "{") {
           token.text = ",";
         }
       }
-      last_was_close_brace_ = t == "}";
-      last_was_open_or_separator_ = t == "{" || t == "," || t == ";";
+      last_was_close_brace_ = c == '}';
+      last_was_open_or_separator_ = c == '{' || c == ',' || c == ';';
       return true;
     }
     return false;

@@ -28,19 +28,16 @@ bool IsSignAt(std::string_view text, size_t pos) {
 // the text, for one scan of increasing places.
 class CodeBrackets {
  public:
-  explicit CodeBrackets(std::string_view text) : text_(text) {
-    ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) { literals_.push_back(span); });
-  }
+  explicit CodeBrackets(std::string_view text) : text_(text) {}
 
   // A ";" before a line end goes unless it separates fields of a table
   // constructor ("{e;\nd}": Lua 4 needs it between the list and the record
   // part, so it is not turned into ",") or keeps a line that starts with "("
   // from continuing a call. Inside a comment it goes, as the rule has it.
   bool MayDropSemicolon(size_t semicolon) {
-    AdvanceTo(semicolon);
-    if (next_literal_ < literals_.size() && literals_[next_literal_].begin <= semicolon) {
-      return literals_[next_literal_].kind == LiteralKind::kLineComment ||
-             literals_[next_literal_].kind == LiteralKind::kBlockComment;
+    if (!AdvanceTo(semicolon)) {
+      return literal_.kind == LiteralKind::kLineComment ||
+             literal_.kind == LiteralKind::kBlockComment;
     }
     const size_t next = text_.find_first_not_of(" \t\n", semicolon + 1);
     const char after = next == std::string_view::npos ? '\0' : text_[next];
@@ -49,29 +46,43 @@ class CodeBrackets {
   }
 
  private:
-  // Takes in the code up to `pos`, leaving next_literal_ at the first literal
-  // that does not end before it.
-  void AdvanceTo(size_t pos) {
+  // Takes in the code up to `pos`; false when `pos` lies inside a comment or
+  // string, which is then `literal_`.
+  bool AdvanceTo(size_t pos) {
+    static constexpr ByteSet kMarks = ByteSet::Of([](char c) {
+      return c == '{' || c == '(' || c == '[' || c == '}' || c == ')' || c == ']' || c == '-' ||
+             c == '"' || c == '\'';
+    });
+    if (literal_.end > pos && literal_.begin <= pos) return false;
     while (scanned_ < pos) {
-      if (next_literal_ < literals_.size() && literals_[next_literal_].begin <= scanned_) {
-        if (literals_[next_literal_].end > pos) return;
-        scanned_ = literals_[next_literal_].end;
-        ++next_literal_;
-        continue;
+      const size_t i = FindInSet(text_, scanned_, kMarks);
+      if (i >= pos) {
+        scanned_ = pos;
+        break;
       }
-      const char c = text_[scanned_++];
+      const char c = text_[i];
+      if (c == '-' || c == '"' || c == '\'' || c == '[') {
+        const LiteralSpan span = LiteralAt(text_, i, /*comments=*/true);
+        if (span.end != 0) {
+          literal_ = span;
+          if (span.end > pos) return false;
+          scanned_ = span.end;
+          continue;
+        }
+      }
       if (c == '{' || c == '(' || c == '[') {
         open_.push_back(c);
-      } else if ((c == '}' || c == ')' || c == ']') && !open_.empty()) {
+      } else if (c != '-' && !open_.empty()) {
         open_.pop_back();
       }
+      scanned_ = i + 1;
     }
+    return true;
   }
 
   std::string_view text_;
-  std::vector<LiteralSpan> literals_;
-  size_t next_literal_ = 0;
   size_t scanned_ = 0;
+  LiteralSpan literal_;  // the last comment or string met
   std::string open_;
 };
 
@@ -90,7 +101,7 @@ class CodeBrackets {
 // "^\t" -> "": one TAB less at the start of every line.
 void OutdentEveryLine(PassContext& context) {
   const std::string_view text = context.state.text;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   for (size_t line = 0; line < text.size();) {
     if (text[line] == '\t' && !strings.Covers(line)) ++line;
@@ -105,16 +116,16 @@ void OutdentEveryLine(PassContext& context) {
 // "(\d)(\.0+)([^\w])" -> "$1$3": "x = 1.0\n" -> "x = 1\n", "1.0.0\n" -> "1.0\n".
 void RemoveZeroDecimals(PassContext& context) {
   const std::string_view text = context.state.text;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
-    if (strings.Covers(point)) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
+    if (strings.Covers(point)) continue;
     out.append(text, copied, point - copied);
     out.push_back(text[end]);
     copied = end + 1;
@@ -127,19 +138,19 @@ void RemoveZeroDecimals(PassContext& context) {
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3": "0.50," -> "0.5,".
 void RemoveTrailingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
-    if (strings.Covers(point)) continue;
     const size_t fraction = point + 1;
     const size_t end = SkipDigits(text, fraction);
     if (!IsNonWordAt(text, end)) continue;
     size_t kept = end;
     while (kept > fraction && text[kept - 1] == '0') --kept;
     if (kept == end || kept == fraction) continue;
+    if (strings.Covers(point)) continue;
     out.append(text, copied, kept - copied);
     out.push_back(text[end]);
     copied = end + 1;
@@ -153,14 +164,14 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 // is no group 10): "x = .5\n" -> "x = 0.5\n".
 void AddMissingDecimalZeros(PassContext& context) {
   const std::string_view text = context.state.text;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size() + text.size() / 32);
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < copied || IsWord(text[point - 1])) continue;
-    if (strings.Covers(point)) continue;
     if (point + 1 >= text.size() || !IsDigit(text[point + 1])) continue;
+    if (strings.Covers(point)) continue;
     out.append(text, copied, point - copied);
     out.append("0.");
     out.push_back(text[point + 1]);
@@ -200,10 +211,9 @@ void CloseExponentSigns(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
        letter = FindInSet(text, letter + 1, kExponentLetters)) {
-    if (strings.Covers(letter)) continue;
     size_t digits = letter;
     while (digits > copied && IsDigit(text[digits - 1])) --digits;
     if (digits == letter || digits == copied || IsWord(text[digits - 1])) continue;
@@ -211,6 +221,7 @@ void CloseExponentSigns(PassContext& context) {
     if (sign == letter + 1 || !IsSignAt(text, sign)) continue;
     const size_t exponent = SkipSpaces(text, sign + 1);
     if (exponent == sign + 1 || exponent >= text.size() || !IsDigit(text[exponent])) continue;
+    if (strings.Covers(letter)) continue;
     const size_t end = SkipDigits(text, exponent);
     out.append(text, copied, letter + 1 - copied);
     out.push_back(text[sign]);
@@ -226,7 +237,7 @@ void CloseExponentSigns(PassContext& context) {
 // "\n\n\n" -> "\n\n", repeated: every run of three or more LFs becomes two.
 void CollapseBlankLines(PassContext& context) {
   const std::string_view text = context.state.text;
-  const StringLiterals strings(text);
+  StringLiterals strings(text);
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   size_t from = 0;

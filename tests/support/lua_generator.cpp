@@ -527,9 +527,199 @@ class Generator {
   std::string out_;
 };
 
+// Programs that Lua 5.1 compiles. Statements and expressions nest to a small
+// depth; every string, comment and separator is one of the shapes that real
+// files showed to be easy to format wrongly.
+class ValidProgramGenerator {
+ public:
+  ValidProgramGenerator(uint64_t seed, size_t target) : random_(seed), target_(target) {}
+
+  std::string Run() {
+    const int line_end = static_cast<int>(Below(8));
+    while (out_.size() < target_) Statement(0, /*vararg=*/true);
+    if (line_end == 0) return Replaced("\n", "\r\n");
+    if (line_end == 1) return Replaced("\n", "\r");
+    return std::move(out_);
+  }
+
+ private:
+  static constexpr std::string_view kStrings[] = {
+      "\"--\"",          "\"a--b\"",       "\"http://x--y\"", "\"\\\\\"",      "'\"'",
+      "\"'\"",           "\"c-d\"",        "\"3.0.1\"",       "\"%.2f\"",      "\"1..9\"",
+      "\"@c0c@\"",       "\"@qdq@ @a0a@\"", "'it\\'s'",       "\"say \\\"hi\\\"\"", "[[a[1]-b]]",
+      "[==[ a]]b ]==]",  "[[\nint a;\n]]", "[[\n\tx]]",       "[[a\n\n\nb]]",  "\"127.0.0.1\"",
+      "\"1e-5\"",        "\"x = 1.0;\"",   "'\\\\'",          "[=[--[[ ]=]",   "\"a\\\nb\""};
+  static constexpr std::string_view kNumbersValid[] = {"0",   "1",    "2.50", ".5",  "1e-5",
+                                                       "10.0", "0x1F", "3",    "1.05", "2E+3"};
+  static constexpr std::string_view kNames[] = {"a", "b", "x", "speed", "Rules", "t", "n"};
+  static constexpr std::string_view kOperators[] = {"+", "-", "*", "/", "^", "..", "==", "~=",
+                                                    "<", ">", "<=", ">=", "and", "or", "%"};
+  static constexpr std::string_view kComments[] = {
+      "-- note", "-- it's \"quoted\"", "-- 1.50;", "--[[ block ]]", "--[[ two\nlines \"q\" ]]",
+      "--[==[ level ]] ]==]", "-- @c0c@ @s0s@", "--"};
+
+  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
+  bool Chance(size_t n) { return Below(n) == 0; }
+  template <size_t N>
+  std::string_view Pick(const std::string_view (&items)[N]) { return items[Below(N)]; }
+  void Emit(std::string_view text) { out_.append(text); }
+
+  std::string Replaced(std::string_view from, std::string_view to) {
+    std::string result;
+    for (char c : out_) {
+      if (c == from[0]) {
+        result.append(to);
+      } else {
+        result.push_back(c);
+      }
+    }
+    return result;
+  }
+
+  // A comment, then the line end that a line comment needs.
+  void Comment() {
+    Emit(" ");
+    Emit(Pick(kComments));
+    Emit("\n");
+  }
+
+  void Expression(int depth, bool vararg) {
+    const size_t choice = depth > 2 ? Below(4) : Below(13);
+    switch (choice) {
+      case 0: Emit(Pick(kNumbersValid)); break;
+      case 1: Emit(Pick(kStrings)); break;
+      case 2: Emit(Pick(kNames)); break;
+      case 3: Emit(vararg ? "..." : "nil"); break;
+      case 4: Table(depth + 1, vararg); break;
+      case 5: Call(depth + 1, vararg); break;
+      case 6:
+        Emit("(");
+        Expression(depth + 1, vararg);
+        Emit(" ");
+        Emit(Pick(kOperators));
+        // A comment inside an expression, with the rest on the next line.
+        if (Chance(4)) Comment(); else Emit(" ");
+        Expression(depth + 1, vararg);
+        Emit(")");
+        break;
+      case 7:
+        // "-(...)": a minus before a minus would start a comment.
+        Emit(Chance(2) ? "-(" : "not (");
+        Expression(depth + 1, vararg);
+        Emit(")");
+        break;
+      case 8: Emit(Pick(kNames)); Emit("[("); Expression(depth + 1, vararg); Emit(")]"); break;
+      case 9: Emit(Pick(kNames)); Emit("[ [[k]] ]"); break;
+      case 10: Function(depth + 1, ""); break;
+      case 11: Emit("#"); Emit(Pick(kNames)); break;
+      default: Emit(Pick(kNames)); Emit(" and ("); Expression(depth + 1, vararg); Emit(")"); break;
+    }
+  }
+
+  void Arguments(int depth, bool vararg) {
+    Emit("(");
+    const size_t count = Below(3);
+    for (size_t i = 0; i < count; ++i) {
+      if (i > 0) Emit(Chance(5) ? " --c\n, " : ", ");
+      Expression(depth, vararg);
+    }
+    if (Chance(6)) Comment();
+    Emit(")");
+  }
+
+  void Call(int depth, bool vararg) {
+    Emit(Pick(kNames));
+    switch (Below(6)) {
+      case 0: Emit(":m"); Arguments(depth, vararg); break;
+      case 1: Emit(Pick(kStrings)); break;
+      case 2: Table(depth, vararg); break;
+      case 3: Emit("\"x\" "); Arguments(depth, vararg); break;  // a call of a call
+      default: Arguments(depth, vararg); break;
+    }
+  }
+
+  void Table(int depth, bool vararg) {
+    Emit("{");
+    const size_t count = depth > 2 ? Below(2) : Below(4);
+    for (size_t i = 0; i < count; ++i) {
+      if (i > 0) Emit(Chance(3) ? ";" : ",");
+      if (Chance(5)) Comment(); else Emit(Chance(2) ? " " : "\n  ");
+      switch (Below(3)) {
+        case 0: Emit(Pick(kNames)); Emit(" = "); break;
+        case 1: Emit("[("); Expression(depth + 1, vararg); Emit(")] = "); break;
+        default: break;
+      }
+      Expression(depth + 1, vararg);
+    }
+    if (count > 0 && Chance(3)) Emit(Chance(2) ? "," : ";");
+    if (Chance(5)) Comment();
+    Emit("}");
+  }
+
+  void Block(int depth, bool vararg) {
+    const size_t count = 1 + Below(3);
+    for (size_t i = 0; i < count; ++i) Statement(depth, vararg);
+  }
+
+  // A function statement ("function f", "local function f") when `head` is
+  // not empty, otherwise a function expression.
+  void Function(int depth, std::string_view head) {
+    const bool vararg = Chance(2);
+    Emit(head);
+    Emit("function");
+    if (!head.empty()) {
+      Emit(" ");
+      Emit(Pick(kNames));
+    }
+    Emit(vararg ? "(a, ...)" : "(a, b)");
+    Emit("\n");
+    Block(depth + 1, vararg);
+    if (Chance(2)) {
+      Emit("return ");
+      Expression(depth + 1, vararg);
+      Emit("\n");
+    }
+    Emit("end");
+  }
+
+  void Statement(int depth, bool vararg) {
+    const size_t choice = depth > 2 ? Below(3) : Below(12);
+    switch (choice) {
+      case 0: Emit(Pick(kNames)); Emit(" = "); Expression(depth, vararg); break;
+      case 1: Call(depth, vararg); break;
+      case 2: Emit("local "); Emit(Pick(kNames)); Emit(", b = "); Expression(depth, vararg);
+              Emit(", "); Expression(depth, vararg); break;
+      case 3: Function(depth, Chance(2) ? "local " : "\n"); break;
+      case 4: Emit("if "); Expression(depth, vararg); Emit(" then\n"); Block(depth + 1, vararg);
+              if (Chance(2)) { Emit("elseif "); Expression(depth, vararg); Emit(" then\n");
+                               Block(depth + 1, vararg); }
+              if (Chance(2)) { Emit("else\n"); Block(depth + 1, vararg); }
+              Emit("end"); break;
+      case 5: Emit("for i = "); Expression(depth, vararg); Emit(", n / 2"); if (Chance(2)) Emit(", 2");
+              Emit(" do\n"); Block(depth + 1, vararg); Emit("end"); break;
+      case 6: Emit("for k, v in pairs(t) do\n"); Block(depth + 1, vararg); Emit("end"); break;
+      case 7: Emit("while "); Expression(depth, vararg); Emit(" do\n"); Block(depth + 1, vararg);
+              Emit("end"); break;
+      case 8: Emit("repeat\n"); Block(depth + 1, vararg); Emit("until "); Expression(depth, vararg); break;
+      case 9: Emit("do\n"); Block(depth + 1, vararg); Emit("end"); break;
+      case 10: Emit("x = f\n;(f)()"); break;  // a statement that starts with "("
+      default: Emit("s = \"a\" -- first\n  .. \"b\""); break;
+    }
+    if (Chance(4)) Emit(";");
+    if (Chance(5)) Comment(); else Emit("\n");
+  }
+
+  std::mt19937_64 random_;
+  size_t target_;
+  std::string out_;
+};
+
 }  // namespace
 
 std::string GenerateLua(uint64_t seed, const GeneratorOptions& options) {
+  if (options.style == GeneratedStyle::kValidProgram) {
+    return ValidProgramGenerator(seed, options.target_size).Run();
+  }
   return Generator(seed, options).Run();
 }
 
