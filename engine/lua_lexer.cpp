@@ -53,32 +53,39 @@ size_t LongBracketOpenerAt(std::string_view text, size_t pos, size_t& level) {
   return i + 1 - pos;
 }
 
-size_t LongBracketEnd(std::string_view text, size_t from, size_t level) {
+size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBracketMemo* memo) {
   if (level == 0) {
+    if (memo != nullptr && from >= memo->no_double_close_from) return kNone;
     // "[[" inside opens a nested level, as in Lua 4.0 (Lua 5.1 rejects it).
     size_t depth = 1;
+    size_t after_last_close = from;
     for (size_t i = from; i + 1 < text.size(); ++i) {
       const char c = text[i];
       if (c != '[' && c != ']') continue;
       if (text[i + 1] != c) continue;
       if (c == '[') {
         ++depth;
-      } else if (--depth == 0) {
-        return i + 2;
+      } else {
+        after_last_close = i + 2;
+        if (--depth == 0) return i + 2;
       }
       ++i;
     }
+    if (memo != nullptr) memo->no_double_close_from = std::min(memo->no_double_close_from, after_last_close);
     return kNone;
   }
+  const bool memoised = memo != nullptr && level < LongBracketMemo::kLevels;
+  if (memoised && from >= memo->no_close_from[level]) return kNone;
   for (size_t i = text.find(']', from); i != kNone; i = text.find(']', i + 1)) {
     size_t j = i + 1;
     while (j < text.size() && text[j] == '=' && j - i - 1 < level) ++j;
     if (j - i - 1 == level && j < text.size() && text[j] == ']') return j + 1;
   }
+  if (memoised) memo->no_close_from[level] = std::min(memo->no_close_from[level], from);
   return kNone;
 }
 
-LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
+LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments, LongBracketMemo* memo) {
   LiteralSpan span;
   span.begin = pos;
   const char c = text[pos];
@@ -87,7 +94,7 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
     size_t level = 0;
     const size_t opener = LongBracketOpenerAt(text, pos + 2, level);
     if (opener != 0) {
-      const size_t end = LongBracketEnd(text, pos + 2 + opener, level);
+      const size_t end = LongBracketEnd(text, pos + 2 + opener, level, memo);
       if (end != kNone) {
         span.kind = LiteralKind::kBlockComment;
         span.end = end;
@@ -114,7 +121,7 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments) {
   size_t level = 0;
   const size_t opener = LongBracketOpenerAt(text, pos, level);
   if (opener == 0) return span;
-  const size_t end = LongBracketEnd(text, pos + opener, level);
+  const size_t end = LongBracketEnd(text, pos + opener, level, memo);
   if (end == kNone) return span;
   span.kind = LiteralKind::kLongString;
   span.end = end;

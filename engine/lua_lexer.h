@@ -32,14 +32,27 @@ struct LiteralSpan {
 // level (the count of "=") goes to `level`.
 size_t LongBracketOpenerAt(std::string_view text, size_t pos, size_t& level);
 
+// What one scan of a text has learnt about long brackets that are never
+// closed, so that a text full of unclosed openers ("[[[[[[...") is not
+// searched to its end once per opener.
+struct LongBracketMemo {
+  static constexpr size_t kLevels = 8;
+  static constexpr size_t kNever = static_cast<size_t>(-1);
+  size_t no_double_close_from = kNever;  // no "]]" at or after this position
+  size_t no_close_from[kLevels] = {kNever, kNever, kNever, kNever,
+                                   kNever, kNever, kNever, kNever};  // levels 1 and up
+};
+
 // The end of the long bracket that an opener of `level` ending just before
 // `from` starts, or npos when it is never closed. Level 0 nests.
-size_t LongBracketEnd(std::string_view text, size_t from, size_t level);
+size_t LongBracketEnd(std::string_view text, size_t from, size_t level,
+                      LongBracketMemo* memo = nullptr);
 
 // The span of the literal that starts at `pos`, if one does: a comment (only
 // when `comments`), a quoted string or a long string. `span.end` is 0 when
-// none starts there.
-LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments);
+// none starts there. Scans that go forward through one text pass a memo.
+LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments,
+                      LongBracketMemo* memo = nullptr);
 
 // Calls on_span(const LiteralSpan&) for every literal, in text order. Texts
 // whose comments are already masked pass `comments` false.
@@ -47,8 +60,9 @@ template <typename OnSpan>
 void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
   static constexpr ByteSet kStarts =
       ByteSet::Of([](char c) { return c == '-' || c == '"' || c == '\'' || c == '['; });
+  LongBracketMemo memo;
   for (size_t pos = FindInSet(text, 0, kStarts); pos < text.size();) {
-    const LiteralSpan span = LiteralAt(text, pos, comments);
+    const LiteralSpan span = LiteralAt(text, pos, comments, &memo);
     if (span.end == 0) {
       pos = FindInSet(text, pos + 1, kStarts);
       continue;

@@ -57,7 +57,7 @@ class RawTokens {
           c == '"' || c == '\'' || c == '[' ||
           (c == '-' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '-');
       if (may_start_literal) {
-        const LiteralSpan span = LiteralAt(text_, pos_, /*comments=*/true);
+        const LiteralSpan span = LiteralAt(text_, pos_, /*comments=*/true, &memo_);
         if (span.end != 0) {
           const bool comment = span.kind == LiteralKind::kLineComment ||
                                span.kind == LiteralKind::kBlockComment;
@@ -143,6 +143,7 @@ class RawTokens {
   size_t line_ = 1;
   TokenKind previous_kind_ = TokenKind::kSymbol;
   std::string_view previous_text_;
+  LongBracketMemo memo_;
 };
 
 // The tokens with the formatting's own changes taken out: separators that

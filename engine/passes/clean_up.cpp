@@ -55,14 +55,16 @@ class CodeBrackets {
     });
     if (literal_.end > pos && literal_.begin <= pos) return false;
     while (scanned_ < pos) {
-      const size_t i = FindInSet(text_, scanned_, kMarks);
+      // Bounded by `pos`: a text without marks is not searched to its end again
+      // for every question.
+      const size_t i = FindInSet(text_.substr(0, pos), scanned_, kMarks);
       if (i >= pos) {
         scanned_ = pos;
         break;
       }
       const char c = text_[i];
       if (c == '-' || c == '"' || c == '\'' || c == '[') {
-        const LiteralSpan span = LiteralAt(text_, i, /*comments=*/true);
+        const LiteralSpan span = LiteralAt(text_, i, /*comments=*/true, &memo_);
         if (span.end != 0) {
           literal_ = span;
           if (span.end > pos) return false;
@@ -83,6 +85,7 @@ class CodeBrackets {
   std::string_view text_;
   size_t scanned_ = 0;
   LiteralSpan literal_;  // the last comment or string met
+  LongBracketMemo memo_;
   std::string open_;
 };
 
