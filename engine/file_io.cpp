@@ -4,6 +4,7 @@
 
 #include "engine/file_io.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -50,6 +51,43 @@ FileStatus WriteWholeFile(const std::string& path, std::string_view bytes,
 }
 
 namespace file_io_internal {
+namespace {
+
+enum SlotState : int { kFree, kFilling, kReady };
+
+struct NameSlot {
+  std::atomic<int> state{kFree};
+  char path[4096];
+};
+
+constexpr int kSlotCount = 16;
+NameSlot g_name_slots[kSlotCount];
+
+}  // namespace
+
+int ClaimNameSlot(const std::string& path) {
+  if (path.size() >= sizeof g_name_slots[0].path) return -1;
+  for (int i = 0; i < kSlotCount; ++i) {
+    int expected = kFree;
+    if (g_name_slots[i].state.compare_exchange_strong(expected, kFilling)) {
+      std::memcpy(g_name_slots[i].path, path.c_str(), path.size() + 1);
+      g_name_slots[i].state.store(kReady);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void ReleaseNameSlot(int& slot) {
+  if (slot >= 0) g_name_slots[slot].state.store(kFree);
+  slot = -1;
+}
+
+void RemoveClaimedNames(void (*remove)(const char* path)) {
+  for (NameSlot& slot : g_name_slots) {
+    if (slot.state.load() == kReady) remove(slot.path);
+  }
+}
 
 std::string TemporaryName(const std::string& folder) {
   // Random, so that a name cannot be foreseen; creation is exclusive, and a

@@ -12,6 +12,16 @@ inline constexpr int kNameAttempts = 100;
 // its separator, or is empty for the current folder).
 std::string TemporaryName(const std::string& folder);
 
+// Names of temporary files that the signal or console handlers remove. A
+// handler may only use async-signal-safe calls, so the names live in fixed
+// slots whose state is a lock-free atomic: claimed, filled, then marked ready.
+// ClaimNameSlot gives -1 when no slot is free (that name is then not removed
+// by a signal; the replacement still works). RemoveClaimedNames calls
+// `remove` on every ready name and is safe in a signal handler.
+int ClaimNameSlot(const std::string& path);
+void ReleaseNameSlot(int& slot);
+void RemoveClaimedNames(void (*remove)(const char* path));
+
 // Makes replacements use named temporary files even where O_TMPFILE works,
 // so that tests can reach the named path (its mode, its removal by signals).
 void UseNamedTemporaryFiles(bool named);

@@ -21,7 +21,10 @@
 namespace kelvane {
 namespace {
 
+using file_io_internal::ClaimNameSlot;
 using file_io_internal::kNameAttempts;
+using file_io_internal::ReleaseNameSlot;
+using file_io_internal::RemoveClaimedNames;
 using file_io_internal::TemporaryName;
 
 // Links followed at most on the way to a target, as the kernel allows.
@@ -59,48 +62,11 @@ mode_t CreationMask() {
   return mask;
 }
 
-// --- Names of temporary files, for the signal handlers -----------------------
-//
-// A signal handler may only use async-signal-safe calls, so the names live in
-// fixed slots whose state is a lock-free atomic: a slot is claimed, filled,
-// then marked ready; the handler unlinks every ready name.
-
-enum SlotState : int { kFree, kFilling, kReady };
-
-struct NameSlot {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX];
-};
-
-constexpr int kSlotCount = 16;
-NameSlot g_name_slots[kSlotCount];
-
-// The slot now holding `path`, or -1 when none is free (the name is then not
-// removed by a signal; the replacement still works).
-int ClaimSlot(const std::string& path) {
-  if (path.size() >= PATH_MAX) return -1;
-  for (int i = 0; i < kSlotCount; ++i) {
-    int expected = kFree;
-    if (g_name_slots[i].state.compare_exchange_strong(expected, kFilling)) {
-      std::memcpy(g_name_slots[i].path, path.c_str(), path.size() + 1);
-      g_name_slots[i].state.store(kReady);
-      return i;
-    }
-  }
-  return -1;
-}
-
-void ReleaseSlot(int& slot) {
-  if (slot >= 0) g_name_slots[slot].state.store(kFree);
-  slot = -1;
-}
-
+// Removes the names of unfinished replacements, then ends the program as the
+// signal would have.
 void RemoveTemporaryFilesAndEnd(int signal_number) {
-  for (NameSlot& slot : g_name_slots) {
-    if (slot.state.load() == kReady) unlink(slot.path);
-  }
-  // End the program as the signal would have: default action, raised again
-  // (it arrives as soon as this handler returns).
+  RemoveClaimedNames([](const char* path) { unlink(path); });
+  // Default action, raised again: it arrives as soon as this handler returns.
   struct sigaction action {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
@@ -108,7 +74,7 @@ void RemoveTemporaryFilesAndEnd(int signal_number) {
   raise(signal_number);
 }
 
-// --- The target ---------------------------------------------------------------
+// The target.
 
 struct Target {
   std::string path;  // the file to replace, after every link on the way
@@ -178,7 +144,7 @@ struct FileReplacement::State {
   ~State() {
     if (fd >= 0) close(fd);
     if (!temp_path.empty()) unlink(temp_path.c_str());
-    ReleaseSlot(slot);
+    ReleaseNameSlot(slot);
   }
 
   // Creates the owner-only temporary file beside the target.
@@ -197,7 +163,7 @@ struct FileReplacement::State {
 #endif
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const std::string name = TemporaryName(folder);
-      slot = ClaimSlot(name);
+      slot = ClaimNameSlot(name);
       errno = 0;
       fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
       if (fd >= 0) {
@@ -205,7 +171,7 @@ struct FileReplacement::State {
         return 0;
       }
       const int error = LastError();
-      ReleaseSlot(slot);
+      ReleaseNameSlot(slot);
       if (error != EEXIST) return error;
     }
     return EEXIST;
@@ -236,7 +202,7 @@ struct FileReplacement::State {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const std::string name = TemporaryName(folder);
-      slot = ClaimSlot(name);
+      slot = ClaimNameSlot(name);
       errno = 0;
       int done = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
@@ -249,7 +215,7 @@ struct FileReplacement::State {
         return 0;
       }
       const int error = LastError();
-      ReleaseSlot(slot);
+      ReleaseNameSlot(slot);
       if (error != EEXIST) return error;
     }
     return EEXIST;
@@ -279,7 +245,7 @@ struct FileReplacement::State {
     errno = 0;
     if (std::rename(temp_path.c_str(), target.c_str()) != 0) return LastError();
     temp_path.clear();
-    ReleaseSlot(slot);
+    ReleaseNameSlot(slot);
     errno = 0;
     const int closed = close(fd);
     fd = -1;

@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +22,10 @@
 namespace kelvane {
 namespace {
 
+using file_io_internal::ClaimNameSlot;
 using file_io_internal::kNameAttempts;
+using file_io_internal::ReleaseNameSlot;
+using file_io_internal::RemoveClaimedNames;
 using file_io_internal::TemporaryName;
 
 int LastError() { return errno != 0 ? errno : EIO; }
@@ -82,42 +84,9 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// --- Names of temporary files, for the console handler ------------------------
-// The handler runs on a thread of its own; the names live in fixed slots whose
-// state is a lock-free atomic, as on POSIX.
-
-enum SlotState : int { kFree, kFilling, kReady };
-
-struct NameSlot {
-  std::atomic<int> state{kFree};
-  char path[MAX_PATH * 4];
-};
-
-constexpr int kSlotCount = 16;
-NameSlot g_name_slots[kSlotCount];
-
-int ClaimSlot(const std::string& path) {
-  if (path.size() >= sizeof g_name_slots[0].path) return -1;
-  for (int i = 0; i < kSlotCount; ++i) {
-    int expected = kFree;
-    if (g_name_slots[i].state.compare_exchange_strong(expected, kFilling)) {
-      std::memcpy(g_name_slots[i].path, path.c_str(), path.size() + 1);
-      g_name_slots[i].state.store(kReady);
-      return i;
-    }
-  }
-  return -1;
-}
-
-void ReleaseSlot(int& slot) {
-  if (slot >= 0) g_name_slots[slot].state.store(kFree);
-  slot = -1;
-}
-
+// Runs on a thread of its own when the console is interrupted or closed.
 BOOL WINAPI RemoveTemporaryFiles(DWORD /*event*/) {
-  for (NameSlot& slot : g_name_slots) {
-    if (slot.state.load() == kReady) DeleteFileA(slot.path);
-  }
+  RemoveClaimedNames([](const char* path) { DeleteFileA(path); });
   return FALSE;  // the default handler ends the program
 }
 
@@ -146,14 +115,14 @@ struct FileReplacement::State {
   ~State() {
     if (fd >= 0) _close(fd);
     if (!temp_path.empty()) DeleteFileA(temp_path.c_str());
-    ReleaseSlot(slot);
+    ReleaseNameSlot(slot);
   }
 
   int CreateTemporary() {
     const std::string folder = FolderOf(target);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const std::string name = TemporaryName(folder);
-      slot = ClaimSlot(name);
+      slot = ClaimNameSlot(name);
       errno = 0;
       fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                  _S_IREAD | _S_IWRITE);
@@ -162,7 +131,7 @@ struct FileReplacement::State {
         return 0;
       }
       const int error = LastError();
-      ReleaseSlot(slot);
+      ReleaseNameSlot(slot);
       if (error != EEXIST) return error;
     }
     return EEXIST;
@@ -184,7 +153,7 @@ struct FileReplacement::State {
       return ErrnoFromWindows(GetLastError());
     }
     temp_path.clear();
-    ReleaseSlot(slot);
+    ReleaseNameSlot(slot);
     return 0;
   }
 };
