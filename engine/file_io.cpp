@@ -65,6 +65,20 @@ NameSlot g_name_slots[kSlotCount];
 
 }  // namespace
 
+int CheckExistingTarget(const FileIdentity& found, const WriteOptions& options,
+                        const FileIdentity*& expected) {
+  expected = nullptr;
+  if (options.replaces != nullptr) {
+    if (!SameFile(found, *options.replaces)) return kErrorChanged;  // replaced meanwhile
+    expected = options.replaces;
+  } else if (options.input != nullptr && SameFile(found, *options.input)) {
+    if (options.derived_name) return kErrorWouldReplaceInput;
+    if (!options.input->regular) return kErrorNotRegular;
+    expected = options.input;
+  }
+  return 0;
+}
+
 int ClaimNameSlot(const std::string& path) {
   if (path.size() >= sizeof g_name_slots[0].path) return -1;
   for (int i = 0; i < kSlotCount; ++i) {

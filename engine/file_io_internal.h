@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/file_io.h"
+
 namespace kelvane::file_io_internal {
 
 // How often a temporary name is tried before giving up.
@@ -11,6 +13,12 @@ inline constexpr int kNameAttempts = 100;
 // A fresh, unforeseeable temporary file name in `folder` (which ends with
 // its separator, or is empty for the current folder).
 std::string TemporaryName(const std::string& folder);
+
+// The rules for an existing target `found` under `options`: 0 when it may be
+// replaced, else the cause. `expected` is set when the target is the input,
+// which must then still be unchanged when it is replaced.
+int CheckExistingTarget(const FileIdentity& found, const WriteOptions& options,
+                        const FileIdentity*& expected);
 
 // Names of temporary files that the signal or console handlers remove. A
 // handler may only use async-signal-safe calls, so the names live in fixed

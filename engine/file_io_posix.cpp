@@ -21,6 +21,7 @@
 namespace kelvane {
 namespace {
 
+using file_io_internal::CheckExistingTarget;
 using file_io_internal::ClaimNameSlot;
 using file_io_internal::kNameAttempts;
 using file_io_internal::ReleaseNameSlot;
@@ -273,16 +274,12 @@ FileStatus FileReplacement::Open(const std::string& path, const WriteOptions& op
   if (target.exists) {
     if (S_ISDIR(target.info.st_mode)) return fail(EISDIR);
     const FileIdentity found = IdentityOf(target.info);
-    if (options.replaces != nullptr) {
-      if (!SameFile(found, *options.replaces)) return fail(kErrorChanged);
-      state.check_unchanged = true;
-      state.expected = *options.replaces;
-    } else if (options.input != nullptr && SameFile(found, *options.input)) {
-      if (options.derived_name) return fail(kErrorWouldReplaceInput);
-      if (!options.input->regular) return fail(kErrorNotRegular);
-      state.check_unchanged = true;
-      state.expected = *options.input;
+    const FileIdentity* expected = nullptr;
+    if (const int error = CheckExistingTarget(found, options, expected); error != 0) {
+      return fail(error);
     }
+    state.check_unchanged = expected != nullptr;
+    if (expected != nullptr) state.expected = *expected;
     errno = 0;
     if (access(target.path.c_str(), W_OK) != 0) return fail(LastError());
     if (!S_ISREG(target.info.st_mode)) {

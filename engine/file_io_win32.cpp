@@ -22,6 +22,7 @@
 namespace kelvane {
 namespace {
 
+using file_io_internal::CheckExistingTarget;
 using file_io_internal::ClaimNameSlot;
 using file_io_internal::kNameAttempts;
 using file_io_internal::ReleaseNameSlot;
@@ -177,16 +178,12 @@ FileStatus FileReplacement::Open(const std::string& path, const WriteOptions& op
     if ((options.replaces != nullptr || options.input != nullptr) && !IdentityOfPath(path, found)) {
       return fail(ErrnoFromWindows(GetLastError()));
     }
-    if (options.replaces != nullptr) {
-      if (!SameFile(found, *options.replaces)) return fail(kErrorChanged);
-      state.check_unchanged = true;
-      state.expected = *options.replaces;
-    } else if (options.input != nullptr && SameFile(found, *options.input)) {
-      if (options.derived_name) return fail(kErrorWouldReplaceInput);
-      if (!options.input->regular) return fail(kErrorNotRegular);
-      state.check_unchanged = true;
-      state.expected = *options.input;
+    const FileIdentity* expected = nullptr;
+    if (const int error = CheckExistingTarget(found, options, expected); error != 0) {
+      return fail(error);
     }
+    state.check_unchanged = expected != nullptr;
+    if (expected != nullptr) state.expected = *expected;
   } else if (options.replaces != nullptr) {
     return fail(kErrorChanged);  // the input is gone
   }

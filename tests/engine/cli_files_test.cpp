@@ -300,34 +300,36 @@ TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
 // whole run, so it is interrupted at every moment.)
 TEST(CliFilesTest, SignalsLeaveNoTemporaryFile) {
   const struct {
+    int line;
     size_t size;
     std::vector<std::string> args;
-  } runs[] = {
-      {8'000'000, {"in.lua", "-o"}},
-      {500'000, {"in.lua", "-o", "-debug"}},
+    int signal_number;
+    std::string moment;  // the line after which the signal is sent
+  } rows[] = {
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGINT, "\tClean-up"},
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGTERM, "Time elapsed"},
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGHUP, "Time elapsed"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGTERM, "\tFixing"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGINT, "\tClean-up"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGHUP, "Time elapsed"},
   };
-  for (const auto& run : runs) {
-    const std::string input = GameData(run.size);
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-      for (const std::string moment : {"\tFixing", "\tClean-up", "Time elapsed"}) {
-        SCOPED_TRACE(std::string(strsignal(signal_number)) + " after " + moment + " with " +
-                     run.args.back());
-        CliSandbox sandbox;
-        sandbox.WriteFile("in.lua", input);
-        RunningEngine engine(sandbox.work(), run.args);
-        ASSERT_TRUE(engine.WaitForLine(moment));
-        kill(engine.pid(), signal_number);
-        const int status = engine.Finish();
-        // The write may have finished before the signal arrived.
-        if (status == 0) {
-          EXPECT_EQ(sandbox.List().front(), "in.lua");
-          continue;
-        }
-        EXPECT_EQ(status, 128 + signal_number);
-        EXPECT_TRUE(sandbox.ReadFile("in.lua") == input) << "the input was changed";
-        EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
-      }
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    const std::string input = GameData(row.size);
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    RunningEngine engine(sandbox.work(), row.args);
+    ASSERT_TRUE(engine.WaitForLine(row.moment));
+    kill(engine.pid(), row.signal_number);
+    const int status = engine.Finish();
+    // The write may have finished before the signal arrived.
+    if (status == 0) {
+      EXPECT_EQ(sandbox.List().front(), "in.lua");
+      continue;
     }
+    EXPECT_EQ(status, 128 + row.signal_number);
+    EXPECT_TRUE(sandbox.ReadFile("in.lua") == input) << "the input was changed";
+    EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
   }
 }
 
