@@ -2,10 +2,9 @@
 
 #include "engine/console_messages.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
-
-#include "engine/file_io.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -19,8 +18,12 @@ const std::string kRule(59, '-');
 
 }  // namespace
 
-ConsoleMessages::ConsoleMessages(std::ostream& out, const RunSettings& settings)
-    : out_(out), verbose_(settings.MssgVerbose), debug_(settings.MssgDebug), dbg_path_(settings.DbgPath) {}
+ConsoleMessages::ConsoleMessages(std::ostream& out, const RunSettings& settings,
+                                 FileReplacement* debug_file)
+    : out_(out),
+      verbose_(settings.MssgVerbose),
+      debug_(settings.MssgDebug),
+      debug_file_(debug_file) {}
 
 void ConsoleMessages::PrintMessage(std::string_view text) {
   out_ << text << '\n';
@@ -33,6 +36,10 @@ void ConsoleMessages::PrintVerbose(std::string_view text) {
 
 bool ConsoleMessages::WriteDebug(std::string_view text, std::string_view label) {
   if (!debug_) return true;
+  if (debug_file_ == nullptr) {
+    debug_error_ = EBADF;
+    return false;
+  }
   // An entry: form feed, rule, "--" and the label, rule, empty line, the text
   // unchanged, empty line.
   std::string entry;
@@ -46,7 +53,7 @@ bool ConsoleMessages::WriteDebug(std::string_view text, std::string_view label) 
   entry += "\n\n";
   entry += text;
   entry += "\n\n";
-  const FileStatus status = AppendToFile(dbg_path_, entry);
+  const FileStatus status = debug_file_->Append(entry);
   if (!status.ok()) debug_error_ = status.error;
   return status.ok();
 }

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "engine/file_io.h"
 #include "engine/messages.h"
 #include "engine/run_settings.h"
 
@@ -12,14 +13,16 @@ namespace kelvane {
 
 class ConsoleMessages final : public Messages {
  public:
-  ConsoleMessages(std::ostream& out, const RunSettings& settings);
+  // `debug_file` receives the debug entries when "-debug" is on; it is
+  // opened, and later committed, by the caller.
+  ConsoleMessages(std::ostream& out, const RunSettings& settings,
+                  FileReplacement* debug_file = nullptr);
 
   // Each message is written with one LF after it and flushed at once, so a
   // reader on a pipe sees progress as it happens.
   void PrintMessage(std::string_view text) override;
   void PrintVerbose(std::string_view text) override;
-  // Appends one entry to the debug file when "-debug" is on, opening and
-  // closing the file each time so that it is complete up to the last entry.
+  // Appends one entry to the debug file when "-debug" is on.
   bool WriteDebug(std::string_view text, std::string_view label) override;
   bool DebugEnabled() const override { return debug_; }
 
@@ -30,7 +33,7 @@ class ConsoleMessages final : public Messages {
   std::ostream& out_;
   bool verbose_;
   bool debug_;
-  std::string dbg_path_;
+  FileReplacement* debug_file_;
   int debug_error_ = 0;
 };
 

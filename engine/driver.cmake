@@ -8,6 +8,12 @@ target_sources(kelvane_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/file_io.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_line.cpp
 )
+# Reading and replacing files: one platform file beside the portable part.
+if(WIN32)
+  target_sources(kelvane_engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_io_win32.cpp)
+else()
+  target_sources(kelvane_engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_io_posix.cpp)
+endif()
 
 add_executable(zorv_kelvane ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(zorv_kelvane PRIVATE kelvane_engine kelvane_options)

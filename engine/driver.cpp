@@ -4,7 +4,6 @@
 #include "engine/driver.h"
 
 #include <cerrno>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string_view>
@@ -14,8 +13,8 @@
 #include "engine/command_line.h"
 #include "engine/console_messages.h"
 #include "engine/file_io.h"
-#include "engine/header_line.h"
 #include "engine/format_text.h"
+#include "engine/header_line.h"
 
 namespace kelvane {
 namespace {
@@ -28,10 +27,22 @@ void PrintHelp(Messages& messages) {
 }
 
 RunOutcome ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
-                           int error) {
-  err << "zorv_kelvane: cannot " << action << " '" << path << "': " << std::strerror(error) << '\n';
+                           FileStatus status) {
+  err << "zorv_kelvane: cannot " << action << " '" << path << "': " << status.Describe() << '\n';
   err.flush();
   return RunOutcome::kFileError;
+}
+
+// How the output is written. A name made from the input's (INPUT.pretty) is
+// never the input and follows only trusted links; "-o" (and an output path
+// that names the input) replaces the input only while it is still the file
+// that was read.
+WriteOptions OutputOptions(const RunSettings& settings, bool overwrite, const FileIdentity& input) {
+  WriteOptions options;
+  options.derived_name = !overwrite && settings.OutPath == settings.SrcPath + ".pretty";
+  options.input = &input;
+  if (overwrite) options.replaces = &input;
+  return options;
 }
 
 RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out,
@@ -43,20 +54,37 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
   }
   const RunSettings settings =
       ParseCommandLine(args, [&help_messages] { PrintHelp(help_messages); });
-  ConsoleMessages messages(out, settings);
+  const bool overwrite = settings.OutPath == settings.SrcPath;
 
+  // "-o" needs a regular file: a pipe or device read whole cannot be replaced.
   std::string text;
-  if (FileStatus status = ReadWholeFile(settings.SrcPath, text); !status.ok()) {
-    return ReportFileError(err, "read", settings.SrcPath, status.error);
+  FileIdentity input;
+  ReadOptions read_options;
+  read_options.regular_only = overwrite;
+  if (FileStatus status = ReadWholeFile(settings.SrcPath, text, &input, read_options);
+      !status.ok()) {
+    const bool refused = status.error == kErrorNotRegular;
+    return ReportFileError(err, refused ? "overwrite" : "read", settings.SrcPath, status);
   }
 
+  // The debug file is written beside its target and put in place when the
+  // run ends, complete as far as the run got (also when the guard fires); a
+  // failed write leaves the old one as it was.
+  FileReplacement debug_file;
   if (settings.MssgDebug) {
-    if (FileStatus status = CreateEmptyFile(settings.DbgPath); !status.ok()) {
-      return ReportFileError(err, "write", settings.DbgPath, status.error);
+    WriteOptions debug_options;
+    debug_options.derived_name = true;
+    debug_options.input = &input;
+    if (FileStatus status = debug_file.Open(settings.DbgPath, debug_options); !status.ok()) {
+      return ReportFileError(err, "write", settings.DbgPath, status);
     }
-    if (!messages.WriteDebug(text, "\t\tSource.")) {
-      return ReportFileError(err, "write", settings.DbgPath, messages.debug_error());
-    }
+  }
+  const auto commit_debug_file = [&]() -> FileStatus {
+    return settings.MssgDebug ? debug_file.Commit() : FileStatus{};
+  };
+  ConsoleMessages messages(out, settings, &debug_file);
+  if (!messages.WriteDebug(text, "\t\tSource.")) {
+    return ReportFileError(err, "write", settings.DbgPath, {messages.debug_error()});
   }
 
   messages.PrintMessage("Parsing file...\t[" + settings.SrcPath + "]");
@@ -69,15 +97,22 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
     case FormatStatus::kRefused:
       messages.PrintMessage(result.reason);
       messages.PrintMessage(kQuitPrematurely);
+      if (FileStatus status = commit_debug_file(); !status.ok()) {
+        return ReportFileError(err, "write", settings.DbgPath, status);
+      }
       return RunOutcome::kGuardFired;
     case FormatStatus::kDebugWriteFailed:
-      return ReportFileError(err, "write", settings.DbgPath, messages.debug_error());
+      return ReportFileError(err, "write", settings.DbgPath, {messages.debug_error()});
   }
   messages.PrintMessage("Time elapsed: " + FormatSeconds(result.elapsed_ms) + " seconds");
 
-  const std::string& output = result.text;
-  if (FileStatus status = WriteWholeFile(settings.OutPath, output); !status.ok()) {
-    return ReportFileError(err, "write", settings.OutPath, status.error);
+  if (FileStatus status = commit_debug_file(); !status.ok()) {
+    return ReportFileError(err, "write", settings.DbgPath, status);
+  }
+  if (FileStatus status =
+          WriteWholeFile(settings.OutPath, result.text, OutputOptions(settings, overwrite, input));
+      !status.ok()) {
+    return ReportFileError(err, "write", settings.OutPath, status);
   }
   return RunOutcome::kOk;
 }
@@ -94,7 +129,7 @@ RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::
   } catch (const std::length_error&) {
   }
   out.flush();
-  return ReportFileError(err, "format", args.empty() ? std::string() : args.front(), ENOMEM);
+  return ReportFileError(err, "format", args.empty() ? std::string() : args.front(), {ENOMEM});
 }
 
 int ExitStatus(RunOutcome outcome) {

@@ -1,31 +1,125 @@
-// Whole-file reading and safe writing of 8-bit files. Paths are byte strings
-// handed to the platform as they are, never converted.
+// Whole-file reading and safe replacement of 8-bit files, for every program
+// that formats files (zorv_kelvane, and the folder formatter in place). Paths
+// are byte strings handed to the platform as they are, never converted.
+//
+// What a write promises: the target is replaced at once by a complete new
+// file (a temporary file beside it, owner-only, renamed over it), or not
+// touched at all. A replaced file keeps its owner, group and mode where the
+// platform allows it. Nothing half-written is left behind: a failed write,
+// and on POSIX an interrupt, a termination or a hang-up, remove the
+// temporary file (InstallFileSignalHandling).
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace kelvane {
 
-// 0 when the operation succeeded, otherwise the errno value of its cause.
+// The largest input read: 256 MiB, far above any real script (the largest
+// game data files are a few megabytes). A larger file is refused before it is
+// read, and a stream (a pipe, /dev/zero) that passes the limit while it is
+// read is refused as soon as it does.
+inline constexpr uint64_t kInputSizeLimit = uint64_t{256} << 20;
+
+// The causes of a failed file operation that are the program's own, not the
+// platform's; positive values are errno values.
+inline constexpr int kErrorTooLarge = -1;           // the input passes kInputSizeLimit
+inline constexpr int kErrorNotRegular = -2;         // to be replaced, but a pipe or device
+inline constexpr int kErrorChanged = -3;            // the input changed after it was read
+inline constexpr int kErrorForeignLink = -4;        // a derived name is someone else's link
+inline constexpr int kErrorWouldReplaceInput = -5;  // a derived name leads to the input
+inline constexpr int kErrorDanglingLink = -6;       // a symbolic link to nothing
+
+// 0 when the operation succeeded, otherwise an errno value or one of the
+// kError causes above.
 struct FileStatus {
   int error = 0;
   bool ok() const { return error == 0; }
+  // The cause in words, as the error line shows it ("No such file or
+  // directory", "changed since it was read; nothing was written").
+  std::string Describe() const;
 };
 
-// Reads the whole file at `path` into `bytes`, unchanged.
-FileStatus ReadWholeFile(const std::string& path, std::string& bytes);
+// What a read saw of the file, so that a later write can tell whether the
+// file is still the same one, unchanged. On Windows the device is the volume
+// serial number and the inode the file index.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modified_ns = 0;  // last modification, in nanoseconds
+  bool regular = false;     // a regular file, not a pipe, device or socket
+};
 
-// Replaces the file at `path` with `bytes`: writes a temporary file in the
-// same folder and renames it over the target, so that a failed write leaves
-// the target as it was and no partial file behind.
-FileStatus WriteWholeFile(const std::string& path, std::string_view bytes);
+// Whether two identities name the same file, and whether it is unchanged.
+bool SameFile(const FileIdentity& a, const FileIdentity& b);
+bool SameFileUnchanged(const FileIdentity& a, const FileIdentity& b);
 
-// Creates the file at `path`, or empties it if it exists.
-FileStatus CreateEmptyFile(const std::string& path);
+struct ReadOptions {
+  uint64_t size_limit = kInputSizeLimit;
+  // Refuse anything but a regular file (kErrorNotRegular) before reading:
+  // what is read is to be replaced, and a pipe or device cannot be.
+  bool regular_only = false;
+};
 
-// Appends `bytes` to the file at `path`, creating it if missing; the file is
-// closed again before returning.
-FileStatus AppendToFile(const std::string& path, std::string_view bytes);
+// Reads the whole file at `path` into `bytes`, unchanged, and describes it in
+// `identity` when that is given.
+FileStatus ReadWholeFile(const std::string& path, std::string& bytes,
+                         FileIdentity* identity = nullptr, const ReadOptions& options = {});
+
+struct WriteOptions {
+  // The name was made by the program from the input's name (INPUT.pretty,
+  // INPUT.debug), not given by the user: a symbolic link there is followed
+  // only when the user (or root) owns every link on the way
+  // (kErrorForeignLink), and it must never lead to the input
+  // (kErrorWouldReplaceInput).
+  bool derived_name = false;
+  // The input the written text comes from. If the target turns out to be
+  // the input file, it must be a regular file and still as `input` says.
+  const FileIdentity* input = nullptr;
+  // The target is the input and is to be replaced ("-o", formatting in
+  // place): it must still be exactly this file, unchanged since it was read
+  // (kErrorChanged), at the moment it is replaced.
+  const FileIdentity* replaces = nullptr;
+};
+
+// A file written in pieces and put in place at once by Commit(). Until then
+// the target is untouched; destroying an uncommitted replacement removes its
+// temporary file. A device or pipe as the target (/dev/null, a FIFO) is
+// written through instead, since renaming would replace the node itself. A
+// symbolic link as the target is written through: the file it points to is
+// replaced, the link stays. A link that points to nothing is refused.
+class FileReplacement {
+ public:
+  FileReplacement();
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Checks the target and creates the temporary file. An existing target
+  // must be writable, as it would have to be to write it in place.
+  FileStatus Open(const std::string& path, const WriteOptions& options = {});
+  FileStatus Append(std::string_view bytes);
+  // Flushes the file to the disk, gives it the replaced file's owner, group
+  // and mode, checks the input once more, and renames it over the target.
+  FileStatus Commit();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Replaces the file at `path` with `bytes` (Open, Append, Commit).
+FileStatus WriteWholeFile(const std::string& path, std::string_view bytes,
+                          const WriteOptions& options = {});
+
+// For a program's main(), once: on POSIX, SIGINT, SIGTERM, SIGHUP and
+// SIGPIPE first remove the temporary files of unfinished replacements, then
+// end the program as they would have; a file-size limit (SIGXFSZ) makes the
+// write fail with "File too large" instead of killing the program. On Windows,
+// Ctrl+C, Ctrl+Break and closing the console remove them.
+void InstallFileSignalHandling();
 
 }  // namespace kelvane

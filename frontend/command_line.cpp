@@ -1,4 +1,4 @@
-// Builds the engine's command line and splits it back into arguments.
+// Builds the engine's command line and its argument vector.
 #include "frontend/command_line.h"
 
 namespace kelvane::frontend {
@@ -31,25 +31,14 @@ std::string BuildEngineCommandLine(std::string_view engine_path, std::string_vie
   return line;
 }
 
-std::vector<std::string> SplitCommandLine(std::string_view command_line) {
-  std::vector<std::string> arguments;
-  std::string current;
-  bool in_argument = false;
-  bool quoted = false;
-  for (char c : command_line) {
-    if (c == '"') {
-      quoted = !quoted;
-      in_argument = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (in_argument) arguments.push_back(std::move(current));
-      current.clear();
-      in_argument = false;
-    } else {
-      current += c;
-      in_argument = true;
-    }
-  }
-  if (in_argument) arguments.push_back(std::move(current));
+std::vector<std::string> BuildEngineArguments(std::string_view engine_path,
+                                              std::string_view input_path,
+                                              std::string_view output_path, signed char overwrite,
+                                              signed char strip) {
+  std::vector<std::string> arguments = {std::string(engine_path), std::string(input_path)};
+  arguments.emplace_back(overwrite != 0 ? std::string_view("-o") : output_path);
+  if (strip == 1) arguments.emplace_back("-s");
+  arguments.emplace_back("-verbose");
   return arguments;
 }
 

@@ -1,5 +1,5 @@
-// The engine's command line: built from the run's paths and flags, and split
-// back into arguments where the platform starts programs from an argument list.
+// The engine's command line: one line where the platform passes one
+// (Windows), an argument vector where it passes a list (POSIX).
 #ifndef KELVANE_FRONTEND_COMMAND_LINE_H_
 #define KELVANE_FRONTEND_COMMAND_LINE_H_
 
@@ -17,11 +17,13 @@ std::string BuildEngineCommandLine(std::string_view engine_path, std::string_vie
                                    std::string_view output_path, signed char overwrite,
                                    signed char strip);
 
-// Splits a command line into arguments the way a Windows program's start-up
-// code sees the line built above: blanks (space, TAB) separate arguments
-// outside double quotes, and each double quote toggles quoting and is removed.
-// A pair of quotes with nothing between them is one empty argument.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
+// The same parameters as an argument vector, the engine path first: what a
+// platform that starts programs from an argument list passes, so that no
+// character of a path can make it into another argument.
+std::vector<std::string> BuildEngineArguments(std::string_view engine_path,
+                                              std::string_view input_path,
+                                              std::string_view output_path, signed char overwrite,
+                                              signed char strip);
 
 }  // namespace kelvane::frontend
 

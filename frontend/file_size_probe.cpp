@@ -4,7 +4,6 @@
 namespace kelvane::frontend {
 namespace {
 
-constexpr size_t kMaxPathLength = 260;
 constexpr int kDriveTypeUnknown = 0;
 constexpr int kDriveTypeNoRoot = 1;
 
@@ -12,7 +11,7 @@ constexpr int kDriveTypeNoRoot = 1;
 
 int64_t ProbeFileSizeWith(FileQueries& queries, std::string_view path) {
   if (path.empty()) return kProbeNothingThere;
-  std::string name(path.substr(0, kMaxPathLength));
+  std::string name(path.substr(0, queries.PathLengthLimit()));
 
   // "C:" or "C:\" names a drive, which exists when the platform knows its type.
   if ((name.size() == 2 || name.size() == 3) && name[1] == ':') {

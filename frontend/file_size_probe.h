@@ -30,11 +30,14 @@ class FileQueries {
   virtual int DriveType(const std::string& root) = 0;
   // Whether the attributes of `path` can be read and mark a folder.
   virtual bool HasFolderAttribute(const std::string& path) = 0;
+  // How many characters of a path the platform's search takes: 260 on
+  // Windows; POSIX paths are longer (std::string::npos: all of them).
+  virtual size_t PathLengthLimit() const = 0;
 };
 
 // The size of the file `path` names (zero is a valid size), -1 when it names
-// nothing or is empty, -2 when it names a folder or a drive. Only the first 260
-// characters of the path count.
+// nothing or is empty, -2 when it names a folder or a drive. Only the first
+// PathLengthLimit() characters of the path count.
 int64_t ProbeFileSizeWith(FileQueries& queries, std::string_view path);
 
 }  // namespace kelvane::frontend

@@ -1,5 +1,6 @@
 // kelvane_run: runs the front end's engine runner from a console and prints
 // the log lines as the window would show them, for tests without the window.
+// What the window would show in an error box goes to standard error.
 // Usage: kelvane_run INPUT OUTPUT [OVERWRITE [STRIP]]
 //        kelvane_run --probe PATH...   (prints the file-size probe of each path)
 #include <cstdio>
@@ -12,10 +13,10 @@
 
 namespace {
 
-void PrintLine(std::string_view prefix, std::string_view line) {
-  std::printf("%.*s%.*s\n", static_cast<int>(prefix.size()), prefix.data(),
-              static_cast<int>(line.size()), line.data());
-  std::fflush(stdout);
+void PrintLine(std::FILE* stream, std::string_view prefix, std::string_view line) {
+  std::fprintf(stream, "%.*s%.*s\n", static_cast<int>(prefix.size()), prefix.data(),
+               static_cast<int>(line.size()), line.data());
+  std::fflush(stream);
 }
 
 }  // namespace
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
   using namespace kelvane::frontend;
   if (argc >= 2 && std::string_view(argv[1]) == "--probe") {
     for (int i = 2; i < argc; ++i) {
-      PrintLine(std::string(argv[i]) + " -> ", std::to_string(ProbeFileSize(argv[i])));
+      PrintLine(stdout, std::string(argv[i]) + " -> ", std::to_string(ProbeFileSize(argv[i])));
     }
     return 0;
   }
@@ -35,13 +36,14 @@ int main(int argc, char** argv) {
   const auto flag = [&](int index) {
     return static_cast<signed char>(index < argc ? std::atoi(argv[index]) : 0);
   };
+  InstallRunnerSignalCleanup();
   const int result = RunEngine(
       argv[1], argv[2], flag(3), flag(4),
       [](std::string_view line) {
-        PrintLine("", ExpandTabs(line));
+        PrintLine(stdout, "", ExpandTabs(line));
         return 0;
       },
-      [](std::string_view message) { PrintLine("Error: ", message); });
-  PrintLine("Result: ", std::to_string(result));
-  return result == 1 ? 0 : 1;
+      [](std::string_view message) { PrintLine(stderr, "Error: ", message); });
+  PrintLine(stdout, "Result: ", std::to_string(result));
+  return result == kRunDone ? 0 : 1;
 }

@@ -11,6 +11,8 @@ char FoldAsciiUpper(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c 
 
 }  // namespace
 
+std::string FailedLine(std::string_view reason) { return "-ERR Failed: " + std::string(reason); }
+
 bool IsLineShown(std::string_view line) {
   if (line.empty()) return false;
   std::string folded(line);

@@ -8,8 +8,12 @@
 
 namespace kelvane::frontend {
 
-// The line that closes the log of every run that started the engine.
+// The line that closes the log of every successful run.
 inline constexpr std::string_view kReadyLine = "+OK Ready...";
+
+// The line that closes the log of a failed run, in place of kReadyLine:
+// "-ERR Failed: " and the reason.
+std::string FailedLine(std::string_view reason);
 
 // False for an empty line and for a line that contains "microsoft" in any
 // letter case (only A to Z are folded): the platform's own banners.

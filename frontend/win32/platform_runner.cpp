@@ -17,4 +17,8 @@ int64_t ProbeFileSize(std::string_view path) {
   return ProbeFileSizeWith(queries, path);
 }
 
+// Nothing to install: the engine dies with this program (a job object), and
+// the next run clears the folder an ended one left.
+void InstallRunnerSignalCleanup() {}
+
 }  // namespace kelvane::frontend

@@ -1,5 +1,6 @@
 // The engine as a Windows child process: started hidden with its standard
-// output in an anonymous pipe, and the queries the runner asks of it.
+// output and standard error in one anonymous pipe, inside a job object that
+// ends it when this program ends, and the queries the runner asks of it.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,10 +12,13 @@ namespace {
 
 class Win32ChildProcess : public ChildProcess, public ByteSource {
  public:
-  Win32ChildProcess(HANDLE process, HANDLE read_end) : process_(process), read_end_(read_end) {}
+  Win32ChildProcess(HANDLE process, HANDLE read_end, HANDLE job)
+      : process_(process), read_end_(read_end), job_(job) {}
   ~Win32ChildProcess() override {
     CloseHandle(process_);
     CloseHandle(read_end_);
+    // Closing the last handle of the job ends what still runs in it.
+    if (job_ != nullptr) CloseHandle(job_);
   }
   Win32ChildProcess(const Win32ChildProcess&) = delete;
   Win32ChildProcess& operator=(const Win32ChildProcess&) = delete;
@@ -22,6 +26,12 @@ class Win32ChildProcess : public ChildProcess, public ByteSource {
   bool HasEnded() override { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
 
   void WaitForEnd() override { WaitForSingleObject(process_, INFINITE); }
+
+  ChildExit Exit() override {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return {};
+    return {.by_signal = false, .code = static_cast<int64_t>(code)};
+  }
 
   int64_t BytesWaiting() override {
     DWORD available = 0;
@@ -42,12 +52,27 @@ class Win32ChildProcess : public ChildProcess, public ByteSource {
  private:
   HANDLE process_;
   HANDLE read_end_;
+  HANDLE job_;
 };
+
+// A job that ends its processes when its last handle closes, as it does when
+// this program ends in any way; null when the system cannot make one.
+HANDLE CreateKillOnCloseJob() {
+  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> Win32RunnerPlatform::StartChild(const std::string& engine_path,
-                                                              const std::string& command_line,
+std::unique_ptr<ChildProcess> Win32RunnerPlatform::StartChild(const EngineFile& engine,
+                                                              const EngineCommand& command,
                                                               const std::string& working_folder) {
   SECURITY_ATTRIBUTES inheritable{};
   inheritable.nLength = sizeof inheritable;
@@ -76,21 +101,28 @@ std::unique_ptr<ChildProcess> Win32RunnerPlatform::StartChild(const std::string&
   startup.wShowWindow = SW_HIDE;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = write_end;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = write_end;  // the engine's error lines belong in the log too
 
+  // Started suspended, so that it is in the job before it can do anything.
   PROCESS_INFORMATION started{};
-  std::string line = command_line;  // CreateProcessA may write into it
-  const BOOL ok = CreateProcessA(engine_path.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                 NORMAL_PRIORITY_CLASS, nullptr,
-                                 working_folder.empty() ? nullptr : working_folder.c_str(),
-                                 &startup, &started);
+  std::string line = command.line;  // CreateProcessA may write into it
+  const BOOL ok =
+      CreateProcessA(engine.path.c_str(), line.data(), nullptr, nullptr, TRUE,
+                     NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
+                     working_folder.empty() ? nullptr : working_folder.c_str(), &startup, &started);
   CloseHandle(write_end);
   if (!ok) {
     CloseHandle(own_read_end);
     return nullptr;
   }
+  HANDLE job = CreateKillOnCloseJob();
+  if (job != nullptr && !AssignProcessToJobObject(job, started.hProcess)) {
+    CloseHandle(job);  // e.g. an older system that allows no nested job: run without
+    job = nullptr;
+  }
+  ResumeThread(started.hThread);
   CloseHandle(started.hThread);
-  return std::make_unique<Win32ChildProcess>(started.hProcess, own_read_end);
+  return std::make_unique<Win32ChildProcess>(started.hProcess, own_read_end, job);
 }
 
 }  // namespace kelvane::frontend

@@ -61,8 +61,8 @@ CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_l
     dup2(out_fd, 1);
     dup2(err_fd, 2);
     if (file_size_limit > 0) {
-      // Writes past the limit then fail with EFBIG instead of killing the program.
-      signal(SIGXFSZ, SIG_IGN);
+      // SIGXFSZ keeps its default action (ending the program): the program
+      // itself must turn the limit into a failed write.
       const rlimit limit{static_cast<rlim_t>(file_size_limit),
                          static_cast<rlim_t>(file_size_limit)};
       setrlimit(RLIMIT_FSIZE, &limit);

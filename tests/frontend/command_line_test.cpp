@@ -1,4 +1,4 @@
-// Tests for building the engine's command line and splitting it into arguments.
+// Tests for building the engine's command line and its argument vector.
 #include "frontend/command_line.h"
 
 #include <gtest/gtest.h>
@@ -37,24 +37,35 @@ TEST(CommandLineTest, BuildsQuotedPathsAndSwitches) {
   }
 }
 
-struct SplitRow {
-  const char* name;
-  const char* line;
-  std::vector<std::string> expected;
-};
-
-TEST(CommandLineTest, SplitsAtBlanksOutsideQuotes) {
-  const SplitRow rows[] = {
-      {"built line", R"("/t/E" "/w/a b.lua" "" -s -verbose)",
-       {"/t/E", "/w/a b.lua", "", "-s", "-verbose"}},
-      {"bare words and runs of blanks", "a  b\t\tc ", {"a", "b", "c"}},
-      {"quote inside a word", R"(ab"c d"e)", {"abc de"}},
-      {"unterminated quote", R"(a "b c)", {"a", "b c"}},
-      {"backslashes are plain", R"("C:\dir\" x)", {R"(C:\dir\)", "x"}},
-      {"empty line", "", {}},
+TEST(CommandLineTest, BuildsTheSameArgumentsAsAVector) {
+  const struct {
+    const char* name;
+    const char* input;
+    const char* output;
+    signed char overwrite;
+    signed char strip;
+    std::vector<std::string> expected;
+  } rows[] = {
+      {"strip", "/w/a.lua", "/w/b.lua", 0, 1, {"E", "/w/a.lua", "/w/b.lua", "-s", "-verbose"}},
+      {"overwrite replaces output",
+       "/w/a.lua",
+       "/w/b.lua",
+       2,
+       2,
+       {"E", "/w/a.lua", "-o", "-verbose"}},
+      {"empty output", "a", "", 0, 0, {"E", "a", "", "-verbose"}},
+      // A quote in a path stays in its argument: it cannot add a switch.
+      {"quotes and blanks kept",
+       " a b ",
+       R"(out" -o "x.lua)",
+       0,
+       0,
+       {"E", " a b ", R"(out" -o "x.lua)", "-verbose"}},
   };
-  for (const SplitRow& row : rows) {
-    EXPECT_EQ(SplitCommandLine(row.line), row.expected) << "row: " << row.name;
+  for (const auto& row : rows) {
+    EXPECT_EQ(BuildEngineArguments("E", row.input, row.output, row.overwrite, row.strip),
+              row.expected)
+        << "row: " << row.name;
   }
 }
 

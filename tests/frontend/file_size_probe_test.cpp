@@ -14,6 +14,7 @@ class FakeQueries : public FileQueries {
   std::map<std::string, FoundEntry> entries;
   std::map<std::string, int> drive_types;
   std::set<std::string> folder_attributes;
+  size_t path_length_limit = 260;
 
   FoundEntry Find(const std::string& path) override {
     const auto it = entries.find(path);
@@ -26,6 +27,7 @@ class FakeQueries : public FileQueries {
   bool HasFolderAttribute(const std::string& path) override {
     return folder_attributes.contains(path);
   }
+  size_t PathLengthLimit() const override { return path_length_limit; }
 };
 
 TEST(FileSizeProbeTest, AnswersSizeNothingOrFolder) {
@@ -67,6 +69,18 @@ TEST(FileSizeProbeTest, AnswersSizeNothingOrFolder) {
   for (const auto& row : rows) {
     EXPECT_EQ(ProbeFileSizeWith(queries, row.path), row.expected) << "path: " << row.path;
   }
+}
+
+// A valid POSIX path of 312 bytes used to be cut at 260 and reported as
+// missing ("Selected file could not be found!").
+TEST(FileSizeProbeTest, LongPathsCountWholeWhereThePlatformHasNoLimit) {
+  const std::string long_path = "/" + std::string(300, 'd') + "/in.lua.x";  // 310 bytes
+  FakeQueries queries;
+  queries.path_length_limit = std::string::npos;
+  queries.entries = {{long_path, {.found = true, .size = 9}}};
+  EXPECT_EQ(ProbeFileSizeWith(queries, long_path), 9);
+  queries.path_length_limit = 260;
+  EXPECT_EQ(ProbeFileSizeWith(queries, long_path), -1);
 }
 
 }  // namespace

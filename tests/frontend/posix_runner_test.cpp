@@ -32,9 +32,9 @@ void WriteFile(const fs::path& path, std::string_view content) {
 std::vector<std::string> Summary(const std::vector<std::string>& lines) {
   std::vector<std::string> summary;
   for (const std::string& line : lines) {
-    summary.push_back(line.size() <= 80 ? line
-                                        : std::to_string(line.size()) + " bytes: " +
-                                              line.substr(0, 20) + "...");
+    summary.push_back(line.size() <= 80
+                          ? line
+                          : std::to_string(line.size()) + " bytes: " + line.substr(0, 20) + "...");
   }
   return summary;
 }
@@ -50,9 +50,9 @@ class PosixRunnerTest : public testing::Test {
   void SetUp() override {
     const char* outer = std::getenv("TMPDIR");
     saved_tmpdir_ = outer != nullptr ? outer : "";
-    root_ = fs::temp_directory_path() /
-            ("kelvane_runner_test_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ =
+        fs::temp_directory_path() / ("kelvane_runner_test_" + std::to_string(getpid()) + "_" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     temp_ = root_ / "tmp";
     work_ = root_ / "work";
     fs::remove_all(root_);
@@ -71,7 +71,7 @@ class PosixRunnerTest : public testing::Test {
 
   // Runs `engine_image` as the engine, or the embedded engine when none.
   RunOutcome RunWith(const fs::path& input, const fs::path& output, signed char overwrite = 0,
-                 signed char strip = 0, const std::string* engine_image = nullptr) {
+                     signed char strip = 0, const std::string* engine_image = nullptr) {
     RunOutcome outcome;
     const LogCallback log = [&](std::string_view line) {
       outcome.log.emplace_back(line);
@@ -83,8 +83,8 @@ class PosixRunnerTest : public testing::Test {
     if (engine_image == nullptr) {
       outcome.result = RunEngine(input.string(), output.string(), overwrite, strip, log, error_box);
     } else {
-      PosixRunnerPlatform platform({reinterpret_cast<const unsigned char*>(engine_image->data()),
-                                    engine_image->size()});
+      PosixRunnerPlatform platform(
+          {reinterpret_cast<const unsigned char*>(engine_image->data()), engine_image->size()});
       outcome.result = RunEngineWith(platform, input.string(), output.string(), overwrite, strip,
                                      log, error_box);
     }
@@ -131,7 +131,9 @@ TEST_F(PosixRunnerTest, ReadsThePipeToTheEnd) {
       {"CR and LF in separate reads", "a\r\x01\nb", {"a", "b"}},
       {"no output", "", {}},
       {"long line without a line end", long_line, {long_line}},
-      {"long line in pieces", long_line + "\x01" + long_line + "\n\x01z", {long_line + long_line, "z"}},
+      {"long line in pieces",
+       long_line + "\x01" + long_line + "\n\x01z",
+       {long_line + long_line, "z"}},
       {"filter word and spaces", "Microsoft banner\n \n\tx\t\n", {" ", "\tx\t"}},
   };
   for (const auto& row : rows) {
@@ -164,7 +166,8 @@ TEST_F(PosixRunnerTest, ReportsAnEngineThatCannotStart) {
   const std::string not_a_program = "this is no program";
   const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua", 0, 0, &not_a_program);
   EXPECT_EQ(outcome.result, -1);
-  EXPECT_TRUE(outcome.log.empty());
+  EXPECT_EQ(outcome.log,
+            std::vector<std::string>{"-ERR Failed: Could not start the formatting engine."});
   EXPECT_EQ(outcome.errors, std::vector<std::string>{"Could not start the formatting engine."});
 }
 
@@ -179,13 +182,32 @@ TEST_F(PosixRunnerTest, StartsTheEngineFromARelativeTemporaryFolder) {
   EXPECT_EQ(outcome.log, (std::vector<std::string>{"ok", std::string(kReadyLine)}));
 }
 
-TEST_F(PosixRunnerTest, FailsSilentlyWhenTheEngineCannotBeWritten) {
+// A missing, read-only or full temporary folder used to end the run with
+// result -1 and nothing else: now the log and the error box say which folder
+// and why.
+TEST_F(PosixRunnerTest, SaysWhyTheEngineCannotBeWritten) {
   WriteFile(work_ / "in.lua", "x");
-  setenv("TMPDIR", (root_ / "no such folder").c_str(), 1);
-  const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua");
-  EXPECT_EQ(outcome.result, -1);
-  EXPECT_TRUE(outcome.log.empty());
-  EXPECT_TRUE(outcome.errors.empty());
+  fs::create_directories(root_ / "read-only");
+  fs::permissions(root_ / "read-only", fs::perms::owner_read | fs::perms::owner_exec);
+  const struct {
+    fs::path folder;
+    std::string why;
+  } rows[] = {
+      {root_ / "no such folder", "No such file or directory"},
+      {root_ / "read-only", "Permission denied"},
+      {work_ / "in.lua", "Not a directory"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.folder);
+    if (row.why == "Permission denied" && geteuid() == 0) continue;  // root writes anyway
+    setenv("TMPDIR", row.folder.c_str(), 1);
+    const RunOutcome outcome = RunWith(work_ / "in.lua", work_ / "out.lua");
+    const std::string reason =
+        "Cannot write the formatting engine into '" + row.folder.string() + "/': " + row.why;
+    EXPECT_EQ(outcome.result, -1);
+    EXPECT_EQ(outcome.log, std::vector<std::string>{"-ERR Failed: " + reason});
+    EXPECT_EQ(outcome.errors, std::vector<std::string>{reason});
+  }
 }
 
 TEST_F(PosixRunnerTest, RunsTheEmbeddedEngine) {
@@ -212,7 +234,8 @@ TEST_F(PosixRunnerTest, DropsTheParsingLineForAMicrosoftPath) {
   WriteFile(folder / "in.lua", "x=1\n");
   const RunOutcome outcome = RunWith(folder / "in.lua", folder / "out.lua");
   EXPECT_EQ(outcome.result, 1);
-  for (const std::string& line : outcome.log) EXPECT_FALSE(line.starts_with("Parsing file...")) << line;
+  for (const std::string& line : outcome.log)
+    EXPECT_FALSE(line.starts_with("Parsing file...")) << line;
   EXPECT_EQ(outcome.log.back(), kReadyLine);
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace kelvane::frontend {
 namespace {
@@ -15,8 +16,8 @@ using Events = std::vector<std::string>;
 // A child whose whole output is already in its pipe.
 class FakeChild : public ChildProcess, public ByteSource {
  public:
-  FakeChild(std::string output, bool ended, Events& events)
-      : output_(std::move(output)), ended_(ended), events_(events) {}
+  FakeChild(std::string output, bool ended, ChildExit exit, Events& events)
+      : output_(std::move(output)), ended_(ended), exit_(exit), events_(events) {}
   ~FakeChild() override { events_.push_back("close child"); }
 
   bool HasEnded() override { return ended_; }
@@ -24,6 +25,7 @@ class FakeChild : public ChildProcess, public ByteSource {
     events_.push_back("wait");
     ended_ = true;
   }
+  ChildExit Exit() override { return exit_; }
   int64_t BytesWaiting() override { return static_cast<int64_t>(output_.size()); }
   ByteSource& Output() override { return *this; }
   int64_t Read(char* buffer, size_t capacity) override {
@@ -36,6 +38,7 @@ class FakeChild : public ChildProcess, public ByteSource {
  private:
   std::string output_;
   bool ended_;
+  ChildExit exit_;
   Events& events_;
 };
 
@@ -45,27 +48,39 @@ class FakePlatform : public RunnerPlatform {
   bool can_write = true;
   bool can_start = true;
   bool child_ended = true;
+  bool one_command_line = false;
+  ChildExit child_exit;
   std::string child_output;
+  std::vector<std::string> arguments;  // as the last start received them
   Events events;
 
   int64_t ProbeFileSize(std::string_view path) override {
     events.push_back("probe " + std::string(path));
     return probe_result;
   }
-  std::optional<std::string> WriteEngineFile() override {
+  // Relative paths are taken against the folder /cwd.
+  std::string AbsolutePath(std::string_view path) override {
+    if (path.empty() || path.front() == '/') return std::string(path);
+    return "/cwd/" + std::string(path);
+  }
+  bool PassesOneCommandLine() const override { return one_command_line; }
+  std::optional<EngineFile> WriteEngineFile(std::string& error) override {
     events.push_back("write");
-    if (!can_write) return std::nullopt;
-    return "/t/E";
+    if (!can_write) {
+      error = "Cannot write the formatting engine into '/t/': No space left on device";
+      return std::nullopt;
+    }
+    return EngineFile{"/t/E", 7};
   }
-  void RemoveEngineFile(const std::string& engine_path) override {
-    events.push_back("remove " + engine_path);
+  void RemoveEngineFile(const EngineFile& engine) override {
+    events.push_back("remove " + engine.path + " " + std::to_string(engine.handle));
   }
-  std::unique_ptr<ChildProcess> StartChild(const std::string& engine_path,
-                                           const std::string& command_line,
+  std::unique_ptr<ChildProcess> StartChild(const EngineFile& engine, const EngineCommand& command,
                                            const std::string& working_folder) override {
-    events.push_back("start " + engine_path + " | " + command_line + " | " + working_folder);
+    events.push_back("start " + engine.path + " | " + command.line + " | " + working_folder);
+    arguments = command.arguments;
     if (!can_start) return nullptr;
-    return std::make_unique<FakeChild>(child_output, child_ended, events);
+    return std::make_unique<FakeChild>(child_output, child_ended, child_exit, events);
   }
 };
 
@@ -75,10 +90,11 @@ struct RunOutcome {
   std::vector<std::string> errors;
 };
 
-RunOutcome RunOnFake(FakePlatform& platform, signed char overwrite = 0, signed char strip = 0) {
+RunOutcome RunOnFake(FakePlatform& platform, signed char overwrite = 0, signed char strip = 0,
+                     std::string_view input = "/w/in.lua", std::string_view output = "/w/out.lua") {
   RunOutcome outcome;
   outcome.result = RunEngineWith(
-      platform, "/w/in.lua", "/w/out.lua", overwrite, strip,
+      platform, input, output, overwrite, strip,
       [&](std::string_view line) {
         outcome.log.emplace_back(line);
         return 0;
@@ -89,7 +105,8 @@ RunOutcome RunOnFake(FakePlatform& platform, signed char overwrite = 0, signed c
 
 TEST(RunnerTest, RelaysShownLinesAndCleansUp) {
   FakePlatform platform;
-  platform.child_output = "Parsing file...\t[/w/in.lua]\r\n\r\n\t\tPass...\r\nMicrosoft banner\r\n  \r\nlast";
+  platform.child_output =
+      "Parsing file...\t[/w/in.lua]\r\n\r\n\t\tPass...\r\nMicrosoft banner\r\n  \r\nlast";
   const RunOutcome outcome = RunOnFake(platform, 0, 1);
   EXPECT_EQ(outcome.result, 1);
   EXPECT_EQ(outcome.log, (std::vector<std::string>{"Parsing file...\t[/w/in.lua]", "\t\tPass...",
@@ -97,8 +114,8 @@ TEST(RunnerTest, RelaysShownLinesAndCleansUp) {
   EXPECT_TRUE(outcome.errors.empty());
   EXPECT_EQ(platform.events,
             (Events{"probe /w/in.lua", "write",
-                    R"(start /t/E | "/t/E" "/w/in.lua" "/w/out.lua" -s -verbose | /w/)",
-                    "wait", "close child", "remove /t/E"}));
+                    R"(start /t/E | "/t/E" "/w/in.lua" "/w/out.lua" -s -verbose | /w/)", "wait",
+                    "close child", "remove /t/E 7"}));
 }
 
 TEST(RunnerTest, StopsAtTheEndOfThePipeAndWaitsForTheChild) {
@@ -121,14 +138,37 @@ TEST(RunnerTest, ReportsEachFailure) {
     std::vector<std::string> expected_errors;
     Events expected_events;
   } rows[] = {
-      {"input missing", -1, true, true, 0, {"Selected file could not be found!"},
+      {"input missing",
+       -1,
+       true,
+       true,
+       0,
+       {"Selected file could not be found!"},
        {"probe /w/in.lua"}},
-      {"input is a folder", -2, true, true, 0, {"Selected file could not be found!"},
+      {"input is a folder",
+       -2,
+       true,
+       true,
+       0,
+       {"Selected file could not be found!"},
        {"probe /w/in.lua"}},
-      {"engine cannot be written", 0, false, true, -1, {}, {"probe /w/in.lua", "write"}},
-      {"engine cannot be started", 0, true, false, -1, {"Could not start the formatting engine."},
+      // The engine could not be written: which folder and why, in the box
+      // and as the log's last line (it used to be silent).
+      {"engine cannot be written",
+       0,
+       false,
+       true,
+       -1,
+       {"Cannot write the formatting engine into '/t/': No space left on device"},
+       {"probe /w/in.lua", "write"}},
+      {"engine cannot be started",
+       0,
+       true,
+       false,
+       -1,
+       {"Could not start the formatting engine."},
        {"probe /w/in.lua", "write", R"(start /t/E | "/t/E" "/w/in.lua" -o -verbose | /w/)",
-        "remove /t/E"}},
+        "remove /t/E 7"}},
   };
   for (const auto& row : rows) {
     FakePlatform platform;
@@ -138,10 +178,88 @@ TEST(RunnerTest, ReportsEachFailure) {
     platform.child_output = "never shown\n";
     const RunOutcome outcome = RunOnFake(platform, 1);
     EXPECT_EQ(outcome.result, row.expected_result) << "row: " << row.name;
-    EXPECT_TRUE(outcome.log.empty()) << "row: " << row.name;
+    std::vector<std::string> expected_log;
+    if (row.expected_result < 0) expected_log.push_back("-ERR Failed: " + row.expected_errors[0]);
+    EXPECT_EQ(outcome.log, expected_log) << "row: " << row.name;
     EXPECT_EQ(outcome.errors, row.expected_errors) << "row: " << row.name;
     EXPECT_EQ(platform.events, row.expected_events) << "row: " << row.name;
   }
+}
+
+// A failed engine used to end the log with "+OK Ready..." and result 1.
+TEST(RunnerTest, AFailedEngineEndsTheLogWithWhy) {
+  const struct {
+    const char* name;
+    ChildExit exit;
+    std::string expected_last;
+  } rows[] = {
+      {"file error",
+       {.by_signal = false, .code = 1},
+       "-ERR Failed: the engine ended with exit status 1"},
+      {"guard",
+       {.by_signal = false, .code = 2},
+       "-ERR Failed: the engine ended with exit status 2"},
+      {"killed", {.by_signal = true, .code = 9}, "-ERR Failed: the engine was ended by signal 9"},
+      {"Windows crash",
+       {.by_signal = false, .code = 0xC0000005},
+       "-ERR Failed: the engine ended with exit status 0xC0000005"},
+  };
+  for (const auto& row : rows) {
+    FakePlatform platform;
+    platform.child_exit = row.exit;
+    platform.child_output = "zorv_kelvane: cannot write 'out.lua': Permission denied\n";
+    const RunOutcome outcome = RunOnFake(platform);
+    EXPECT_EQ(outcome.result, kRunFailed) << "row: " << row.name;
+    EXPECT_EQ(outcome.log,
+              (std::vector<std::string>{"zorv_kelvane: cannot write 'out.lua': Permission denied",
+                                        row.expected_last}))
+        << "row: " << row.name;
+    EXPECT_TRUE(outcome.errors.empty()) << "row: " << row.name;
+    EXPECT_EQ(platform.events.back(), "remove /t/E 7") << "row: " << row.name;
+  }
+}
+
+// "kelvane_run in.lua 'out\" -o \"x.lua'" used to overwrite in.lua: the paths
+// were joined into one command line and split again.
+TEST(RunnerTest, QuotesInPaths) {
+  {
+    SCOPED_TRACE("an argument vector carries the path as it is");
+    FakePlatform platform;
+    const RunOutcome outcome = RunOnFake(platform, 0, 0, "/w/in.lua", R"(/w/out" -o "x.lua)");
+    EXPECT_EQ(outcome.result, kRunDone);
+    EXPECT_EQ(platform.arguments,
+              (std::vector<std::string>{"/t/E", "/w/in.lua", R"(/w/out" -o "x.lua)", "-verbose"}));
+  }
+  for (const auto& [input, output, overwrite] :
+       {std::tuple{"/w/in.lua", R"(/w/out" -o "x.lua)", 0}, std::tuple{R"(/w/a"b.lua)", "", 1}}) {
+    SCOPED_TRACE("one command line: refused");
+    FakePlatform platform;
+    platform.one_command_line = true;
+    const RunOutcome outcome =
+        RunOnFake(platform, static_cast<signed char>(overwrite), 0, input, output);
+    EXPECT_EQ(outcome.result, kRunNoInput);
+    EXPECT_TRUE(outcome.log.empty());
+    EXPECT_EQ(outcome.errors, std::vector<std::string>{std::string(kQuoteInPathMessage)});
+    EXPECT_EQ(platform.events, Events{"probe " + std::string(input)});
+  }
+  {
+    SCOPED_TRACE("with overwrite the output path is not passed, so its quotes do not matter");
+    FakePlatform platform;
+    platform.one_command_line = true;
+    EXPECT_EQ(RunOnFake(platform, 1, 0, "/w/in.lua", R"(x"y)").result, kRunDone);
+  }
+}
+
+// "kelvane_run sub/rel.lua x 1" used to format sub/sub/rel.lua: the engine
+// starts in the input's folder but got the path as given.
+TEST(RunnerTest, RelativePathsGoToTheEngineAbsolute) {
+  FakePlatform platform;
+  const RunOutcome outcome = RunOnFake(platform, 0, 0, "sub/rel.lua", "out.lua");
+  EXPECT_EQ(outcome.result, kRunDone);
+  EXPECT_EQ(platform.arguments,
+            (std::vector<std::string>{"/t/E", "/cwd/sub/rel.lua", "/cwd/out.lua", "-verbose"}));
+  EXPECT_EQ(platform.events[2],
+            R"(start /t/E | "/t/E" "/cwd/sub/rel.lua" "/cwd/out.lua" -verbose | /cwd/sub/)");
 }
 
 TEST(RunnerTest, RunsWithoutCallbacks) {

@@ -1,0 +1,451 @@
+// zorv_kelvane run for real against hostile paths, signals and concurrent
+// edits: links planted at the names it makes, an input edited during "-o",
+// another user's file, interrupted and size-limited writes, pipes and
+// endless streams as input, and a link to nothing as the output. In every
+// case no file is lost, exposed or left half-written, and a failure is one
+// line on standard error with exit status 1.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/app_text.h"
+#include "engine/file_io.h"
+#include "tests/engine/cli_runner.h"
+
+namespace kelvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliResult;
+using testing::CliSandbox;
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+const std::string kInput = "x=1\n";
+const std::string kFormatted = std::string(AppComment) + "x = 1\r\n";
+
+// About `size` bytes of game data: a few hundred milliseconds of formatting
+// per 5 MB, long enough to act while the program runs.
+std::string GameData(size_t size) {
+  const std::string block =
+      "Units = { { name=\"scout\", speed=1.50, tags={\"fast\",\"cheap\"} } } -- units\n"
+      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
+  std::string text;
+  text.reserve(size + block.size());
+  while (text.size() < size) text += block;
+  return text;
+}
+
+// The program running in the background, its standard output read line by
+// line as it comes.
+class RunningEngine {
+ public:
+  // Starts the program in `folder`; with `as_nobody` it runs as the user
+  // nobody (only root can do that).
+  RunningEngine(const std::string& folder, const std::vector<std::string>& args,
+                bool as_nobody = false) {
+    const std::string program = testing::EnginePath();
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int null_fd = open("/dev/null", O_RDONLY);
+      if (null_fd < 0 || chdir(folder.c_str()) != 0) _exit(126);
+      if (as_nobody && (setgid(kNoGroup) != 0 || setuid(kNobody) != 0)) _exit(125);
+      // A background shell may have ignored some of these; the program gets
+      // them as a terminal would send them.
+      for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        signal(signal_number, SIG_DFL);
+      dup2(null_fd, 0);
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      close(out[0]);
+      close(err[0]);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_fd_ = out[0];
+    err_fd_ = err[0];
+  }
+  ~RunningEngine() {
+    if (pid_ > 0 && !finished_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_fd_ >= 0) close(out_fd_);
+    if (err_fd_ >= 0) close(err_fd_);
+  }
+
+  // Reads standard output until a line that starts with `prefix` is complete.
+  bool WaitForLine(const std::string& prefix) {
+    for (;;) {
+      for (size_t start = 0, end; (end = out_.find('\n', start)) != std::string::npos;
+           start = end + 1) {
+        if (out_.compare(start, prefix.size(), prefix) == 0) {
+          out_.erase(0, end + 1);
+          return true;
+        }
+      }
+      char buffer[4096];
+      const ssize_t got = read(out_fd_, buffer, sizeof buffer);
+      if (got <= 0) return false;
+      out_.append(buffer, static_cast<size_t>(got));
+    }
+  }
+
+  pid_t pid() const { return pid_; }
+
+  // Waits for the end: the exit status, or 128 and the signal's number.
+  int Finish() {
+    char buffer[4096];
+    while (read(out_fd_, buffer, sizeof buffer) > 0) {
+    }
+    for (ssize_t got; (got = read(err_fd_, buffer, sizeof buffer)) > 0;) {
+      err_.append(buffer, static_cast<size_t>(got));
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    finished_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  const std::string& err() const { return err_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_fd_ = -1;
+  int err_fd_ = -1;
+  std::string out_;
+  std::string err_;
+  bool finished_ = false;
+};
+
+// 1. A link at INPUT.debug or INPUT.pretty: it used to be written through,
+// and `ln -s x.lua x.lua.debug` replaced the input by the debug dump.
+TEST(CliFilesTest, LinksAtDerivedNamesNeverLeadToTheInput) {
+  const struct {
+    int line;
+    std::string link;
+    std::vector<std::string> args;
+    std::string expected_err;
+  } rows[] = {
+      {__LINE__,
+       "in.lua.debug",
+       {"in.lua", "-debug", "out.lua"},
+       "zorv_kelvane: cannot write 'in.lua.debug': leads to the input file, which it must not "
+       "replace\n"},
+      {__LINE__,
+       "in.lua.pretty",
+       {"in.lua"},
+       "zorv_kelvane: cannot write 'in.lua.pretty': leads to the input file, which it must not "
+       "replace\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    fs::create_symlink("in.lua", sandbox.work() + "/" + row.link);
+    const CliResult result = sandbox.Run(row.args);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, row.expected_err);
+    EXPECT_EQ(sandbox.ReadFile("in.lua"), kInput);
+    EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/" + row.link));
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", row.link}));
+  }
+}
+
+// 1. Another user's link at a derived name, planted in a shared folder, used
+// to make root overwrite the file it points to.
+TEST(CliFilesTest, AnotherUsersLinkAtADerivedNameIsNotFollowed) {
+  if (!RunningAsRoot()) GTEST_SKIP() << "planting another user's link needs root";
+  for (const std::string derived : {"in.lua.pretty", "in.lua.debug"}) {
+    SCOPED_TRACE(derived);
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    sandbox.WriteFile("victim", "root only\n");
+    const std::string link = sandbox.work() + "/" + derived;
+    fs::create_symlink("victim", link);
+    ASSERT_EQ(lchown(link.c_str(), kNobody, kNoGroup), 0);
+    const CliResult result = sandbox.Run({"in.lua", "-debug"});
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + derived +
+                              "': a symbolic link owned by another user\n");
+    EXPECT_EQ(sandbox.ReadFile("victim"), "root only\n");
+    EXPECT_EQ(sandbox.ReadFile("in.lua"), kInput);
+    EXPECT_TRUE(fs::is_symlink(link));
+  }
+}
+
+// The user's own link at a derived name is followed, as before.
+TEST(CliFilesTest, TheUsersOwnLinkAtADerivedNameIsWrittenThrough) {
+  CliSandbox sandbox;
+  sandbox.WriteFile("in.lua", kInput);
+  sandbox.MakeFolder("results");
+  sandbox.WriteFile("results/in.lua", "an older result\n");
+  fs::create_symlink("results/in.lua", sandbox.work() + "/in.lua.pretty");
+  const CliResult result = sandbox.Run({"in.lua"});
+  ASSERT_EQ(result.exit_status, 0) << result.err;
+  EXPECT_EQ(sandbox.ReadFile("results/in.lua"), kFormatted);
+  EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/in.lua.pretty"));
+}
+
+// 1. The debug file is replaced whole at the end of the run, like the
+// output: never written through a planted name, never left half-written.
+TEST(CliFilesTest, DebugFileIsReplacedWhole) {
+  CliSandbox sandbox;
+  sandbox.WriteFile("in.lua", kInput);
+  sandbox.WriteFile("in.lua.debug", "old debug file\n");
+  const std::string path = sandbox.work() + "/in.lua.debug";
+  chmod(path.c_str(), 0640);
+  struct stat before {};
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  const CliResult result = sandbox.Run({"in.lua", "-debug"});
+  ASSERT_EQ(result.exit_status, 0) << result.err;
+  struct stat after {};
+  ASSERT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_TRUE(sandbox.ReadFile("in.lua.debug").starts_with("\f"));
+  EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "in.lua.debug", "in.lua.pretty"}));
+}
+
+// 2. An editor appending to the input during "zorv_kelvane big.lua -o" lost
+// its edit: exit 0 and the formatted old text in place.
+TEST(CliFilesTest, AnInputEditedDuringOverwriteIsKept) {
+  const std::string input = GameData(5'000'000);
+  const std::string edit = "-- added by the editor\n";
+  for (const bool by_rename : {false, true}) {
+    SCOPED_TRACE(by_rename ? "the editor saves a new file over it" : "the editor appends");
+    CliSandbox sandbox;
+    sandbox.WriteFile("big.lua", input);
+    RunningEngine engine(sandbox.work(), {"big.lua", "-o"});
+    ASSERT_TRUE(engine.WaitForLine("Parsing file..."));
+    if (by_rename) {
+      sandbox.WriteFile("saved.tmp", input + edit);
+      fs::rename(sandbox.work() + "/saved.tmp", sandbox.work() + "/big.lua");
+    } else {
+      std::ofstream(sandbox.work() + "/big.lua", std::ios::binary | std::ios::app) << edit;
+    }
+    EXPECT_EQ(engine.Finish(), 1);
+    EXPECT_EQ(engine.err(),
+              "zorv_kelvane: cannot write 'big.lua': changed since it was read; nothing was "
+              "written\n");
+    EXPECT_TRUE(sandbox.ReadFile("big.lua") == input + edit) << "the edit was lost";
+    EXPECT_EQ(sandbox.List(), std::vector<std::string>{"big.lua"});
+  }
+}
+
+// 3. Root running "-o" on another user's file (0640) made it root's, so its
+// owner could no longer read it.
+TEST(CliFilesTest, OverwritingKeepsOwnerGroupAndMode) {
+  if (!RunningAsRoot()) GTEST_SKIP() << "another user's file needs root";
+  CliSandbox sandbox;
+  sandbox.WriteFile("in.lua", kInput);
+  const std::string path = sandbox.work() + "/in.lua";
+  ASSERT_EQ(chown(path.c_str(), kNobody, kNoGroup), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  const CliResult result = sandbox.Run({"in.lua", "-o"});
+  ASSERT_EQ(result.exit_status, 0) << result.err;
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kNobody);
+  EXPECT_EQ(info.st_gid, kNoGroup);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(sandbox.ReadFile("in.lua"), kFormatted);
+}
+
+// 3. Where the owner cannot be kept, set-user-ID and set-group-ID go.
+TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
+  if (!RunningAsRoot()) GTEST_SKIP() << "running as another user needs root";
+  std::string folder = (fs::temp_directory_path() / "kelvane-owner-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  const std::string path = folder + "/in.lua";
+  std::ofstream(path, std::ios::binary) << kInput;
+  ASSERT_EQ(chmod(path.c_str(), 06777), 0);  // root's, writable by everyone
+  RunningEngine engine(folder, {"in.lua", "-o"}, /*as_nobody=*/true);
+  EXPECT_EQ(engine.Finish(), 0) << engine.err();
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kNobody);
+  EXPECT_EQ(info.st_mode & 07777, 0777u);
+  fs::remove_all(folder);
+}
+
+// 4. SIGINT, SIGTERM or SIGHUP during the write used to leave a temporary
+// file of 10-20 MB beside the target. (The debug file is written during the
+// whole run, so it is interrupted at every moment.)
+TEST(CliFilesTest, SignalsLeaveNoTemporaryFile) {
+  const struct {
+    int line;
+    size_t size;
+    std::vector<std::string> args;
+    int signal_number;
+    std::string moment;  // the line after which the signal is sent
+  } rows[] = {
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGINT, "\tClean-up"},
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGTERM, "Time elapsed"},
+      {__LINE__, 3'000'000, {"in.lua", "-o"}, SIGHUP, "Time elapsed"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGTERM, "\tFixing"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGINT, "\tClean-up"},
+      {__LINE__, 300'000, {"in.lua", "-o", "-debug"}, SIGHUP, "Time elapsed"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    const std::string input = GameData(row.size);
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", input);
+    RunningEngine engine(sandbox.work(), row.args);
+    ASSERT_TRUE(engine.WaitForLine(row.moment));
+    kill(engine.pid(), row.signal_number);
+    const int status = engine.Finish();
+    // The write may have finished before the signal arrived.
+    if (status == 0) {
+      EXPECT_EQ(sandbox.List().front(), "in.lua");
+      continue;
+    }
+    EXPECT_EQ(status, 128 + row.signal_number);
+    EXPECT_TRUE(sandbox.ReadFile("in.lua") == input) << "the input was changed";
+    EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+  }
+}
+
+// 4. A file-size limit (ulimit -f) used to kill the program with SIGXFSZ
+// (status 153, no message) and leave its temporary file.
+TEST(CliFilesTest, AFileSizeLimitIsAnError) {
+  const std::string input = GameData(20'000);
+  CliSandbox sandbox;
+  sandbox.WriteFile("in.lua", input);
+  const CliResult result = sandbox.Run({"in.lua", "-o"}, 8192);
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_EQ(result.err, "zorv_kelvane: cannot write 'in.lua': File too large\n");
+  EXPECT_TRUE(sandbox.ReadFile("in.lua") == input);
+  EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+}
+
+// 5. "cat a.lua | zorv_kelvane /dev/stdin -o" wrote the result into its own
+// input pipe (and hung with 120 KB).
+TEST(CliFilesTest, OverwriteNeedsARegularFile) {
+  const struct {
+    int line;
+    std::string input;  // "fifo": a pipe in the folder with a writer
+  } rows[] = {
+      {__LINE__, "/dev/stdin"},
+      {__LINE__, "/dev/null"},
+      {__LINE__, "fifo"},
+  };
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction saved {};
+  sigaction(SIGPIPE, &ignore, &saved);
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    std::thread writer;
+    if (row.input == "fifo") {
+      const std::string fifo = sandbox.work() + "/fifo";
+      ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+      writer = std::thread([fifo] {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        const std::string text = GameData(120'000);
+        [[maybe_unused]] const ssize_t ignored = write(fd, text.data(), text.size());
+        close(fd);
+      });
+    }
+    const CliResult result = sandbox.Run({row.input, "-o"});
+    if (writer.joinable()) {
+      // A reader that comes and goes releases a writer still waiting to open
+      // the pipe; its write then fails (EPIPE, the signal ignored).
+      const int fd = open((sandbox.work() + "/fifo").c_str(), O_RDONLY | O_NONBLOCK);
+      if (fd >= 0) close(fd);
+      writer.join();
+    }
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err,
+              "zorv_kelvane: cannot overwrite '" + row.input + "': not a regular file\n");
+    EXPECT_EQ(result.out, "");
+  }
+  sigaction(SIGPIPE, &saved, nullptr);
+}
+
+// 6. /dev/zero, an endless pipe or a 100 GB sparse file grew memory without
+// bound.
+TEST(CliFilesTest, InputsPastTheSizeLimitAreRefused) {
+  const std::string too_large =
+      "zorv_kelvane: cannot read '%s': larger than the input limit of 256 MiB\n";
+  const auto expected = [&](const std::string& path) {
+    std::string text = too_large;
+    return text.replace(text.find("%s"), 2, path);
+  };
+  const struct {
+    int line;
+    std::string path;
+    off_t sparse_size;  // for "sparse.lua"
+  } rows[] = {
+      {__LINE__, "sparse.lua", off_t{100} << 30},
+      {__LINE__, "sparse.lua", static_cast<off_t>(kInputSizeLimit) + 1},
+      {__LINE__, "/dev/zero", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    if (row.sparse_size > 0) {
+      sandbox.WriteFile("sparse.lua", "");
+      ASSERT_EQ(truncate((sandbox.work() + "/sparse.lua").c_str(), row.sparse_size), 0);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult result = sandbox.Run({row.path, "out.lua", "-debug"});
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, expected(row.path));
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(sandbox.Exists("out.lua"));
+    if (row.sparse_size > 0) {
+      EXPECT_LT(seconds.count(), 5.0) << "the file was read";
+    }
+  }
+}
+
+// 7. A link to nothing as the output was replaced by a regular file; it is
+// refused, and the link stays.
+TEST(CliFilesTest, ALinkToNothingAsTheOutputIsRefused) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"in.lua", "out.lua"}, std::vector<std::string>{"in.lua"}}) {
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    const std::string link = args.size() == 2 ? "out.lua" : "in.lua.pretty";
+    fs::create_symlink("missing/result.lua", sandbox.work() + "/" + link);
+    const CliResult result = sandbox.Run(args);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + link +
+                              "': a symbolic link to a file that does not exist\n");
+    EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/" + link));
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", link}));
+  }
+}
+
+}  // namespace
+}  // namespace kelvane
