@@ -1,0 +1,90 @@
+// Folder walk with std::filesystem. Paths keep the spelling the user gave,
+// with names appended after "/", so that messages show them as typed.
+
+#include "kelvanefmt/file_search.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "kelvanefmt/exclude_globs.h"
+
+namespace kelvane::fmt {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+bool IsLuaName(const std::string& name) {
+  return name.size() > 4 && name.compare(name.size() - 4, 4, ".lua") == 0;
+}
+
+class Walker {
+ public:
+  Walker(const std::vector<std::string>& excludes, SearchResult& result)
+      : excludes_(excludes), result_(result) {}
+
+  void SearchFolder(const std::string& folder) {
+    std::error_code error;
+    fs::directory_iterator entries(fs::path(folder), error);
+    if (error) return Problem(folder, error);
+    const std::string prefix = EndsWithSeparator(folder) ? folder : folder + "/";
+    for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
+      const std::string name = entries->path().filename().string();
+      if (name.starts_with('.')) continue;
+      const std::string path = prefix + name;
+      if (IsExcluded(excludes_, path)) continue;
+      // symlink_status: a link is looked at, never followed.
+      const fs::file_status status = entries->symlink_status(error);
+      if (error) {
+        Problem(path, error);
+        error.clear();
+        continue;
+      }
+      if (fs::is_directory(status)) {
+        SearchFolder(path);
+      } else if (fs::is_regular_file(status) && IsLuaName(name)) {
+        result_.files.push_back(path);
+      }
+    }
+    if (error) Problem(folder, error);
+  }
+
+  void Problem(const std::string& path, const std::error_code& error) {
+    result_.problems.push_back({path, error.message()});
+  }
+
+ private:
+  const std::vector<std::string>& excludes_;
+  SearchResult& result_;
+};
+
+}  // namespace
+
+SearchResult FindLuaFiles(const std::vector<std::string>& paths,
+                          const std::vector<std::string>& excludes) {
+  SearchResult result;
+  Walker walker(excludes, result);
+  for (const std::string& path : paths) {
+    if (IsExcluded(excludes, path)) continue;
+    std::error_code error;
+    // A path the user names is followed, even when it is a link.
+    const fs::file_status status = fs::status(fs::path(path), error);
+    if (fs::is_directory(status)) {
+      walker.SearchFolder(path);
+    } else if (error && !fs::exists(status)) {
+      walker.Problem(path, error);
+    } else {
+      // A named file, device or pipe: reading it reports what goes wrong.
+      result.files.push_back(path);
+    }
+  }
+  std::sort(result.files.begin(), result.files.end());
+  result.files.erase(std::unique(result.files.begin(), result.files.end()), result.files.end());
+  return result;
+}
+
+}  // namespace kelvane::fmt

@@ -1,0 +1,104 @@
+// Chooses standard input or files, formats the files on the work queue and
+// reports each one in path order as soon as it and those before it are done.
+
+#include "kelvanefmt/fmt_run.h"
+
+#include <atomic>
+#include <string>
+
+#include "kelvanefmt/file_search.h"
+#include "kelvanefmt/format_file.h"
+#include "kelvanefmt/format_stdin.h"
+#include "kelvanefmt/ordered_work_queue.h"
+#include "kelvanefmt/progress_bar.h"
+#include "kelvanefmt/run_tally.h"
+
+namespace kelvane::fmt {
+namespace {
+
+int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
+  RunTally tally;
+  const SearchResult search = FindLuaFiles(options.paths, options.excludes);
+  for (const SearchProblem& problem : search.problems) {
+    streams.err << problem.path << ": " << problem.cause << '\n';
+    ++tally.failed;
+  }
+
+  const RunSettings settings = EngineSettings(options);
+  ProgressBar progress(streams.err, streams.err_is_terminal, search.files.size());
+  std::atomic<uint64_t> bytes_done{0};
+  size_t files_done = 0;
+  auto update_progress = [&] { progress.Update(files_done, bytes_done.load()); };
+
+  auto work = [&](size_t i) {
+    FileResult result = FormatFile(search.files[i], settings, options.mode);
+    bytes_done += result.input_bytes;
+    return result;
+  };
+  auto deliver = [&](size_t i, FileResult& result) {
+    const std::string& path = search.files[i];
+    tally.Count(result.outcome);
+    ++files_done;
+    const bool prints = result.outcome == FileOutcome::kRefused ||
+                        result.outcome == FileOutcome::kFailed ||
+                        (result.outcome == FileOutcome::kChanged &&
+                         (!options.quiet || options.mode == ChangeMode::kDiff));
+    if (prints) progress.Clear();
+    switch (result.outcome) {
+      case FileOutcome::kChanged:
+        if (options.mode == ChangeMode::kDiff) {
+          streams.out << result.diff;
+        } else if (!options.quiet) {
+          streams.out << path << '\n';
+        }
+        break;
+      case FileOutcome::kUnchanged:
+        break;
+      case FileOutcome::kRefused:
+      case FileOutcome::kFailed:
+        streams.out.flush();  // keeps the order on a shared terminal
+        streams.err << path << ": " << result.cause << '\n';
+        break;
+    }
+    update_progress();
+  };
+  RunInOrder<FileResult>(search.files.size(), options.jobs, work, deliver, update_progress);
+
+  progress.Clear();
+  streams.out.flush();
+  streams.err << SummaryLine(tally, options.mode) << '\n';
+  return ExitStatus(tally, options.mode);
+}
+
+int RunFmtUnchecked(const FmtOptions& options, FmtStreams& streams) {
+  const bool reads_stdin =
+      (options.paths.empty() && !streams.in_is_terminal) ||
+      (options.paths.size() == 1 && options.paths.front() == "-");
+  if (reads_stdin) return FormatStandardInput(options, streams);
+  for (const std::string& path : options.paths) {
+    if (path == "-") {
+      streams.err << "kelvanefmt: \"-\" (standard input) cannot be combined with other paths\n";
+      return kUsageErrorStatus;
+    }
+  }
+  if (options.paths.empty()) {
+    streams.err << "kelvanefmt: no PATH given and standard input is a terminal "
+                   "(see kelvanefmt --help)\n";
+    return kUsageErrorStatus;
+  }
+  return FormatPaths(options, streams);
+}
+
+}  // namespace
+
+int RunFmt(const FmtOptions& options, FmtStreams& streams) {
+  const int status = RunFmtUnchecked(options, streams);
+  // A full disk or a closed pipe behind standard output loses results.
+  if (!streams.out.flush()) {
+    streams.err << "kelvanefmt: cannot write standard output\n";
+    return 2;
+  }
+  return status;
+}
+
+}  // namespace kelvane::fmt
