@@ -1,5 +1,6 @@
 // Folder walk with std::filesystem. Paths keep the spelling the user gave,
-// with names appended after "/", so that messages show them as typed.
+// with names appended after the platform's separator, so that messages show
+// them as the user would type them.
 
 #include "kelvanefmt/file_search.h"
 
@@ -13,6 +14,12 @@ namespace kelvane::fmt {
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
 
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
@@ -31,7 +38,7 @@ class Walker {
     std::error_code error;
     fs::directory_iterator entries(fs::path(folder), error);
     if (error) return Problem(folder, error);
-    const std::string prefix = EndsWithSeparator(folder) ? folder : folder + "/";
+    const std::string prefix = EndsWithSeparator(folder) ? folder : folder + kSeparator;
     for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
       const std::string name = entries->path().filename().string();
       if (name.starts_with('.')) continue;
