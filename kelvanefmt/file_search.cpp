@@ -44,17 +44,18 @@ class Walker {
       if (name.starts_with('.')) continue;
       const std::string path = prefix + name;
       if (IsExcluded(excludes_, path)) continue;
-      // symlink_status: a link is looked at, never followed.
-      const fs::file_status status = entries->symlink_status(error);
+      // The entry's type comes with the folder listing where the system
+      // gives it, so most entries cost no call of their own. A link is
+      // looked at, never followed.
+      if (entries->is_symlink(error)) continue;
+      if (!error && entries->is_directory(error)) {
+        SearchFolder(path);
+      } else if (!error && IsLuaName(name) && entries->is_regular_file(error)) {
+        result_.files.push_back(path);
+      }
       if (error) {
         Problem(path, error);
         error.clear();
-        continue;
-      }
-      if (fs::is_directory(status)) {
-        SearchFolder(path);
-      } else if (fs::is_regular_file(status) && IsLuaName(name)) {
-        result_.files.push_back(path);
       }
     }
     if (error) Problem(folder, error);
