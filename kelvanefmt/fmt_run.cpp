@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 
 #include "kelvanefmt/file_search.h"
 #include "kelvanefmt/format_file.h"
@@ -15,6 +16,26 @@
 
 namespace kelvane::fmt {
 namespace {
+
+// What the run prints about one file, on each stream.
+struct FileReport {
+  std::string out;
+  std::string err;
+};
+
+FileReport ReportOf(const std::string& path, FileResult& result, const FmtOptions& options) {
+  switch (result.outcome) {
+    case FileOutcome::kChanged:
+      if (options.mode == ChangeMode::kDiff) return {std::move(result.diff), ""};
+      return {options.quiet ? "" : path + '\n', ""};
+    case FileOutcome::kUnchanged:
+      return {};
+    case FileOutcome::kRefused:
+    case FileOutcome::kFailed:
+      return {"", path + ": " + result.cause + '\n'};
+  }
+  return {};
+}
 
 int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
   RunTally tally;
@@ -36,29 +57,18 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
     return result;
   };
   auto deliver = [&](size_t i, FileResult& result) {
-    const std::string& path = search.files[i];
     tally.Count(result.outcome);
     ++files_done;
-    const bool prints = result.outcome == FileOutcome::kRefused ||
-                        result.outcome == FileOutcome::kFailed ||
-                        (result.outcome == FileOutcome::kChanged &&
-                         (!options.quiet || options.mode == ChangeMode::kDiff));
-    if (prints) progress.Clear();
-    switch (result.outcome) {
-      case FileOutcome::kChanged:
-        if (options.mode == ChangeMode::kDiff) {
-          streams.out << result.diff;
-        } else if (!options.quiet) {
-          streams.out << path << '\n';
-        }
-        break;
-      case FileOutcome::kUnchanged:
-        break;
-      case FileOutcome::kRefused:
-      case FileOutcome::kFailed:
+    const FileReport report = ReportOf(search.files[i], result, options);
+    if (!report.out.empty() || !report.err.empty()) {
+      progress.Clear();
+      streams.out << report.out;
+      if (!report.err.empty()) {
         streams.out.flush();  // keeps the order on a shared terminal
-        streams.err << path << ": " << result.cause << '\n';
-        break;
+        streams.err << report.err;
+      }
+      // On a terminal the progress line is drawn next: the line goes first.
+      if (streams.err_is_terminal) streams.out.flush();
     }
     update_progress();
   };
