@@ -24,9 +24,10 @@ const std::string kGuardCause =
     "refused by the brace guard: Error: Was unable to break and outdent at every occurance of a "
     "right bracket.";
 
-std::string Formatted(const std::string& text, bool lf = false) {
+std::string Formatted(const std::string& text, bool lf = false, bool strip_comments = false) {
   RunSettings settings;
   settings.UnixEndOfLine = lf;
+  settings.StripComments = strip_comments;
   NullMessages quiet;
   const FormatResult result = FormatText(text, settings, quiet);
   EXPECT_EQ(result.status, FormatStatus::kOk);
@@ -100,6 +101,8 @@ TEST(FmtCliTest, StandardInputToStandardOutput) {
       {__LINE__, {"-"}, kUnformatted, 0, Formatted(kUnformatted), ""},
       // No PATH and standard input not a terminal: the same, for editors.
       {__LINE__, {"--lf"}, kUnformatted, 0, Formatted(kUnformatted, true), ""},
+      {__LINE__, {"--strip-comments", "-"}, "-- c\n" + kUnformatted, 0,
+       Formatted("-- c\n" + kUnformatted, false, true), ""},
       {__LINE__, {"--check", "-"}, kUnformatted, 1, "<stdin>\n", ""},
       {__LINE__, {"--check", "--stdin-name", "ai.lua"}, kUnformatted, 1, "ai.lua\n", ""},
       {__LINE__, {"--check", "-"}, Formatted(kUnformatted), 0, "", ""},
