@@ -5,6 +5,7 @@
 #include "kelvanefmt/file_search.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -15,10 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Windows names ignore letter case, so "AI.LUA" is a Lua file there.
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
+constexpr bool kNamesIgnoreCase = true;
 #else
 constexpr char kSeparator = '/';
+constexpr bool kNamesIgnoreCase = false;
 #endif
 
 bool EndsWithSeparator(const std::string& path) {
@@ -26,7 +30,12 @@ bool EndsWithSeparator(const std::string& path) {
 }
 
 bool IsLuaName(const std::string& name) {
-  return name.size() > 4 && name.compare(name.size() - 4, 4, ".lua") == 0;
+  if (name.size() <= 4) return false;
+  std::string extension = name.substr(name.size() - 4);
+  if (kNamesIgnoreCase) {
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return extension == ".lua";
 }
 
 class Walker {
