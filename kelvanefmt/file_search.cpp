@@ -8,6 +8,7 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include "kelvanefmt/exclude_globs.h"
 
@@ -40,8 +41,16 @@ bool IsLuaName(const std::string& name) {
 
 class Walker {
  public:
-  Walker(const std::vector<std::string>& excludes, SearchResult& result)
-      : excludes_(excludes), result_(result) {}
+  Walker(const std::vector<std::string>& excludes, SearchResult& result,
+         const std::function<void(const std::string&)>& found)
+      : excludes_(excludes), result_(result), found_(found) {}
+
+  // A file named twice, or named and inside a named folder, is taken once.
+  void File(const std::string& path) {
+    if (!seen_.insert(path).second) return;
+    result_.files.push_back(path);
+    found_(path);
+  }
 
   void SearchFolder(const std::string& folder) {
     std::error_code error;
@@ -60,7 +69,7 @@ class Walker {
       if (!error && entries->is_directory(error)) {
         SearchFolder(path);
       } else if (!error && IsLuaName(name) && entries->is_regular_file(error)) {
-        result_.files.push_back(path);
+        File(path);
       }
       if (error) {
         Problem(path, error);
@@ -77,14 +86,17 @@ class Walker {
  private:
   const std::vector<std::string>& excludes_;
   SearchResult& result_;
+  const std::function<void(const std::string&)>& found_;
+  std::unordered_set<std::string> seen_;
 };
 
 }  // namespace
 
 SearchResult FindLuaFiles(const std::vector<std::string>& paths,
-                          const std::vector<std::string>& excludes) {
+                          const std::vector<std::string>& excludes,
+                          const std::function<void(const std::string&)>& found) {
   SearchResult result;
-  Walker walker(excludes, result);
+  Walker walker(excludes, result, found);
   for (const std::string& path : paths) {
     if (IsExcluded(excludes, path)) continue;
     std::error_code error;
@@ -96,11 +108,9 @@ SearchResult FindLuaFiles(const std::vector<std::string>& paths,
       walker.Problem(path, error);
     } else {
       // A named file, device or pipe: reading it reports what goes wrong.
-      result.files.push_back(path);
+      walker.File(path);
     }
   }
-  std::sort(result.files.begin(), result.files.end());
-  result.files.erase(std::unique(result.files.begin(), result.files.end()), result.files.end());
   return result;
 }
 

@@ -3,9 +3,12 @@
 
 #include "kelvanefmt/fmt_run.h"
 
+#include <algorithm>
 #include <atomic>
+#include <numeric>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "kelvanefmt/file_search.h"
 #include "kelvanefmt/format_file.h"
@@ -37,25 +40,33 @@ FileReport ReportOf(const std::string& path, FileResult& result, const FmtOption
   return {};
 }
 
+// The folder search feeds the work queue as it goes, so the threads start on
+// the first files while it looks for the rest; the results are reported in
+// path order once the search is done.
 int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
+  const RunSettings settings = EngineSettings(options);
+  std::atomic<uint64_t> bytes_done{0};
+  OrderedWorkQueue<std::string, FileResult> queue(options.jobs, [&](const std::string& path) {
+    FileResult result = FormatFile(path, settings, options.mode);
+    bytes_done += result.input_bytes;
+    return result;
+  });
+  const SearchResult search = FindLuaFiles(options.paths, options.excludes,
+                                           [&](const std::string& path) { queue.Add(path); });
+
   RunTally tally;
-  const SearchResult search = FindLuaFiles(options.paths, options.excludes);
   for (const SearchProblem& problem : search.problems) {
     streams.err << problem.path << ": " << problem.cause << '\n';
     ++tally.failed;
   }
+  std::vector<size_t> path_order(search.files.size());
+  std::iota(path_order.begin(), path_order.end(), size_t{0});
+  std::sort(path_order.begin(), path_order.end(),
+            [&](size_t a, size_t b) { return search.files[a] < search.files[b]; });
 
-  const RunSettings settings = EngineSettings(options);
   ProgressBar progress(streams.err, streams.err_is_terminal, search.files.size());
-  std::atomic<uint64_t> bytes_done{0};
   size_t files_done = 0;
   auto update_progress = [&] { progress.Update(files_done, bytes_done.load()); };
-
-  auto work = [&](size_t i) {
-    FileResult result = FormatFile(search.files[i], settings, options.mode);
-    bytes_done += result.input_bytes;
-    return result;
-  };
   auto deliver = [&](size_t i, FileResult& result) {
     tally.Count(result.outcome);
     ++files_done;
@@ -72,7 +83,7 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
     }
     update_progress();
   };
-  RunInOrder<FileResult>(search.files.size(), options.jobs, work, deliver, update_progress);
+  queue.DeliverInOrder(path_order, deliver, update_progress);
 
   progress.Clear();
   streams.out.flush();

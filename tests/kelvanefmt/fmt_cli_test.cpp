@@ -160,6 +160,9 @@ TEST(FmtCliTest, FolderSearchSkipsHiddenLinkedAndExcludedPaths) {
     std::string out;
   } rows[] = {
       {__LINE__, {"mod"}, "mod/a.lua\nmod/sub/deep/b.lua\nmod/sub/x_gen.lua\nmod/vendor/v.lua\n"},
+      // A file named and also found in a named folder is formatted once.
+      {__LINE__, {"mod/sub/x_gen.lua", "mod"},
+       "mod/a.lua\nmod/sub/deep/b.lua\nmod/sub/x_gen.lua\nmod/vendor/v.lua\n"},
       // Named paths are taken as they are: any name, hidden, or a link.
       {__LINE__, {"mod/.hidden/h.lua", "mod/notes.txt"}, "mod/.hidden/h.lua\nmod/notes.txt\n"},
       {__LINE__, {"mod/linked"}, "mod/linked/o.lua\n"},
