@@ -4,7 +4,6 @@
 
 #include "kelvanefmt/file_search.h"
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>

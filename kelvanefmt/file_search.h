@@ -1,4 +1,4 @@
-// Turns the PATH arguments into the sorted list of files to format.
+// Turns the PATH arguments into the files to format.
 #pragma once
 
 #include <functional>

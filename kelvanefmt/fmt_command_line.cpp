@@ -3,6 +3,7 @@
 #include "kelvanefmt/fmt_command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <thread>
 
 namespace kelvane::fmt {
