@@ -117,7 +117,7 @@ int RunFmt(const FmtOptions& options, FmtStreams& streams) {
   // A full disk or a closed pipe behind standard output loses results.
   if (!streams.out.flush()) {
     streams.err << "kelvanefmt: cannot write standard output\n";
-    return 2;
+    return kOutputErrorStatus;
   }
   return status;
 }

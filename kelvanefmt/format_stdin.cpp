@@ -11,6 +11,7 @@
 #include "engine/format_text.h"
 #include "engine/messages.h"
 #include "kelvanefmt/format_file.h"
+#include "kelvanefmt/run_tally.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
@@ -20,9 +21,11 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
   const std::string& name = options.stdin_name;
   const std::string input{std::istreambuf_iterator<char>(streams.in),
                           std::istreambuf_iterator<char>()};
+  RunTally tally;
   if (streams.in.bad()) {
     streams.err << name << ": cannot read standard input\n";
-    return 2;
+    tally.Count(FileOutcome::kFailed);
+    return ExitStatus(tally, options.mode);
   }
   RunSettings settings = EngineSettings(options);
   settings.SrcPath = name;
@@ -32,13 +35,15 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
     if (options.mode == ChangeMode::kWrite) streams.out << input;
     streams.out.flush();
     streams.err << name << ": " << RefusalCause(formatted) << '\n';
-    return 2;
+    tally.Count(FileOutcome::kRefused);
+    return ExitStatus(tally, options.mode);
   }
   const bool changed = formatted.text != input;
+  tally.Count(changed ? FileOutcome::kChanged : FileOutcome::kUnchanged);
   switch (options.mode) {
     case ChangeMode::kWrite:
       streams.out << formatted.text;
-      return 0;
+      break;
     case ChangeMode::kCheck:
       if (changed && !options.quiet) streams.out << name << '\n';
       break;
@@ -46,7 +51,7 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
       streams.out << UnifiedDiff(input, formatted.text, name);
       break;
   }
-  return changed ? 1 : 0;
+  return ExitStatus(tally, options.mode);
 }
 
 }  // namespace
@@ -58,7 +63,9 @@ int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
   } catch (const std::length_error&) {
   }
   streams.err << options.stdin_name << ": cannot format: out of memory\n";
-  return 2;
+  RunTally tally;
+  tally.Count(FileOutcome::kFailed);
+  return ExitStatus(tally, options.mode);
 }
 
 }  // namespace kelvane::fmt

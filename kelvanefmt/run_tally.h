@@ -26,7 +26,9 @@ std::string SummaryLine(const RunTally& tally, ChangeMode mode);
 // changes, else 0.
 int ExitStatus(const RunTally& tally, ChangeMode mode);
 
-// Exit status for a command line that cannot be run.
+// Exit status for a command line that cannot be run, and for results that
+// could not be written to standard output.
 constexpr int kUsageErrorStatus = 2;
+constexpr int kOutputErrorStatus = 2;
 
 }  // namespace kelvane::fmt
