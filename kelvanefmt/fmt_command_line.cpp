@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <thread>
 
+#include "kelvanefmt/run_tally.h"
+
 namespace kelvane::fmt {
 
 std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv, std::ostream& out,
@@ -43,7 +45,7 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    exit_status = app.exit(error, out, err) == 0 ? 0 : 2;
+    exit_status = app.exit(error, out, err) == 0 ? 0 : kUsageErrorStatus;
     return std::nullopt;
   }
   if (check) options.mode = ChangeMode::kCheck;
