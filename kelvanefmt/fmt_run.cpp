@@ -1,0 +1,125 @@
+// Chooses standard input or files, formats the files on the work queue and
+// reports each one in path order as soon as it and those before it are done.
+
+#include "kelvanefmt/fmt_run.h"
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kelvanefmt/file_search.h"
+#include "kelvanefmt/format_file.h"
+#include "kelvanefmt/format_stdin.h"
+#include "kelvanefmt/ordered_work_queue.h"
+#include "kelvanefmt/progress_bar.h"
+#include "kelvanefmt/run_tally.h"
+
+namespace kelvane::fmt {
+namespace {
+
+// What the run prints about one file, on each stream.
+struct FileReport {
+  std::string out;
+  std::string err;
+};
+
+FileReport ReportOf(const std::string& path, FileResult& result, const FmtOptions& options) {
+  switch (result.outcome) {
+    case FileOutcome::kChanged:
+      if (options.mode == ChangeMode::kDiff) return {std::move(result.diff), ""};
+      return {options.quiet ? "" : path + '\n', ""};
+    case FileOutcome::kUnchanged:
+      return {};
+    case FileOutcome::kRefused:
+    case FileOutcome::kFailed:
+      return {"", path + ": " + result.cause + '\n'};
+  }
+  return {};
+}
+
+// The folder search feeds the work queue as it goes, so the threads start on
+// the first files while it looks for the rest; the results are reported in
+// path order once the search is done.
+int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
+  const RunSettings settings = EngineSettings(options);
+  std::atomic<uint64_t> bytes_done{0};
+  OrderedWorkQueue<std::string, FileResult> queue(options.jobs, [&](const std::string& path) {
+    FileResult result = FormatFile(path, settings, options.mode);
+    bytes_done += result.input_bytes;
+    return result;
+  });
+  const SearchResult search = FindLuaFiles(options.paths, options.excludes,
+                                           [&](const std::string& path) { queue.Add(path); });
+
+  RunTally tally;
+  for (const SearchProblem& problem : search.problems) {
+    streams.err << problem.path << ": " << problem.cause << '\n';
+    ++tally.failed;
+  }
+  std::vector<size_t> path_order(search.files.size());
+  std::iota(path_order.begin(), path_order.end(), size_t{0});
+  std::sort(path_order.begin(), path_order.end(),
+            [&](size_t a, size_t b) { return search.files[a] < search.files[b]; });
+
+  ProgressBar progress(streams.err, streams.err_is_terminal, search.files.size());
+  size_t files_done = 0;
+  auto update_progress = [&] { progress.Update(files_done, bytes_done.load()); };
+  auto deliver = [&](size_t i, FileResult& result) {
+    tally.Count(result.outcome);
+    ++files_done;
+    const FileReport report = ReportOf(search.files[i], result, options);
+    if (!report.out.empty() || !report.err.empty()) {
+      progress.Clear();
+      streams.out << report.out;
+      if (!report.err.empty()) {
+        streams.out.flush();  // keeps the order on a shared terminal
+        streams.err << report.err;
+      }
+      // On a terminal the progress line is drawn next: the line goes first.
+      if (streams.err_is_terminal) streams.out.flush();
+    }
+    update_progress();
+  };
+  queue.DeliverInOrder(path_order, deliver, update_progress);
+
+  progress.Clear();
+  streams.out.flush();
+  streams.err << SummaryLine(tally, options.mode) << '\n';
+  return ExitStatus(tally, options.mode);
+}
+
+int RunFmtUnchecked(const FmtOptions& options, FmtStreams& streams) {
+  const bool reads_stdin =
+      (options.paths.empty() && !streams.in_is_terminal) ||
+      (options.paths.size() == 1 && options.paths.front() == "-");
+  if (reads_stdin) return FormatStandardInput(options, streams);
+  for (const std::string& path : options.paths) {
+    if (path == "-") {
+      streams.err << "kelvanefmt: \"-\" (standard input) cannot be combined with other paths\n";
+      return kUsageErrorStatus;
+    }
+  }
+  if (options.paths.empty()) {
+    streams.err << "kelvanefmt: no PATH given and standard input is a terminal "
+                   "(see kelvanefmt --help)\n";
+    return kUsageErrorStatus;
+  }
+  return FormatPaths(options, streams);
+}
+
+}  // namespace
+
+int RunFmt(const FmtOptions& options, FmtStreams& streams) {
+  const int status = RunFmtUnchecked(options, streams);
+  // A full disk or a closed pipe behind standard output loses results.
+  if (!streams.out.flush()) {
+    streams.err << "kelvanefmt: cannot write standard output\n";
+    return kOutputErrorStatus;
+  }
+  return status;
+}
+
+}  // namespace kelvane::fmt

@@ -1,0 +1,40 @@
+// One file through the engine: read, format, compare, then write it, or
+// describe the change, or say why it was left alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/format_text.h"
+#include "engine/run_settings.h"
+#include "kelvanefmt/fmt_options.h"
+
+namespace kelvane::fmt {
+
+enum class FileOutcome {
+  kChanged,    // the formatted text differs from the content (and was written in kWrite)
+  kUnchanged,  // already formatted: not written, so its modification time stays
+  kRefused,    // the engine would not format it; `cause` says why; nothing written
+  kFailed,     // the file could not be read, formatted or written; `cause` says why
+};
+
+struct FileResult {
+  FileOutcome outcome = FileOutcome::kUnchanged;
+  std::string cause;      // for kRefused and kFailed: the message after "path: "
+  std::string diff;       // kDiff mode: the unified diff of the change
+  uint64_t input_bytes = 0;
+};
+
+// The engine's settings for a kelvanefmt run: its defaults (CR LF line ends,
+// header line) unless the options say otherwise; no messages, no debug file.
+RunSettings EngineSettings(const FmtOptions& options);
+
+// The engine's verdict on a text: "" when `result` is kOk, otherwise the cause
+// of the refusal, naming the check that refused it.
+std::string RefusalCause(const FormatResult& result);
+
+// Formats the file at `path`. Never throws: a file too large for the memory
+// at hand fails like an unreadable one. Safe to call from several threads.
+FileResult FormatFile(const std::string& path, const RunSettings& settings, ChangeMode mode);
+
+}  // namespace kelvane::fmt

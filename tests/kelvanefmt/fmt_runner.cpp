@@ -1,0 +1,101 @@
+// fork, redirect, exec, wait. Standard input and the captures are files
+// beside (not in) the working folder.
+
+#include "tests/kelvanefmt/fmt_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace kelvane::testing {
+namespace {
+
+std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Spill(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace
+
+FmtSandbox::FmtSandbox() {
+  std::string pattern = std::filesystem::temp_directory_path().string() + "/kelvanefmt-cli-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  work_ = root_ / "work";
+  std::filesystem::create_directory(work_);
+}
+
+FmtSandbox::~FmtSandbox() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+FmtResult FmtSandbox::Run(const std::vector<std::string>& args, const std::string& stdin_bytes,
+                          long file_size_limit) const {
+  const std::string in_path = root_ / "stdin";
+  const std::string out_path = root_ / "stdout";
+  const std::string err_path = root_ / "stderr";
+  Spill(in_path, stdin_bytes);
+  const std::string program = std::string(KELVANE_BINARY_DIR) + "/kelvanefmt";
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in_fd = open(in_path.c_str(), O_RDONLY);
+    const int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in_fd < 0 || out_fd < 0 || err_fd < 0 || chdir(work_.c_str()) != 0) _exit(126);
+    dup2(in_fd, 0);
+    dup2(out_fd, 1);
+    dup2(err_fd, 2);
+    if (file_size_limit > 0) {
+      signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+      const rlimit limit{static_cast<rlim_t>(file_size_limit),
+                         static_cast<rlim_t>(file_size_limit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  FmtResult result;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    result.exit_status = WEXITSTATUS(status);
+  }
+  result.out = Slurp(out_path);
+  result.err = Slurp(err_path);
+  return result;
+}
+
+void FmtSandbox::WriteFile(const std::string& name, const std::string& bytes) const {
+  Spill(work_ / name, bytes);
+}
+
+std::string FmtSandbox::ReadFile(const std::string& name) const { return Slurp(work_ / name); }
+
+std::vector<std::string> FmtSandbox::ListAll() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(work_)) {
+    if (!entry.is_directory()) names.push_back(entry.path().lexically_relative(work_).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace kelvane::testing
