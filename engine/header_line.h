@@ -10,8 +10,11 @@ namespace kelvane {
 
 // Removes every header line of an earlier run: each occurrence of the header
 // words goes together with the rest of its line and its LF, wherever it
-// stands. An occurrence with no LF after it stays.
+// stands. An occurrence with no LF after it stays. Header lines that begin the
+// text also take one empty line after them, the one a formatted file's first
+// global block gets once its old header stands before it.
 //   "-- Pretty-Printed using Zorv Kelvane 1.0\r\nx = 1\n"  ->  "x = 1\n"
+//   "-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n"  ->  "function f()\n"
 std::string RemoveOldHeaders(std::string_view text);
 
 // Writes a duration in whole milliseconds as seconds in the shortest decimal

@@ -45,6 +45,20 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
       {__LINE__, "-- Pretty-Printed using Zorv\nKelvane\n",
        "-- Pretty-Printed using Zorv\nKelvane\n"},
       {__LINE__, "--- Pretty-Printed using Zorv Kelvane\nx\n", "-x\n"},
+      // A header that begins the text takes the empty line after it: a second
+      // run would otherwise keep the empty line before the first global block
+      // that the first run dropped as a blank line at the start.
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\t\n\nfunction f()\n",
+       "function f()\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27\t\r\n\r\nt = \r\n",
+       "t = \r\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1\n-- Pretty-Printed using Zorv Kelvane 2\n\nx\n",
+       "x\n"},
+      // Only one empty line, and only after headers at the start.
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane\n\n\nx\n", "\nx\n"},
+      {__LINE__, "x = 1\n-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n",
+       "x = 1\n\nfunction f()\n"},
+      {__LINE__, "x -- Pretty-Printed using Zorv Kelvane\n\ny\n", "x \ny\n"},
   };
   for (const TextRow& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
