@@ -14,6 +14,7 @@ namespace kelvane::testing {
 
 struct RowDifference {
   bool differs = false;
+  bool judged = true;  // false: the reference does not judge this input (LiteralReferenceJudges)
   size_t stage = 0;  // index of the stage, and of the row within it
   size_t row = 0;
   bool whole_run = false;  // found by CompareWholeRuns, not at a row
@@ -40,6 +41,19 @@ std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> ri
 // ProcessCode against ReferenceProcessCode as whole runs: the finished text,
 // or the guard that stopped the run. The message names "whole run".
 RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
+
+// Whether the literal reference is the judge of the engine's output for this
+// input: wherever the literal rules' output is stable (formatting it again,
+// header step included, gives the same bytes), the engine must give exactly
+// that output. Where it is not, the engine has rules of its own that make the
+// output stable, and the reference does not judge. A run that the guard stops
+// is judged: the guard must fire alike.
+bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings);
+
+// For an input the reference judges: CompareWithReference, then, when every
+// row agrees, CompareWholeRuns. Any other input gives no difference, with
+// `judged` false.
+RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSettings& settings);
 
 // A report of one difference: the settings, the row, the input (escaped) and
 // the detail.
