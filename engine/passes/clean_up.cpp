@@ -43,20 +43,28 @@ void OutdentEveryLine(PassContext& context) {
   context.state.CommitScratch();
 }
 
-// "(\d)(\.0+)([^\w])" -> "$1$3": "x = 1.0\n" -> "x = 1\n", "1.0.0\n" -> "1.0\n".
+// "(\d)(\.0+)([^\w])" -> "$1$3", run until nothing changes: a point and the
+// zeros after it go when a digit stands before them and a character that is
+// not a letter, digit or underscore after them: "x = 1.0\n" -> "x = 1\n".
+// Run once as written, each match takes the character after the zeros along,
+// so "1.0.0\n" only loses its first ".0" and every later run one more
+// ("127.0.0.1" -> "127.0.1" -> "127.1"). Here that character stays to be
+// looked at again: what stands before each point is then still a digit (the
+// one before the zeros taken), so one scan takes the whole chain and a second
+// run finds nothing more. Where the rule's single run is already final, the
+// result is the same.
 void RemoveZeroDecimals(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
-    if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    if (point == 0 || !IsDigit(text[point - 1])) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
     out.append(text, copied, point - copied);
-    out.push_back(text[end]);
-    copied = end + 1;
+    copied = end;
   }
   if (copied == 0) return;  // nothing matched: the text stays as it is
   out.append(text, copied);

@@ -109,7 +109,9 @@ TEST(PassDifferential, PassesOnAnyText) {
       PAIR(PlaceBlankLinesBeforeGlobalBlocks), PAIR(PlaceBlankLinesAfterGlobalBlocks),
       PAIR(SurroundOperatorsWithSpaces), PAIR(SpaceBeforeLineEndEquals), PAIR(TightenExponents),
       PAIR(BreakBeforeLeftBraces), PAIR(BreakAfterRightBraces), PAIR(OutdentEveryLine),
-      PAIR(RemoveZeroDecimals), PAIR(RemoveTrailingDecimalZeros), PAIR(AddMissingDecimalZeros),
+      // One run takes a whole chain of zero decimals, as the rule repeated.
+      PassPair{"RemoveZeroDecimals", RemoveZeroDecimals, reference::RemoveZeroDecimalsUntilSettled},
+      PAIR(RemoveTrailingDecimalZeros), PAIR(AddMissingDecimalZeros),
       PAIR(RemoveLineEndSemicolons), PAIR(CloseExponentSigns), PAIR(CollapseBlankLines),
       PAIR(RemoveLeadingBlankLines), PAIR(AddFinalLineEnd), PAIR(UseCrLfLineEnds),
   };

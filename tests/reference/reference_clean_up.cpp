@@ -12,8 +12,18 @@ void OutdentEveryLine(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "^\\t", kMulti, "");
 }
 
+// The engine differs here: run once, this rule takes one ".0" of a chain per
+// run ("127.0.0.1" -> "127.0.1" -> "127.1"), so every run of the program
+// changed such a file again. The engine takes the whole chain at once, which
+// is what this rule gives when repeated until nothing matches (below); where
+// one run already leaves nothing to match, the two agree.
 void RemoveZeroDecimals(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
+}
+
+void RemoveZeroDecimalsUntilSettled(PassContext& context) {
+  context.state.text =
+      RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
 
 void RemoveTrailingDecimalZeros(PassContext& context) {
