@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/char_class.h"
 #include "engine/passes/scan.h"
@@ -243,14 +244,41 @@ void PutCommaBetweenTables(PassContext& context) {
   context.state.CommitScratch();
 }
 
+namespace {
+
+// Whether the text just before `end` is a comment token whose comment already
+// ends in a comma, then perhaps TABs.
+bool IsCommentEndingInComma(std::string_view text, size_t end,
+                            const std::vector<std::string>& comments) {
+  // "@c<digits>c@", read back from its last "@".
+  if (end < 5 || text[end - 1] != '@' || text[end - 2] != kCommentKind) return false;
+  size_t digits = end - 2;
+  while (digits > 2 && IsDigit(text[digits - 1])) --digits;
+  const size_t start = digits - 2;
+  const TokenShape token = ReadTokenShape(text, start, kCommentKind);
+  if (token.length != end - start || !token.canonical || token.number >= comments.size()) {
+    return false;
+  }
+  std::string_view comment = comments[token.number];
+  while (!comment.empty() && comment.back() == '\t') comment.remove_suffix(1);
+  return comment.ends_with(',');
+}
+
+}  // namespace
+
 // "([^,\s\;])(\s*)(\})" -> "$1,$2$3", repeated while a match remains: every
 // "}" whose nearest character before it other than white space is not a comma
 // or semicolon gets a comma right after that character. A comma put in never
 // changes what another "}" sees, so one scan that holds back each run of white
 // space until the next character shows whether a comma goes before it does
 // all the repetitions: "\t\t2\n\t\t}\n\t}" -> "\t\t2,\n\t\t},\n\t}".
+// A comment token counts as carrying the comma when its comment already ends
+// in one (then perhaps TABs): a comma put after the token lands inside the
+// comment once it is restored ("-- note,"), and the next run would add
+// another, and another, without end.
 void PutCommaAfterLastEntry(PassContext& context) {
   const std::string_view text = context.state.text;
+  const std::vector<std::string>& comments = context.state.CommentsTable;
   std::string& out = context.state.Scratch(text.size() + text.size() / 16);
   size_t copied = 0;
   for (size_t brace = text.find('}'); brace != std::string_view::npos;
@@ -258,6 +286,7 @@ void PutCommaAfterLastEntry(PassContext& context) {
     size_t entry_end = brace;  // just after the nearest character that is not white space
     while (entry_end > 0 && IsSpace(text[entry_end - 1])) --entry_end;
     if (entry_end == 0 || text[entry_end - 1] == ',' || text[entry_end - 1] == ';') continue;
+    if (IsCommentEndingInComma(text, entry_end, comments)) continue;
     out.append(text, copied, entry_end - copied);
     out.push_back(',');
     copied = entry_end;

@@ -39,6 +39,10 @@ void PutCommaBetweenTables(PassContext& context) {
       ReplaceAll(context.state.text, "(\\t*)(\\})(\\s*)(\\;)(\\s*)(\\{)", kMulti, "$1$2,\n$1$6");
 }
 
+// The engine differs here: it puts no comma after a comment token whose
+// comment already ends in a comma (then perhaps TABs). This rule puts the
+// comma after the token, so the restored comment reads "-- note,"; formatted
+// again, that comment gets another one ("-- note,,"), on every run without end.
 void PutCommaAfterLastEntry(PassContext& context) {
   context.state.text =
       RepeatWhileMatch(context.state.text, "([^,\\s\\;])(\\s*)(\\})", kMulti, "$1,$2$3");
