@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/passes/operator_spacing.h"
 #include "engine/passes/scan.h"
 #include "engine/passes/sequence_matcher.h"
 #include "engine/passes/stored_groups.h"
@@ -569,17 +570,72 @@ constexpr SequenceElement kWhile[] = {
     {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaces, {}, 2}, {kNonSpaces, {}, 3},
     {kSpaces, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
 
+// Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
+// operator spacing puts spaces around it, and the clean-up takes them out
+// again (digits after something that is not a word character, "e" or "E",
+// the sign, digits).
+bool IsExponentSignAt(std::string_view part, size_t pos) {
+  if (pos < 2 || pos + 1 >= part.size() || !IsDigit(part[pos + 1])) return false;
+  if (part[pos - 1] != 'e' && part[pos - 1] != 'E') return false;
+  size_t digits = pos - 1;
+  while (digits > 0 && IsDigit(part[digits - 1])) --digits;
+  return digits < pos - 1 && (digits == 0 || !IsWord(part[digits - 1]));
+}
+
+// Whether a part of a joined loop head comes back as one line when the output
+// is formatted again. The operator spacing will put spaces around the part's
+// operators; the next run breaks the line at every space and joins back only
+// "=" and "==" between a name, number or token on both sides (keys and
+// values), and an exponent's sign. Any other operator leaves the part on
+// several lines, so that the next run cannot join the head again:
+//   "n/2" -> "n / 2" -> "n", "/", "2";  "x==y" -> "x == y" -> "x==y".
+bool PartKeepsItsLine(std::string_view part) {
+  auto joins_to_key = [&](size_t pos) {
+    return pos < part.size() && (part[pos] == '@' || IsWord(part[pos]));
+  };
+  for (size_t pos = 0; pos < part.size();) {
+    const size_t length = SpacedOperatorLength(part, pos);
+    if (length == 0) {
+      ++pos;
+      continue;
+    }
+    const std::string_view op = part.substr(pos, length);
+    if (length == 1 && IsExponentSignAt(part, pos)) {
+      pos += length;
+      continue;
+    }
+    if (op != "=" && op != "==") return false;
+    const size_t after = pos + length;
+    const bool value_follows =
+        joins_to_key(after) ||
+        (after < part.size() && part[after] == '.' && SpacedOperatorLength(part, after) == 0);
+    if (pos == 0 || !joins_to_key(pos - 1) || !value_follows) return false;
+    pos = after;
+  }
+  return true;
+}
+
 // One global replacement of a loop-head pattern by its odd groups joined with
-// single spaces.
+// single spaces. A head is only joined when the output keeps it joined: when
+// each part comes back as one line on the next run (PartKeepsItsLine). A head
+// such as "for i = 1, n/2 do" used to be joined here while "n/2" was one piece;
+// formatted again, "n / 2" was three, the head stayed broken, and the second
+// run undid the first. Left broken now, it gets the second run's shape at once.
 void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::string_view opening,
                int last_group) {
   std::string& text = state.text;
   SequenceMatcher matcher(pattern);
   std::string& out = state.Scratch(text.size());
   size_t i = 0;
+  auto parts_keep_their_lines = [&] {
+    for (int group = 1; group <= last_group; group += 2) {
+      if (!PartKeepsItsLine(matcher.Group(group))) return false;
+    }
+    return true;
+  };
   for (size_t word; (word = text.find(opening, i + 1)) != std::string::npos;) {
     const size_t start = word - 1;
-    if (IsSpace(text[start]) && matcher.MatchAt(text, start)) {
+    if (IsSpace(text[start]) && matcher.MatchAt(text, start) && parts_keep_their_lines()) {
       out.append(text, i, start - i);
       for (int group = 1; group <= last_group; group += 2) {
         if (group > 1) out.push_back(' ');
