@@ -26,11 +26,22 @@ void RemoveZeroDecimalsUntilSettled(PassContext& context) {
       RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
 
+// The engine differs here as with the zero decimals: one run takes a whole
+// chain ("1.10.20" -> "1.1.2"), as this rule repeated does.
 void RemoveTrailingDecimalZeros(PassContext& context) {
   context.state.text =
       ReplaceAll(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
 }
 
+void RemoveTrailingDecimalZerosUntilSettled(PassContext& context) {
+  context.state.text = RepeatWhileMatch(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])",
+                                        kMulti, "$1$3");
+}
+
+// The engine differs here: the number this rule completes is tidied at once
+// as the two rules before tidy numbers (".0 " -> "0 ", ".50," -> "0.5,").
+// This rule leaves "0.0 " and "0.50,", which the next run's zero-decimal
+// rules change again.
 void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
 }
