@@ -28,8 +28,7 @@ FormatResult FormatText(std::string input, const RunSettings& settings, Messages
       result.status = FormatStatus::kDebugWriteFailed;
       return result;
   }
-  result.text = RemoveOldHeaders(processed.text);
-  if (!settings.StripComments) result.text.insert(0, AppComment);
+  result.text = ReplaceHeaderLines(processed.text, settings.StripComments);
   return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include "engine/header_line.h"
 
+#include "engine/app_text.h"
+
 namespace kelvane {
 namespace {
 
@@ -39,6 +41,14 @@ std::string RemoveOldHeaders(std::string_view text) {
     }
   }
   result.append(text.substr(pos));
+  return result;
+}
+
+std::string ReplaceHeaderLines(std::string_view text, bool strip_comments) {
+  std::string result = RemoveOldHeaders(text);
+  if (strip_comments) return result;
+  if (result == "\n" || result == "\r\n") result.clear();
+  result.insert(0, AppComment);
   return result;
 }
 

@@ -17,6 +17,14 @@ namespace kelvane {
 //   "-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n"  ->  "function f()\n"
 std::string RemoveOldHeaders(std::string_view text);
 
+// The header step of a run, on ProcessCode's result: header lines of earlier
+// runs out (RemoveOldHeaders), then, unless comments are stripped, the header
+// line in front. A file with nothing in it formats to one line end; behind
+// the header line, the next run dropped that line end with the old header,
+// so the header line stands alone at once.
+//   ("x = 1\n", false) -> AppComment + "x = 1\n";  ("\r\n", false) -> AppComment
+std::string ReplaceHeaderLines(std::string_view text, bool strip_comments);
+
 // Writes a duration in whole milliseconds as seconds in the shortest decimal
 // form: 12 -> "0.012", 1500 -> "1.5", 2000 -> "2".
 std::string FormatSeconds(int64_t milliseconds);

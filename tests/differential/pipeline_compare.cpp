@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-#include "engine/app_text.h"
 #include "engine/code_state.h"
 #include "engine/header_line.h"
 #include "engine/messages.h"
@@ -190,14 +189,12 @@ namespace {
 // The header step is the engine's: the literal one keeps, on every later run,
 // an empty line after the old header that the first run never had, so with it
 // nearly every file that begins with a global block would count as unstable,
-// and the reference would judge almost nothing. Taking that line changes no
-// first-run output. Nothing when the guard fires.
+// and the reference would judge almost nothing. The engine's step changes the
+// first-run output of no file but an empty one. Nothing when the guard fires.
 std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings) {
   reference::ReferenceResult result = reference::ReferenceProcessCode(std::move(input), settings);
   if (result.guard_message != nullptr) return std::nullopt;
-  std::string file = RemoveOldHeaders(result.text);
-  if (!settings.StripComments) file.insert(0, AppComment);
-  return file;
+  return ReplaceHeaderLines(result.text, settings.StripComments);
 }
 
 }  // namespace

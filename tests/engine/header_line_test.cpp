@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/app_text.h"
+
 namespace kelvane {
 namespace {
 
@@ -63,6 +65,30 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
   for (const TextRow& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
     EXPECT_EQ(RemoveOldHeaders(row.input), row.expected);
+  }
+}
+
+TEST(ReplaceHeaderLinesTest, OldHeadersOutNewHeaderIn) {
+  const std::string header(AppComment);
+  const std::string old = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.";
+  const struct {
+    int line;
+    std::string text;
+    bool strip;
+    std::string expected;
+  } rows[] = {
+      {__LINE__, "x = 1\r\n", false, header + "x = 1\r\n"},
+      {__LINE__, "x = 1\n", true, "x = 1\n"},
+      {__LINE__, old + "\t\n\nfunction f()\n", false, header + "function f()\n"},
+      // An empty file: the header line alone, as every later run gave it.
+      {__LINE__, "\r\n", false, header},
+      {__LINE__, "\n", false, header},
+      {__LINE__, old + "\t\r\n", false, header},
+      {__LINE__, "\n", true, "\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    EXPECT_EQ(ReplaceHeaderLines(row.text, row.strip), row.expected);
   }
 }
 
