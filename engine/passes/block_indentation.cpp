@@ -377,6 +377,11 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
 
 // "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1
 // that is "}" or "end" (a space after it breaks the line there instead).
+// A line "end;" (semicolons, then the line end) counts as "end" too, unless
+// an empty line follows it already: the clean-up takes its last semicolon
+// away, and the next run then put the empty line after the bare "end". Kept
+// or not, the semicolon no longer decides the layout:
+// "\tend;\n\tx=1\n" -> "\tend;\n\n\tx=1\n".
 void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size() + text.size() / 16);
@@ -389,6 +394,14 @@ void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
         end = line + 2;
       } else if (StartsWithAt(text, line + 1, "end")) {
         end = line + 4;
+        size_t semicolons = end;
+        while (semicolons < text.size() && text[semicolons] == ';') ++semicolons;
+        // Where an empty line follows already (one goes before the next
+        // global block), the clean-up has nothing to change.
+        if (semicolons > end && semicolons < text.size() && text[semicolons] == '\n' &&
+            (semicolons + 1 == text.size() || text[semicolons + 1] != '\n')) {
+          end = semicolons;
+        }
       }
       if (end != kNone && end < text.size() && IsSpace(text[end])) {
         out.append(text, copied, end + 1 - copied);

@@ -48,7 +48,11 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       {"\tf=function@a0a@\n\treturn\n\ta\n\tend\n", "\tf=function@a0a@\t\n\t\treturn\n\t\ta\n\tend\n\n"},
       {"\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t\t1\n\t\tend\n\t}\n",
        "\n\ta=\n\t{\n\t\tf=function@a0a@\t\n\t\t\treturn\n\t\t\t1\n\t\tend,\n\t}\n\n"},
-      {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n", "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+      // "end;" ends a global block like "end": its semicolon goes in the
+      // clean-up, and the next run put the empty line after the bare "end".
+      {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
+       "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\n\ty=2\n"},
+      {"\tdo\n\tend;;\n\tx\n", "\tdo\t\n\tend;;\n\n\tx\n"},
       {"\tfunction f@a0a@\n\tfunction g@a1a@\n\tx=1\n\tend\n\tend\n",
        "\n\tfunction f@a0a@\t\n\t\tfunction g@a1a@\t\n\t\t\tx=1\n\t\tend\n\tend\n\n"},
       // A method head opens no block, but its "end" closes one.
