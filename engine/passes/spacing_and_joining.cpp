@@ -574,51 +574,55 @@ constexpr SequenceElement kWhile[] = {
 // operator spacing puts spaces around it, and the clean-up takes them out
 // again (digits after something that is not a word character, "e" or "E",
 // the sign, digits).
-bool IsExponentSignAt(std::string_view part, size_t pos) {
-  if (pos < 2 || pos + 1 >= part.size() || !IsDigit(part[pos + 1])) return false;
-  if (part[pos - 1] != 'e' && part[pos - 1] != 'E') return false;
+bool IsExponentSignAt(std::string_view text, size_t pos) {
+  if (pos < 2 || pos + 1 >= text.size() || !IsDigit(text[pos + 1])) return false;
+  if (text[pos - 1] != 'e' && text[pos - 1] != 'E') return false;
   size_t digits = pos - 1;
-  while (digits > 0 && IsDigit(part[digits - 1])) --digits;
-  return digits < pos - 1 && (digits == 0 || !IsWord(part[digits - 1]));
+  while (digits > 0 && IsDigit(text[digits - 1])) --digits;
+  return digits < pos - 1 && (digits == 0 || !IsWord(text[digits - 1]));
 }
 
-// Whether a part of a joined loop head comes back as one line when the output
-// is formatted again. The operator spacing will put spaces around the part's
-// operators; the next run breaks the line at every space and joins back only
-// "=" and "==" between a name, number or token on both sides (keys and
-// values), and an exponent's sign. Any other operator leaves the part on
-// several lines, so that the next run cannot join the head again:
+// The operators that keep a loop-head part from coming back as one line when
+// the output is formatted again, as sorted positions in the text. The
+// operator spacing will put spaces around every operator; the next run breaks
+// the line at every space and joins back only "=" and "==" between a name,
+// number or token on both sides (keys and values), and an exponent's sign.
+// Any other operator leaves its part on several lines, so that the next run
+// cannot join the head again:
 //   "n/2" -> "n / 2" -> "n", "/", "2";  "x==y" -> "x == y" -> "x==y".
-bool PartKeepsItsLine(std::string_view part) {
+// A head's parts begin after white space and end before white space or with
+// a comma, so an operator's neighbours in the text are its neighbours in the
+// part; the positions are found once per text, and each part is one lookup.
+std::vector<size_t> FindSplittingOperators(std::string_view text) {
   auto joins_to_key = [&](size_t pos) {
-    return pos < part.size() && (part[pos] == '@' || IsWord(part[pos]));
+    return pos < text.size() && (text[pos] == '@' || IsWord(text[pos]));
   };
-  for (size_t pos = 0; pos < part.size();) {
-    const size_t length = SpacedOperatorLength(part, pos);
+  std::vector<size_t> positions;
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t length = SpacedOperatorLength(text, pos);
     if (length == 0) {
       ++pos;
       continue;
     }
-    const std::string_view op = part.substr(pos, length);
-    if (length == 1 && IsExponentSignAt(part, pos)) {
-      pos += length;
-      continue;
-    }
-    if (op != "=" && op != "==") return false;
+    const std::string_view op = text.substr(pos, length);
     const size_t after = pos + length;
-    const bool value_follows =
-        joins_to_key(after) ||
-        (after < part.size() && part[after] == '.' && SpacedOperatorLength(part, after) == 0);
-    if (pos == 0 || !joins_to_key(pos - 1) || !value_follows) return false;
+    bool joined_back = length == 1 && IsExponentSignAt(text, pos);
+    if (op == "=" || op == "==") {
+      const bool value_follows =
+          joins_to_key(after) ||
+          (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0);
+      joined_back = pos > 0 && joins_to_key(pos - 1) && value_follows;
+    }
+    if (!joined_back) positions.push_back(pos);
     pos = after;
   }
-  return true;
+  return positions;
 }
 
 // One global replacement of a loop-head pattern by its odd groups joined with
 // single spaces. A head is only joined when the output keeps it joined: when
-// each part comes back as one line on the next run (PartKeepsItsLine). A head
-// such as "for i = 1, n/2 do" used to be joined here while "n/2" was one piece;
+// each part comes back as one line on the next run (FindSplittingOperators).
+// A head such as "for i = 1, n/2 do" used to be joined while "n/2" was one piece;
 // formatted again, "n / 2" was three, the head stayed broken, and the second
 // run undid the first. Left broken now, it gets the second run's shape at once.
 void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::string_view opening,
@@ -627,9 +631,19 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
   SequenceMatcher matcher(pattern);
   std::string& out = state.Scratch(text.size());
   size_t i = 0;
+  // Found at the first head, so that a text without loops pays nothing.
+  std::vector<size_t> splitting;
+  bool splitting_found = false;
   auto parts_keep_their_lines = [&] {
+    if (!splitting_found) {
+      splitting = FindSplittingOperators(text);
+      splitting_found = true;
+    }
     for (int group = 1; group <= last_group; group += 2) {
-      if (!PartKeepsItsLine(matcher.Group(group))) return false;
+      const std::string_view part = matcher.Group(group);
+      const size_t begin = static_cast<size_t>(part.data() - text.data());
+      const auto op = std::lower_bound(splitting.begin(), splitting.end(), begin);
+      if (op != splitting.end() && *op < begin + part.size()) return false;
     }
     return true;
   };
