@@ -597,8 +597,13 @@ std::vector<size_t> FindSplittingOperators(std::string_view text) {
   auto joins_to_key = [&](size_t pos) {
     return pos < text.size() && (text[pos] == '@' || IsWord(text[pos]));
   };
+  static constexpr ByteSet kOperatorStarts = ByteSet::Of([](char c) {
+    return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
+           c == '/' || c == '.';
+  });
   std::vector<size_t> positions;
-  for (size_t pos = 0; pos < text.size();) {
+  for (size_t pos = FindInSet(text, 0, kOperatorStarts); pos < text.size();
+       pos = FindInSet(text, pos, kOperatorStarts)) {
     const size_t length = SpacedOperatorLength(text, pos);
     if (length == 0) {
       ++pos;
