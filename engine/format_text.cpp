@@ -50,7 +50,8 @@ FormatResult FormatText(std::string input, const RunSettings& settings, Messages
       result.status = FormatStatus::kDebugWriteFailed;
       return result;
   }
-  std::string body = RemoveOldHeaders(processed.text);
+  // The header line is a comment: the check reads past it.
+  std::string body = ReplaceHeaderLines(processed.text, settings.StripComments);
   const MeaningCheck check = CompareMeaning(original, body);
   if (!check.same) {
     result.status = FormatStatus::kRefused;
@@ -59,9 +60,8 @@ FormatResult FormatText(std::string input, const RunSettings& settings, Messages
                     check.why + ".";
     return result;
   }
-  result.text.reserve(loader_line.size() + AppComment.size() + body.size());
+  result.text.reserve(loader_line.size() + body.size());
   result.text = loader_line;
-  if (!settings.StripComments) result.text += AppComment;
   result.text += body;
   return result;
 }

@@ -10,9 +10,20 @@ namespace kelvane {
 
 // Removes every header line of an earlier run: each occurrence of the header
 // words goes together with the rest of its line and its LF, wherever it
-// stands. An occurrence with no LF after it stays.
+// stands. An occurrence with no LF after it stays. Header lines that begin the
+// text also take one empty line after them, the one a formatted file's first
+// global block gets once its old header stands before it.
 //   "-- Pretty-Printed using Zorv Kelvane 1.0\r\nx = 1\n"  ->  "x = 1\n"
+//   "-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n"  ->  "function f()\n"
 std::string RemoveOldHeaders(std::string_view text);
+
+// The header step of a run, on ProcessCode's result: header lines of earlier
+// runs out (RemoveOldHeaders), then, unless comments are stripped, the header
+// line in front. A file with nothing in it formats to one line end; behind
+// the header line, the next run dropped that line end with the old header,
+// so the header line stands alone at once.
+//   ("x = 1\n", false) -> AppComment + "x = 1\n";  ("\r\n", false) -> AppComment
+std::string ReplaceHeaderLines(std::string_view text, bool strip_comments);
 
 // Writes a duration in whole milliseconds as seconds in the shortest decimal
 // form: 12 -> "0.012", 1500 -> "1.5", 2000 -> "2".

@@ -128,6 +128,12 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments, LongBrac
   return span;
 }
 
+bool IsClosedBlockComment(std::string_view comment) {
+  size_t level = 0;
+  const size_t opener = LongBracketOpenerAt(comment, 2, level);
+  return opener != 0 && LongBracketEnd(comment, 2 + opener, level) != kNone;
+}
+
 bool StringLiterals::Covers(size_t pos) {
   if (!scanned_) {
     scanned_ = true;

@@ -54,6 +54,10 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level,
 LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments,
                       LongBracketMemo* memo = nullptr);
 
+// A comment that ends before its line does: a closed block comment, after
+// which code may follow on the same line ("--[[ a ]] x = 1").
+bool IsClosedBlockComment(std::string_view comment);
+
 // Calls on_span(const LiteralSpan&) for every literal, in text order. Texts
 // whose comments are already masked pass `comments` false.
 template <typename OnSpan>

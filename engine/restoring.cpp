@@ -133,13 +133,6 @@ void RestoreCommentsLiterally(CodeState& state) {
   }
 }
 
-// A comment that runs to the end of its line: all but a closed block comment.
-bool RunsToLineEnd(std::string_view comment) {
-  size_t level = 0;
-  const size_t opener = LongBracketOpenerAt(comment, 2, level);
-  return opener == 0 || LongBracketEnd(comment, 2 + opener, level) == std::string_view::npos;
-}
-
 // Code that the layout put on a comment's line, after the comment, would
 // become part of the comment. It goes to a line of its own with the TABs of
 // the comment's line instead: "f(a --c\n, b)" stays two lines, not
@@ -204,7 +197,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     }
     next_expected_min = shape.number + 1;
     pos = end;
-    if (RunsToLineEnd(entry)) pos = BreakAfterComment(text, pos, out);
+    if (!IsClosedBlockComment(entry)) pos = BreakAfterComment(text, pos, out);
   }
   if (first) return false;  // comment 0 is missing
   out.append(text, pos);

@@ -5,8 +5,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/char_class.h"
+#include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
 #include "engine/tokens.h"
 
@@ -243,14 +245,67 @@ void PutCommaBetweenTables(PassContext& context) {
   context.state.CommitScratch();
 }
 
+namespace {
+
+// The comment whose token ends just before `end`, or nullptr; its token
+// starts at `start`.
+const std::string* CommentTokenBefore(std::string_view text, size_t end,
+                                      const std::vector<std::string>& comments, size_t& start) {
+  // "@c<digits>c@", read back from its last "@".
+  if (end < 5 || text[end - 1] != '@' || text[end - 2] != kCommentKind) return nullptr;
+  size_t digits = end - 2;
+  while (digits > 2 && IsDigit(text[digits - 1])) --digits;
+  start = digits - 2;
+  const TokenShape token = ReadTokenShape(text, start, kCommentKind);
+  if (token.length != end - start || !token.canonical || token.number >= comments.size()) {
+    return nullptr;
+  }
+  return &comments[token.number];
+}
+
+// Whether the comment already ends in a comma, then perhaps TABs.
+bool EndsInComma(std::string_view comment) {
+  while (!comment.empty() && comment.back() == '\t') comment.remove_suffix(1);
+  return comment.ends_with(',');
+}
+
+// Before a "}", a comment token whose comment carries no comma of its own
+// stands for the last entry: the comma goes after it (and, restored, ends up
+// inside a line comment, where it does no harm). Behind a closed block
+// comment, though, the comma is code: where no entry stands before the block
+// comments ("{ --[[ x ]] }", "{ a = 1, --[[ x ]] }") there is nothing for a
+// comma to end, and "{ , }" is no Lua. Returns whether a comma goes in.
+bool CommaAfterComment(std::string_view text, size_t end, const std::vector<std::string>& comments) {
+  size_t start = 0;
+  const std::string* comment = CommentTokenBefore(text, end, comments, start);
+  if (comment == nullptr) return true;
+  if (EndsInComma(*comment)) return false;
+  while (comment != nullptr && IsClosedBlockComment(*comment)) {
+    end = start;
+    while (end > 0 && IsSpace(text[end - 1])) --end;
+    if (end == 0) return false;
+    const char before = text[end - 1];
+    if (before == ',' || before == ';' || before == '{') return false;
+    comment = CommentTokenBefore(text, end, comments, start);
+  }
+  return true;
+}
+
+}  // namespace
+
 // "([^,\s\;])(\s*)(\})" -> "$1,$2$3", repeated while a match remains: every
 // "}" whose nearest character before it other than white space is not a comma
 // or semicolon gets a comma right after that character. A comma put in never
 // changes what another "}" sees, so one scan that holds back each run of white
 // space until the next character shows whether a comma goes before it does
 // all the repetitions: "\t\t2\n\t\t}\n\t}" -> "\t\t2,\n\t\t},\n\t}".
+// A comment token counts as carrying the comma when its comment already ends
+// in one (then perhaps TABs): a comma put after the token lands inside the
+// comment once it is restored ("-- note,"), and the next run would add
+// another, and another, without end.
 void PutCommaAfterLastEntry(PassContext& context) {
   const std::string_view text = context.state.text;
+  const std::vector<std::string>& comments = context.state.CommentsTable;
   std::string& out = context.state.Scratch(text.size() + text.size() / 16);
   size_t copied = 0;
   for (size_t brace = text.find('}'); brace != std::string_view::npos;
@@ -258,6 +313,7 @@ void PutCommaAfterLastEntry(PassContext& context) {
     size_t entry_end = brace;  // just after the nearest character that is not white space
     while (entry_end > 0 && IsSpace(text[entry_end - 1])) --entry_end;
     if (entry_end == 0 || text[entry_end - 1] == ',' || text[entry_end - 1] == ';') continue;
+    if (!CommaAfterComment(text, entry_end, comments)) continue;
     out.append(text, copied, entry_end - copied);
     out.push_back(',');
     copied = entry_end;
@@ -348,6 +404,11 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
 
 // "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1
 // that is "}" or "end" (a space after it breaks the line there instead).
+// A line "end;" (semicolons, then the line end) counts as "end" too, unless
+// an empty line follows it already: the clean-up takes its last semicolon
+// away, and the next run then put the empty line after the bare "end". Kept
+// or not, the semicolon no longer decides the layout:
+// "\tend;\n\tx=1\n" -> "\tend;\n\n\tx=1\n".
 void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size() + text.size() / 16);
@@ -360,6 +421,14 @@ void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
         end = line + 2;
       } else if (StartsWithAt(text, line + 1, "end")) {
         end = line + 4;
+        size_t semicolons = end;
+        while (semicolons < text.size() && text[semicolons] == ';') ++semicolons;
+        // Where an empty line follows already (one goes before the next
+        // global block), the clean-up has nothing to change.
+        if (semicolons > end && semicolons < text.size() && text[semicolons] == '\n' &&
+            (semicolons + 1 == text.size() || text[semicolons + 1] != '\n')) {
+          end = semicolons;
+        }
       }
       if (end != kNone && end < text.size() && IsSpace(text[end])) {
         out.append(text, copied, end + 1 - copied);

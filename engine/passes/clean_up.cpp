@@ -33,7 +33,9 @@ class CodeBrackets {
   // A ";" before a line end goes unless it separates fields of a table
   // constructor ("{e;\nd}": Lua 4 needs it between the list and the record
   // part, so it is not turned into ",") or keeps a line that starts with "("
-  // from continuing a call. Inside a comment it goes, as the rule has it.
+  // from continuing a call. One after the last field stays too: dropped, it
+  // would leave the field without a separator, and the next run would add a
+  // comma. Inside a comment it goes, as the rule has it.
   bool MayDropSemicolon(size_t semicolon) {
     if (!AdvanceTo(semicolon)) {
       return literal_.kind == LiteralKind::kLineComment ||
@@ -42,7 +44,7 @@ class CodeBrackets {
     const size_t next = text_.find_first_not_of(" \t\n", semicolon + 1);
     const char after = next == std::string_view::npos ? '\0' : text_[next];
     if (after == '(') return false;
-    return open_.empty() || open_.back() != '{' || after == '}';
+    return open_.empty() || open_.back() != '{';
   }
 
  private:
@@ -116,37 +118,44 @@ void OutdentEveryLine(PassContext& context) {
   context.state.CommitScratch();
 }
 
-// "(\d)(\.0+)([^\w])" -> "$1$3": "x = 1.0\n" -> "x = 1\n", "1.0.0\n" -> "1.0\n".
-void RemoveZeroDecimals(PassContext& context) {
-  const std::string_view text = context.state.text;
+namespace {
+
+// Each scan below writes its result to `out` and returns true, or returns
+// false (and leaves `out` alone) when nothing matched.
+
+// "(\d)(\.0+)([^\w])" -> "$1$3", run until nothing changes. Run once as
+// written, each match takes the character after the zeros along, so that
+// "1.0.0\n" only loses its first ".0" and every later run one more
+// ("127.0.0.1" -> "127.0.1" -> "127.1"). Here that character stays to be
+// looked at again: what stands before each point is then still a digit (the
+// one before the zeros taken), so one scan takes the whole chain, and where
+// the rule's single run is already final the result is the same.
+bool RemoveZeroDecimalsIn(std::string_view text, std::string& out) {
   StringLiterals strings(text);
-  std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
-    if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    if (point == 0 || !IsDigit(text[point - 1])) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
     if (strings.Covers(point)) continue;
     out.append(text, copied, point - copied);
-    out.push_back(text[end]);
-    copied = end + 1;
+    copied = end;
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
+  if (copied == 0) return false;
   out.append(text, copied);
-  context.state.CommitScratch();
+  return true;
 }
 
-// "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3": "0.50," -> "0.5,".
-void RemoveTrailingDecimalZeros(PassContext& context) {
-  const std::string_view text = context.state.text;
+// "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3", run until nothing changes,
+// in one scan as above: a chain ("1.10.20\n") loses all its trailing zeros.
+bool RemoveTrailingDecimalZerosIn(std::string_view text, std::string& out) {
   StringLiterals strings(text);
-  std::string& out = context.state.Scratch(text.size());
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
-    if (point == 0 || point - 1 < copied || !IsDigit(text[point - 1])) continue;
+    if (point == 0 || !IsDigit(text[point - 1])) continue;
     const size_t fraction = point + 1;
     const size_t end = SkipDigits(text, fraction);
     if (!IsNonWordAt(text, end)) continue;
@@ -155,20 +164,16 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
     if (kept == end || kept == fraction) continue;
     if (strings.Covers(point)) continue;
     out.append(text, copied, kept - copied);
-    out.push_back(text[end]);
-    copied = end + 1;
+    copied = end;
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
+  if (copied == 0) return false;
   out.append(text, copied);
-  context.state.CommitScratch();
+  return true;
 }
 
-// "([^\w])(\.\d)" -> "$10$2", which is group 1, a "0", then group 2 (there
-// is no group 10): "x = .5\n" -> "x = 0.5\n".
-void AddMissingDecimalZeros(PassContext& context) {
-  const std::string_view text = context.state.text;
+// "([^\w])(\.\d)" -> "$10$2", once, as written.
+bool AddMissingDecimalZerosIn(std::string_view text, std::string& out) {
   StringLiterals strings(text);
-  std::string& out = context.state.Scratch(text.size() + text.size() / 32);
   size_t copied = 0;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
@@ -180,9 +185,49 @@ void AddMissingDecimalZeros(PassContext& context) {
     out.push_back(text[point + 1]);
     copied = point + 2;
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
+  if (copied == 0) return false;
   out.append(text, copied);
-  context.state.CommitScratch();
+  return true;
+}
+
+template <typename Scan>
+void Rewrite(CodeState& state, Scan scan) {
+  const std::string_view text = state.text;
+  std::string& out = state.Scratch(text.size() + text.size() / 32);
+  if (scan(text, out)) state.CommitScratch();
+}
+
+}  // namespace
+
+// "(\d)(\.0+)([^\w])" -> "$1$3", until nothing changes: a point and the zeros
+// after it go when a digit stands before them and a character that is not a
+// letter, digit or underscore after them: "x = 1.0\n" -> "x = 1\n",
+// "1.0.0\n" -> "1\n".
+void RemoveZeroDecimals(PassContext& context) { Rewrite(context.state, RemoveZeroDecimalsIn); }
+
+// "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3", until nothing changes:
+// "0.50," -> "0.5,".
+void RemoveTrailingDecimalZeros(PassContext& context) {
+  Rewrite(context.state, RemoveTrailingDecimalZerosIn);
+}
+
+// "([^\w])(\.\d)" -> "$10$2", which is group 1, a "0", then group 2 (there
+// is no group 10): "x = .5\n" -> "x = 0.5\n". Where that makes a number the
+// two passes before would tidy, they run again, since the next run would
+// tidy it: ".0 " gives "0 " rather than "0.0 ", ".50," gives "0.5," rather
+// than "0.50,", and "1..9" (in a comment) "1.9" rather than "1.0.9".
+void AddMissingDecimalZeros(PassContext& context) {
+  CodeState& state = context.state;
+  Rewrite(state, [&](std::string_view text, std::string& out) {
+    if (!AddMissingDecimalZerosIn(text, out)) return false;
+    // Both scans only find numbers that a "0" just completed: the text had
+    // been through them already.
+    std::string tidied;
+    if (RemoveZeroDecimalsIn(out, tidied)) out.swap(tidied);
+    tidied.clear();
+    if (RemoveTrailingDecimalZerosIn(out, tidied)) out.swap(tidied);
+    return true;
+  });
 }
 
 // "([^,\s])(\s*)(\;)(\n)" -> "$1$2$4": "print(x);\n" -> "print(x)\n". Of two

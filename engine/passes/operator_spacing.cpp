@@ -255,4 +255,6 @@ void BreakAfterRightBraces(PassContext& context) {
   context.state.CommitScratch();
 }
 
+size_t SpacedOperatorLength(std::string_view text, size_t pos) { return SpacedOperatorAt(text, pos); }
+
 }  // namespace kelvane

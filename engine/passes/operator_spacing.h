@@ -2,6 +2,9 @@
 // operators, tight exponents, and the bracket fix-ups that follow from them.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "engine/pass.h"
 
 namespace kelvane {
@@ -13,5 +16,10 @@ void TightenExponents(PassContext& context);
 void TightenStoredBrackets(PassContext& context);
 void BreakBeforeLeftBraces(PassContext& context);
 void BreakAfterRightBraces(PassContext& context);
+
+// The length of the operator that SurroundOperatorsWithSpaces puts spaces
+// around at `pos` of a text, or 0. The loop-head join asks it which heads the
+// spacing will split.
+size_t SpacedOperatorLength(std::string_view text, size_t pos);
 
 }  // namespace kelvane

@@ -7,13 +7,15 @@
 namespace kelvane {
 
 SequenceMatcher::SequenceMatcher(std::span<const SequenceElement> elements)
-    : elements_(elements), bounds_(elements.size() + 1, 0), line_memos_(elements.size()) {}
+    : elements_(elements),
+      bounds_(elements.size() + 1, 0),
+      line_memos_(elements.size()),
+      lines_(elements.size()) {}
 
 bool SequenceMatcher::MatchAt(std::string_view text, size_t pos) {
   if (text.data() != text_.data() || text.size() != text_.size()) {
     for (auto& memo : line_memos_) memo.clear();  // remembered results hold for one text only
-    line_begin_ = 1;
-    line_end_ = 0;
+    for (LineSpan& line : lines_) line = LineSpan{};
   }
   text_ = text;
   return MatchFrom(0, pos);
@@ -31,15 +33,16 @@ std::string_view SequenceMatcher::Group(int n) const {
   return text_.substr(bounds_[first], bounds_[last + 1] - bounds_[first]);
 }
 
-// The end of the line holding `pos` ("." stops at LF and CR). Queries come
-// in runs on one line, so the last line found is kept.
-size_t SequenceMatcher::LineEnd(size_t pos) {
-  if (pos < line_begin_ || pos > line_end_) {
-    line_end_ = text_.find_first_of("\n\r", pos);
-    if (line_end_ == std::string_view::npos) line_end_ = text_.size();
-    line_begin_ = pos;
+// The end of the line holding `pos` ("." stops at LF and CR). Each element's
+// queries come in runs on one line, so the last line it found is kept.
+size_t SequenceMatcher::LineEnd(size_t element, size_t pos) {
+  LineSpan& line = lines_[element];
+  if (pos < line.begin || pos > line.end) {
+    line.end = text_.find_first_of("\n\r", pos);
+    if (line.end == std::string_view::npos) line.end = text_.size();
+    line.begin = pos;
   }
-  return line_end_;
+  return line.end;
 }
 
 // The recursion depth is the number of elements, never the text's length.
@@ -54,7 +57,7 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
     case Piece::kSpace:
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
     case Piece::kLineChars: {
-      const size_t end = LineEnd(pos);
+      const size_t end = LineEnd(element, pos);
       constexpr size_t kNone = static_cast<size_t>(-1);
       LineMemo& memo = line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
       if (memo.best != kNone) return memo.best >= pos && MatchFrom(element + 1, memo.best);

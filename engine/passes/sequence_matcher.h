@@ -47,7 +47,7 @@ class SequenceMatcher {
 
  private:
   bool MatchFrom(size_t element, size_t pos);
-  size_t LineEnd(size_t pos);
+  size_t LineEnd(size_t element, size_t pos);
 
   // For a ".*" element and the end of a line: the largest stop from which the
   // rest matched (or none yet), and the lowest stop tried so far.
@@ -60,8 +60,14 @@ class SequenceMatcher {
   std::string_view text_;
   std::vector<size_t> bounds_;  // bounds_[k]: where element k starts; last: the end
   std::vector<std::unordered_map<size_t, LineMemo>> line_memos_;  // per element, by line end
-  size_t line_begin_ = 1;  // [line_begin_, line_end_]: part of the last line looked up
-  size_t line_end_ = 0;
+  // Per element, [line_begin, line_end]: part of the line it looked up last.
+  // Kept per element: the ".*" pieces of one pattern sit on different lines,
+  // and a cache they shared would lose each line to the next piece.
+  struct LineSpan {
+    size_t begin = 1;
+    size_t end = 0;
+  };
+  std::vector<LineSpan> lines_;
 };
 
 }  // namespace kelvane

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/passes/operator_spacing.h"
 #include "engine/passes/scan.h"
 #include "engine/passes/sequence_matcher.h"
 #include "engine/passes/stored_groups.h"
@@ -469,10 +470,15 @@ void JoinKeywords(PassContext& context) {
 
 namespace {
 
-// The word that ends just before `end` is exactly `word`, after white space.
+// The word that ends just before `end` is exactly `word`, after white space
+// that follows anything but a "}" (after a table, "} and(" keeps its shape on
+// the next run already).
 bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
-  return end > word.size() && text.compare(end - word.size(), word.size(), word) == 0 &&
-         IsSpace(text[end - word.size() - 1]);
+  if (end <= word.size() || text.compare(end - word.size(), word.size(), word) != 0) return false;
+  size_t before = end - word.size();
+  if (!IsSpace(text[before - 1])) return false;
+  while (before > 0 && IsSpace(text[before - 1])) --before;
+  return before == 0 || text[before - 1] != '}';
 }
 
 // What may stand before an argument list that the join pulls up to it: a
@@ -602,17 +608,91 @@ constexpr SequenceElement kWhile[] = {
     {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaces, {}, 2}, {kNonSpaces, {}, 3},
     {kSpaces, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
 
+// Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
+// operator spacing puts spaces around it, and the clean-up takes them out
+// again (digits after something that is not a word character, "e" or "E",
+// the sign, digits).
+bool IsExponentSignAt(std::string_view text, size_t pos) {
+  if (pos < 2 || pos + 1 >= text.size() || !IsDigit(text[pos + 1])) return false;
+  if (text[pos - 1] != 'e' && text[pos - 1] != 'E') return false;
+  size_t digits = pos - 1;
+  while (digits > 0 && IsDigit(text[digits - 1])) --digits;
+  return digits < pos - 1 && (digits == 0 || !IsWord(text[digits - 1]));
+}
+
+// The operators that keep a loop-head part from coming back as one line when
+// the output is formatted again, as sorted positions in the text. The
+// operator spacing will put spaces around every operator; the next run breaks
+// the line at every space and joins back only "=" and "==" between a name,
+// number or token on both sides (keys and values), and an exponent's sign.
+// Any other operator leaves its part on several lines, so that the next run
+// cannot join the head again:
+//   "n/2" -> "n / 2" -> "n", "/", "2";  "x==y" -> "x == y" -> "x==y".
+// A head's parts begin after white space and end before white space or with
+// a comma, so an operator's neighbours in the text are its neighbours in the
+// part; the positions are found once per text, and each part is one lookup.
+std::vector<size_t> FindSplittingOperators(std::string_view text) {
+  auto joins_to_key = [&](size_t pos) {
+    return pos < text.size() && (text[pos] == '@' || IsWord(text[pos]));
+  };
+  static constexpr ByteSet kOperatorStarts = ByteSet::Of([](char c) {
+    return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
+           c == '/' || c == '.';
+  });
+  std::vector<size_t> positions;
+  for (size_t pos = FindInSet(text, 0, kOperatorStarts); pos < text.size();
+       pos = FindInSet(text, pos, kOperatorStarts)) {
+    const size_t length = SpacedOperatorLength(text, pos);
+    if (length == 0) {
+      ++pos;
+      continue;
+    }
+    const std::string_view op = text.substr(pos, length);
+    const size_t after = pos + length;
+    bool joined_back = length == 1 && IsExponentSignAt(text, pos);
+    if (op == "=" || op == "==") {
+      const bool value_follows =
+          joins_to_key(after) ||
+          (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0);
+      joined_back = pos > 0 && joins_to_key(pos - 1) && value_follows;
+    }
+    if (!joined_back) positions.push_back(pos);
+    pos = after;
+  }
+  return positions;
+}
+
 // One global replacement of a loop-head pattern by its odd groups joined with
-// single spaces.
+// single spaces. A head is only joined when the output keeps it joined: when
+// each part comes back as one line on the next run (FindSplittingOperators).
+// A head such as "for i = 1, n/2 do" used to be joined while "n/2" was one piece;
+// formatted again, "n / 2" was three, the head stayed broken, and the second
+// run undid the first. Left broken now, it gets the second run's shape at once.
 void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::string_view opening,
                int last_group) {
   std::string& text = state.text;
   SequenceMatcher matcher(pattern);
   std::string& out = state.Scratch(text.size());
   size_t i = 0;
+  // Found at the first head, so that a text without loops pays nothing.
+  std::vector<size_t> splitting;
+  bool splitting_found = false;
+  auto parts_keep_their_lines = [&] {
+    if (!splitting_found) {
+      splitting = FindSplittingOperators(text);
+      splitting_found = true;
+    }
+    for (int group = 1; group <= last_group; group += 2) {
+      const std::string_view part = matcher.Group(group);
+      const size_t begin = static_cast<size_t>(part.data() - text.data());
+      const auto op = std::lower_bound(splitting.begin(), splitting.end(), begin);
+      if (op != splitting.end() && *op < begin + part.size()) return false;
+    }
+    return true;
+  };
   for (size_t word; (word = text.find(opening, i + 1)) != std::string::npos;) {
     const size_t start = word - 1;
-    if (IsSpace(text[start]) && matcher.MatchAt(text, start)) {
+    if (IsSpace(text[start]) && matcher.MatchAt(text, start) && parts_keep_their_lines()) {
       out.append(text, i, start - i);
       for (int group = 1; group <= last_group; group += 2) {
         if (group > 1) out.push_back(' ');

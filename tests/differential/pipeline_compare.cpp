@@ -2,6 +2,7 @@
 
 #include "tests/differential/pipeline_compare.h"
 
+#include <optional>
 #include <vector>
 
 #include "engine/code_state.h"
@@ -148,73 +149,11 @@ RowDifference ComparePipelines(std::string_view input, const RunSettings& settin
   return result;
 }
 
-namespace {
-
-// The output file the literal rules give, old headers removed; empty when
-// the guard fires.
-std::string LiteralOutput(std::string_view input, const RunSettings& settings, bool& guarded) {
-  reference::ReferenceResult literal = reference::ReferenceProcessCode(std::string(input), settings);
-  guarded = literal.guard_message != nullptr;
-  return guarded ? std::string() : RemoveOldHeaders(literal.text);
-}
-
-bool HoldsLoneCarriageReturn(std::string_view input) {
-  for (size_t cr = input.find('\r'); cr != std::string_view::npos; cr = input.find('\r', cr + 1)) {
-    if (cr + 1 == input.size() || input[cr + 1] != '\n') return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings) {
-  if (!input.empty() && input.front() == '#') return false;
-  if (HoldsLoneCarriageReturn(input)) return false;
-  // The masking: the pre-processing and storing stages of both sides.
-  CodeState engine_state;
-  CodeState reference_state;
-  engine_state.text = std::string(input);
-  reference_state.text = std::string(input);
-  PassContext engine_context{engine_state, settings};
-  PassContext reference_context{reference_state, settings};
-  const std::span<const Stage> engine_stages = ProcessStages();
-  const std::span<const Stage> reference_stages = reference::ReferenceStages();
-  for (size_t s = 0; s < 2; ++s) {
-    for (size_t r = 0; r < engine_stages[s].passes.size(); ++r) {
-      engine_stages[s].passes[r].run(engine_context);
-      reference_stages[s].passes[r].run(reference_context);
-    }
-  }
-  std::string what;
-  if (engine_state.at_sign_stand_in != 0 ||
-      !StateDifference(engine_context, reference_context, what).empty()) {
-    return false;
-  }
-  // The meaning of the literal output, and whether a second run keeps it.
-  bool guarded = false;
-  const std::string once = LiteralOutput(input, settings, guarded);
-  if (guarded) return true;
-  if (!CompareMeaning(input, once).same) return false;
-  const std::string twice = LiteralOutput(once, settings, guarded);
-  return !guarded && twice == once;
-}
-
 RowDifference CompareWithReference(std::string_view input, const RunSettings& settings) {
-  if (!LiteralReferenceJudges(input, settings)) {
-    RowDifference result;
-    result.not_judged = true;
-    return result;
-  }
   return ComparePipelines(input, settings, ProcessStages(), reference::ReferenceStages());
 }
 
-RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings,
-                               bool judged_already) {
-  if (!judged_already && !LiteralReferenceJudges(input, settings)) {
-    RowDifference result;
-    result.not_judged = true;
-    return result;
-  }
+RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings) {
   NullMessages messages;
   ProcessResult engine = ProcessCode(std::string(input), settings, messages);
   reference::ReferenceResult reference =
@@ -243,6 +182,76 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
     result.detail = DescribeDifference(reference.text, engine.text, "reference", "engine");
   }
   return result;
+}
+
+namespace {
+
+// The file the literal rules write: their ProcessCode, then the header step.
+// The header step is the engine's: the literal one keeps, on every later run,
+// an empty line after the old header that the first run never had, so with it
+// nearly every file that begins with a global block would count as unstable,
+// and the reference would judge almost nothing. The engine's step changes the
+// first-run output of no file but an empty one. Nothing when the guard fires.
+std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings) {
+  reference::ReferenceResult result = reference::ReferenceProcessCode(std::move(input), settings);
+  if (result.guard_message != nullptr) return std::nullopt;
+  return ReplaceHeaderLines(result.text, settings.StripComments);
+}
+
+}  // namespace
+
+namespace {
+
+bool HoldsLoneCarriageReturn(std::string_view input) {
+  for (size_t cr = input.find('\r'); cr != std::string_view::npos; cr = input.find('\r', cr + 1)) {
+    if (cr + 1 == input.size() || input[cr + 1] != '\n') return true;
+  }
+  return false;
+}
+
+// The engine's and the reference's masking agree: the pre-processing and
+// storing stages of both leave the same state.
+bool MaskingAgrees(std::string_view input, const RunSettings& settings) {
+  CodeState engine_state;
+  CodeState reference_state;
+  engine_state.text = std::string(input);
+  reference_state.text = std::string(input);
+  PassContext engine_context{engine_state, settings};
+  PassContext reference_context{reference_state, settings};
+  const std::span<const Stage> engine_stages = ProcessStages();
+  const std::span<const Stage> reference_stages = reference::ReferenceStages();
+  for (size_t s = 0; s < 2; ++s) {
+    for (size_t r = 0; r < engine_stages[s].passes.size(); ++r) {
+      engine_stages[s].passes[r].run(engine_context);
+      reference_stages[s].passes[r].run(reference_context);
+    }
+  }
+  std::string what;
+  return engine_state.at_sign_stand_in == 0 &&
+         StateDifference(engine_context, reference_context, what).empty();
+}
+
+}  // namespace
+
+bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings) {
+  if (!input.empty() && input.front() == '#') return false;
+  if (HoldsLoneCarriageReturn(input) || !MaskingAgrees(input, settings)) return false;
+  const std::optional<std::string> once = LiteralOutputFile(std::string(input), settings);
+  if (!once) return true;
+  if (!CompareMeaning(input, *once).same) return false;
+  const std::optional<std::string> twice = LiteralOutputFile(*once, settings);
+  return twice && *twice == *once;
+}
+
+RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSettings& settings) {
+  if (!LiteralReferenceJudges(input, settings)) {
+    RowDifference result;
+    result.judged = false;
+    return result;
+  }
+  RowDifference difference = CompareWithReference(input, settings);
+  if (!difference.differs) difference = CompareWholeRuns(input, settings);
+  return difference;
 }
 
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,

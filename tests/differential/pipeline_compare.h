@@ -14,6 +14,7 @@ namespace kelvane::testing {
 
 struct RowDifference {
   bool differs = false;
+  bool judged = true;  // false: the reference does not judge this input (LiteralReferenceJudges)
   size_t stage = 0;  // index of the stage, and of the row within it
   size_t row = 0;
   bool whole_run = false;  // found by CompareWholeRuns, not at a row
@@ -22,18 +23,7 @@ struct RowDifference {
   std::string detail;      // offset and both sides, escaped
   // When both sides stopped alike at a guard (so later rows were not run).
   const char* guard_message = nullptr;
-  // The literal rules are no judge for this input (see LiteralReferenceJudges).
-  bool not_judged = false;
 };
-
-// The literal rules judge the engine where they are sound: where their
-// masking finds exactly the input's comments and strings (the engine's and
-// the reference's states agree after the storing stage, and the input holds
-// no token-like text, lone CR or "#" first line), and where their output
-// keeps the input's meaning (the engine's meaning check passes on it) and is
-// kept by a second run. Elsewhere the engine mends them, and the tables of
-// mended cases judge it.
-bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings);
 
 // Runs `left` and `right` row by row; they must have the same shape. After
 // every row compares the working text, the four tables, the comments count
@@ -41,7 +31,7 @@ bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings)
 RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
                                std::span<const Stage> left, std::span<const Stage> right);
 
-// The engine's own pipeline against the literal reference, where that judges.
+// The engine's own pipeline against the literal reference.
 RowDifference CompareWithReference(std::string_view input, const RunSettings& settings);
 
 // Empty when the two stage lists have the same stages and rows with the same
@@ -49,10 +39,27 @@ RowDifference CompareWithReference(std::string_view input, const RunSettings& se
 std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> right);
 
 // ProcessCode against ReferenceProcessCode as whole runs: the finished text,
-// or the guard that stopped the run. The message names "whole run". Only
-// where the literal reference judges.
-RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings,
-                               bool judged_already = false);
+// or the guard that stopped the run. The message names "whole run".
+RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
+
+// Whether the literal reference is the judge of the engine's output for this
+// input. The literal rules judge where they are sound and stable:
+//   - their masking finds exactly the input's comments and strings: the
+//     engine's and the reference's states agree after the storing stage, and
+//     the input holds no token-like text, lone CR or "#" first line;
+//   - their output keeps the input's meaning (the engine's meaning check
+//     passes on it);
+//   - their output is stable: formatting it again, header step included,
+//     gives the same bytes.
+// Elsewhere the engine has rules of its own, judged by the tables of mended
+// cases, the meaning check and the stability test. A run that the guard stops
+// is judged: the guard must fire alike.
+bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings);
+
+// For an input the reference judges: CompareWithReference, then, when every
+// row agrees, CompareWholeRuns. Any other input gives no difference, with
+// `judged` false.
+RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSettings& settings);
 
 // A report of one difference: the settings, the row, the input (escaped) and
 // the detail.

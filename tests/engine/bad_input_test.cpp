@@ -105,10 +105,7 @@ Expected FromReference(const std::string& input, bool strip, bool unix_end_of_li
   reference::ReferenceResult result = reference::ReferenceProcessCode(input, settings);
   Expected expected;
   expected.guard_message = result.guard_message;
-  if (result.guard_message == nullptr) {
-    expected.file = RemoveOldHeaders(result.text);
-    if (!strip) expected.file.insert(0, AppComment);
-  }
+  if (result.guard_message == nullptr) expected.file = ReplaceHeaderLines(result.text, strip);
   return expected;
 }
 

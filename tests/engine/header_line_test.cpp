@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/app_text.h"
+
 namespace kelvane {
 namespace {
 
@@ -45,10 +47,48 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
       {__LINE__, "-- Pretty-Printed using Zorv\nKelvane\n",
        "-- Pretty-Printed using Zorv\nKelvane\n"},
       {__LINE__, "--- Pretty-Printed using Zorv Kelvane\nx\n", "-x\n"},
+      // A header that begins the text takes the empty line after it: a second
+      // run would otherwise keep the empty line before the first global block
+      // that the first run dropped as a blank line at the start.
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\t\n\nfunction f()\n",
+       "function f()\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27\t\r\n\r\nt = \r\n",
+       "t = \r\n"},
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1\n-- Pretty-Printed using Zorv Kelvane 2\n\nx\n",
+       "x\n"},
+      // Only one empty line, and only after headers at the start.
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane\n\n\nx\n", "\nx\n"},
+      {__LINE__, "x = 1\n-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n",
+       "x = 1\n\nfunction f()\n"},
+      {__LINE__, "x -- Pretty-Printed using Zorv Kelvane\n\ny\n", "x \ny\n"},
   };
   for (const TextRow& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
     EXPECT_EQ(RemoveOldHeaders(row.input), row.expected);
+  }
+}
+
+TEST(ReplaceHeaderLinesTest, OldHeadersOutNewHeaderIn) {
+  const std::string header(AppComment);
+  const std::string old = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.";
+  const struct {
+    int line;
+    std::string text;
+    bool strip;
+    std::string expected;
+  } rows[] = {
+      {__LINE__, "x = 1\r\n", false, header + "x = 1\r\n"},
+      {__LINE__, "x = 1\n", true, "x = 1\n"},
+      {__LINE__, old + "\t\n\nfunction f()\n", false, header + "function f()\n"},
+      // An empty file: the header line alone, as every later run gave it.
+      {__LINE__, "\r\n", false, header},
+      {__LINE__, "\n", false, header},
+      {__LINE__, old + "\t\r\n", false, header},
+      {__LINE__, "\n", true, "\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    EXPECT_EQ(ReplaceHeaderLines(row.text, row.strip), row.expected);
   }
 }
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_text.h"
 #include "engine/header_line.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
@@ -76,9 +75,7 @@ std::string FormatLikeTheProgram(const std::string& input, std::string& error) {
     error = result.guard_message != nullptr ? result.guard_message : "ProcessCode failed";
     return {};
   }
-  std::string output = RemoveOldHeaders(result.text);
-  output.insert(0, AppComment);
-  return output;
+  return ReplaceHeaderLines(result.text, /*strip_comments=*/false);
 }
 
 TEST(GoldenTest, EveryInputHasItsExpectedResult) {

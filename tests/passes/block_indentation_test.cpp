@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "engine/passes/block_indentation.h"
 #include "tests/passes/pass_rows.h"
 
@@ -12,9 +15,11 @@ namespace {
 using testing::RunRows;
 using testing::Visible;
 
-std::string Indent(const std::string& input) {
+std::string Indent(const std::string& input, std::vector<std::string> comments = {}) {
   CodeState state;
   state.text = input;
+  state.CommentsCount = static_cast<int64_t>(comments.size());
+  state.CommentsTable = std::move(comments);
   return RunRows(std::move(state), IndentAfterOpeners, PlaceBlankLinesAfterGlobalBlocks).state.text;
 }
 
@@ -22,6 +27,7 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
   struct Row {
     const char* input;
     const char* expected;
+    std::vector<std::string> comments = {};  // CommentsTable
   };
   const Row rows[] = {
       {"\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
@@ -42,7 +48,11 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       {"\tf=function@a0a@\n\treturn\n\ta\n\tend\n", "\tf=function@a0a@\t\n\t\treturn\n\t\ta\n\tend\n\n"},
       {"\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t\t1\n\t\tend\n\t}\n",
        "\n\ta=\n\t{\n\t\tf=function@a0a@\t\n\t\t\treturn\n\t\t\t1\n\t\tend,\n\t}\n\n"},
-      {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n", "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+      // "end;" ends a global block like "end": its semicolon goes in the
+      // clean-up, and the next run put the empty line after the bare "end".
+      {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
+       "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\n\ty=2\n"},
+      {"\tdo\n\tend;;\n\tx\n", "\tdo\t\n\tend;;\n\n\tx\n"},
       {"\tfunction f@a0a@\n\tfunction g@a1a@\n\tx=1\n\tend\n\tend\n",
        "\n\tfunction f@a0a@\t\n\t\tfunction g@a1a@\t\n\t\t\tx=1\n\t\tend\n\tend\n\n"},
       // A method head opens no block, but its "end" closes one.
@@ -51,6 +61,16 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       {"\tif a then\n\tx=1\n", "\n\tif a then\t\n\t\tx=1\n\t"},
       {"\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n",
        "\tx=1\n\t@c0c@\n\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@,\n\t}\n\n"},
+      // A comment that already ends in a comma (then perhaps TABs) carries the
+      // last entry's comma: "a = 1 -- note" before "}" became "-- note," on
+      // the first run, then "-- note,,", "-- note,,," on every further run.
+      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@,\n\t}\n\n",
+       {"-- note"}},
+      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n\n",
+       {"-- note,"}},
+      {"\tt=\n\t{\n\t\t@c1c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c1c@\n\t}\n\n", {"--", "-- note\t\t,\t"}},
+      {"\tt=\n\t{\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c0c@,\n\t}\n\n", {"-- a, b"}},
+      {"\tt=\n\t{\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c0c@,\n\t}\n\n", {"-- a, "}},
       {"\tx=a or {\n\t\t1\n\t}\n", "\tx=a or {\n\t\t1,\n\t}\n\n"},
       {"\tx=1\n}\n", "\tx=1,\n}\n"},
       {"\tx=\n\t{\n\t\t1\n\t}\n}\n", "\n\tx=\n\t{\n\t\t1,\n\t},\n}\n"},
@@ -58,7 +78,8 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       {"\tdo\n\tend\n\tend\n\tend\n\tx\n", "\tdo\t\n\tend\n\nend\nend\nx\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Visible(Indent(row.input)), Visible(row.expected)) << "input: " << Visible(row.input);
+    EXPECT_EQ(Visible(Indent(row.input, row.comments)), Visible(row.expected))
+        << "input: " << Visible(row.input);
   }
 }
 

@@ -33,10 +33,20 @@ TEST(CleanUp, SinglePasses) {
       {RemoveZeroDecimals, "z =  - 0.000,\n", "z =  - 0,\n"},
       {RemoveZeroDecimals, "-- version 2.0\n", "-- version 2\n"},
       {RemoveZeroDecimals, "v = 1.05\nv = 1.0e5\nv = 1.0_\nx = 1.0", "v = 1.05\nv = 1.0e5\nv = 1.0_\nx = 1.0"},
-      {RemoveZeroDecimals, "1.0.0\n", "1.0\n"},
+      // A chain of zero decimals goes in one run; run once as written, the
+      // rule took one ".0" per run ("127.0.0.1" -> "127.0.1" -> "127.1").
+      {RemoveZeroDecimals, "1.0.0\n", "1\n"},
+      {RemoveZeroDecimals, "-- '127.0.0.1'\n", "-- '127.1'\n"},
+      {RemoveZeroDecimals, "a.0.0\n1.0.00x\n", "a.0\n1.00x\n"},
       {RemoveTrailingDecimalZeros, "0.50,\n1.0500)\n10.50\n", "0.5,\n1.05)\n10.5\n"},
       {RemoveTrailingDecimalZeros, "2.50e - 3\nx = .50\n", "2.50e - 3\nx = .50\n"},
       {AddMissingDecimalZeros, "x = .5\n(.5,.5)\nx =  - .5\na.5\n", "x = 0.5\n(0.5,0.5)\nx =  - 0.5\na.5\n"},
+      // The next run would tidy "0.50", "0.0" and "1.0.9" ("1..9" in a
+      // comment): that is done at once.
+      {AddMissingDecimalZeros, "x = .50\nx = .0\n-- 1..9\nx = .50e3\n",
+       "x = 0.5\nx = 0\n-- 1.9\nx = 0.50e3\n"},
+      // A chain loses all its trailing zeros in one run, not one number a run.
+      {RemoveTrailingDecimalZeros, "-- v1.10.20\n", "-- v1.1.2\n"},
       {RemoveLineEndSemicolons, "print(x);\na = 1 ;\nend\n;\n-- note;\n", "print(x)\na = 1 \nend\n\n-- note\n"},
       {RemoveLineEndSemicolons, "a;;\na,;\nx = 1; y = 2\nx = 1;", "a;\na,;\nx = 1; y = 2\nx = 1;"},
       {CloseExponentSigns, "x = 1e - 5\nx = 2.5E + 10\nx = 3e\n - 5\n", "x = 1e-5\nx = 2.5E+10\nx = 3e-5\n"},

@@ -105,7 +105,7 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
   if (pass == "RestoreComments") return !CommentTokenHasCodeAfterIt(text) && !HasAny(text, "\"'[");
   // The clean-up leaves strings alone and keeps some ";".
   if (is({"OutdentEveryLine", "RemoveZeroDecimals", "RemoveTrailingDecimalZeros",
-          "AddMissingDecimalZeros", "CloseExponentSigns", "CollapseBlankLines"})) {
+          "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines"})) {
     return !HasAny(text, "\"'[");
   }
   if (pass == "RemoveLineEndSemicolons") return !HasAny(text, "\"'[{(-");
@@ -142,6 +142,23 @@ void ExpectSameOnText(const PassPair& pair, const std::string& text, const CodeS
 
 #define PAIR(name) PassPair{#name, name, reference::name}
 
+// The three decimal passes in a row. The engine's reach their fixed point in
+// one run: each as its rule repeated until nothing matches, and the zeros
+// put in front of points tidied as the two rules before would tidy them.
+void TidyDecimals(PassContext& context) {
+  RemoveZeroDecimals(context);
+  RemoveTrailingDecimalZeros(context);
+  AddMissingDecimalZeros(context);
+}
+
+void TidyDecimalsUntilSettled(PassContext& context) {
+  reference::RemoveZeroDecimalsUntilSettled(context);
+  reference::RemoveTrailingDecimalZerosUntilSettled(context);
+  reference::AddMissingDecimalZeros(context);
+  reference::RemoveZeroDecimalsUntilSettled(context);
+  reference::RemoveTrailingDecimalZerosUntilSettled(context);
+}
+
 // Passes that hold on any text.
 TEST(PassDifferential, PassesOnAnyText) {
   const std::vector<std::string> pieces = {
@@ -162,8 +179,11 @@ TEST(PassDifferential, PassesOnAnyText) {
       PAIR(PlaceBlankLinesBeforeGlobalBlocks), PAIR(PlaceBlankLinesAfterGlobalBlocks),
       PAIR(SurroundOperatorsWithSpaces), PAIR(SpaceBeforeLineEndEquals), PAIR(TightenExponents),
       PAIR(BreakBeforeLeftBraces), PAIR(BreakAfterRightBraces), PAIR(OutdentEveryLine),
-      PAIR(RemoveZeroDecimals), PAIR(RemoveTrailingDecimalZeros), PAIR(AddMissingDecimalZeros),
-      PAIR(RemoveLineEndSemicolons), PAIR(CloseExponentSigns), PAIR(CollapseBlankLines),
+      // One run takes a whole chain of zero decimals, as the rule repeated.
+      PassPair{"RemoveZeroDecimals", RemoveZeroDecimals, reference::RemoveZeroDecimalsUntilSettled},
+      PassPair{"RemoveTrailingDecimalZeros", RemoveTrailingDecimalZeros,
+               reference::RemoveTrailingDecimalZerosUntilSettled},
+      PassPair{"TidyDecimals", TidyDecimals, TidyDecimalsUntilSettled}, PAIR(RemoveLineEndSemicolons), PAIR(CloseExponentSigns), PAIR(CollapseBlankLines),
       PAIR(RemoveLeadingBlankLines), PAIR(AddFinalLineEnd), PAIR(UseCrLfLineEnds),
   };
   TextMaker maker(20261207);

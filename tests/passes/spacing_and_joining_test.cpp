@@ -56,6 +56,20 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
       {"a and not x\n", "\ta and not\n\tx\n"},
       {"local function f@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
       {"for i = 1, 10, 2 do x = i end\n", "\tfor i=1, 10, 2 do\n\tx=i\n\tend\n"},
+      // A head is joined only when every part comes back as one line once the
+      // operator spacing has spaced it: "n/2" becomes "n / 2", three lines on
+      // the next run, which then left the head broken.
+      {"for i = 1, n/2 do end\n", "\tfor i=1,\n\tn/2\n\tdo\n\tend\n"},
+      {"for i = n/2, 10 do end\n", "\tfor i=n/2,\n\t10\n\tdo\n\tend\n"},
+      {"for i = 4, 2, -1 do end\n", "\tfor i=4,\n\t2,\n\t-1\n\tdo\n\tend\n"},
+      {"for i = -1, 0 do end\n", "\tfor i=-1,\n\t0\n\tdo\n\tend\n"},
+      {"for k, v in a..b do end\n", "\tfor k,\n\tv\n\tin\n\ta..b\n\tdo\n\tend\n"},
+      {"while a>0 do end\n", "\twhile a>0\n\tdo\n\tend\n"},
+      // "=" and "==" between names, numbers or tokens, and exponent signs, are
+      // joined again on the next run.
+      {"for i = 1, x==y do end\n", "\tfor i=1, x==y do\n\tend\n"},
+      {"for i = 1, 1e-5, .5 do end\n", "\tfor i=1, 1e-5, .5 do\n\tend\n"},
+      {"for i = 1, t@i0i@==@s0s@ do end\n", "\tfor i=1, t@i0i@==@s0s@ do\n\tend\n"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(Fix(row.input)), Visible(row.expected)) << "input: " << Visible(row.input);

@@ -39,6 +39,10 @@ void PutCommaBetweenTables(PassContext& context) {
       ReplaceAll(context.state.text, "(\\t*)(\\})(\\s*)(\\;)(\\s*)(\\{)", kMulti, "$1$2,\n$1$6");
 }
 
+// The engine differs here: it puts no comma after a comment token whose
+// comment already ends in a comma (then perhaps TABs). This rule puts the
+// comma after the token, so the restored comment reads "-- note,"; formatted
+// again, that comment gets another one ("-- note,,"), on every run without end.
 void PutCommaAfterLastEntry(PassContext& context) {
   context.state.text =
       RepeatWhileMatch(context.state.text, "([^,\\s\\;])(\\s*)(\\})", kMulti, "$1,$2$3");
@@ -55,6 +59,11 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   text = ReplaceAll(text, "^(\\t)(function|if|while|for)(\\s)", kMulti, "\n$1$2$3");
 }
 
+// The engine differs here: a line "end;" (semicolons, then the line end)
+// counts as "end" and gets the empty line after it (unless one follows
+// already). This rule gives it none,
+// the clean-up then removes the semicolon, and the next run puts the empty
+// line after the bare "end": every such file changed on its second run.
 void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "^(\\t)(\\}|end)(\\s)", kMulti, "$1$2$3\n");
 }

@@ -12,15 +12,36 @@ void OutdentEveryLine(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "^\\t", kMulti, "");
 }
 
+// The engine differs here: run once, this rule takes one ".0" of a chain per
+// run ("127.0.0.1" -> "127.0.1" -> "127.1"), so every run of the program
+// changed such a file again. The engine takes the whole chain at once, which
+// is what this rule gives when repeated until nothing matches (below); where
+// one run already leaves nothing to match, the two agree.
 void RemoveZeroDecimals(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
 
+void RemoveZeroDecimalsUntilSettled(PassContext& context) {
+  context.state.text =
+      RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
+}
+
+// The engine differs here as with the zero decimals: one run takes a whole
+// chain ("1.10.20" -> "1.1.2"), as this rule repeated does.
 void RemoveTrailingDecimalZeros(PassContext& context) {
   context.state.text =
       ReplaceAll(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
 }
 
+void RemoveTrailingDecimalZerosUntilSettled(PassContext& context) {
+  context.state.text = RepeatWhileMatch(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])",
+                                        kMulti, "$1$3");
+}
+
+// The engine differs here: the number this rule completes is tidied at once
+// as the two rules before tidy numbers (".0 " -> "0 ", ".50," -> "0.5,").
+// This rule leaves "0.0 " and "0.50,", which the next run's zero-decimal
+// rules change again.
 void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
 }

@@ -75,4 +75,9 @@ void RemoveLeadingBlankLines(PassContext& context);
 void AddFinalLineEnd(PassContext& context);
 void UseCrLfLineEnds(PassContext& context);
 
+// Rules the engine changed so that a second run changes nothing, each as the
+// literal rule repeated: what the engine's pass gives in one run.
+void RemoveZeroDecimalsUntilSettled(PassContext& context);
+void RemoveTrailingDecimalZerosUntilSettled(PassContext& context);
+
 }  // namespace kelvane::reference

@@ -125,6 +125,12 @@ void BreakAfterReturn(PassContext& context) {
       ReplaceAll(context.state.text, "(\\s)(return)(@a\\d*a@)", kSingle, "$1$2\n$1$3");
 }
 
+// The engine differs here: it joins a head only when each part will come back
+// as one line when the output is formatted again. These rules join
+// "for i=1,\n\tn/2\n\tdo" while "n/2" is one piece; the operator spacing
+// then writes "n / 2", which the next run breaks into three lines, so that
+// run leaves the head broken and changes the file again. The engine leaves
+// such a head broken on the first run already.
 void JoinLoopHeads(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*)(\\s+)(do\\s)", kSingle, "$1 $3 $5");

@@ -109,7 +109,12 @@ class Generator {
   }
 
   void StringLiteral() {
-    switch (Pick(9)) {
+    const size_t kind = Pick(9);
+    if (options_.avoid_unmended_faults && (kind == 4 || kind == 5)) {
+      Emit("\"go\"");
+      return;
+    }
+    switch (kind) {
       case 0:
         Emit("\"go\"");
         break;
@@ -145,6 +150,7 @@ class Generator {
   }
 
   void Comment() {
+    if (options_.avoid_unmended_faults) return;
     Emit("--");
     switch (Pick(5)) {
       case 0:
@@ -202,7 +208,7 @@ class Generator {
           Emit("{}");
         break;
       case 13:
-        Emit(Chance(2) ? "not " : "-");
+        Emit(Chance(2) && !options_.avoid_unmended_faults ? "not " : "-");
         Name();
         break;
       default:
@@ -214,7 +220,9 @@ class Generator {
     Atom(depth);
     while (depth < 4 && Chance(3)) {
       Space();
-      Emit(PickOf(kBinaryOperators));
+      const std::string_view op = PickOf(kBinaryOperators);
+      const bool unmended = op == "and" || op == "or" || op == "^" || op == "-";
+      Emit(options_.avoid_unmended_faults && unmended ? "+" : op);
       Space();
       Atom(depth + 1);
     }
@@ -288,7 +296,7 @@ class Generator {
       }
       if (i + 1 < entries) {
         Space();
-        Emit(Chance(6) ? ";" : ",");
+        Emit(Chance(6) && !options_.avoid_unmended_faults ? ";" : ",");
       } else if (Chance(3)) {
         Emit(",");
       }
@@ -312,7 +320,9 @@ class Generator {
   }
 
   void FunctionHead() {
-    switch (Pick(5)) {
+    size_t kind = Pick(5);
+    if (options_.avoid_unmended_faults && kind < 2) kind = 3;
+    switch (kind) {
       case 0:
         Emit("function a.b");
         break;
@@ -456,7 +466,7 @@ class Generator {
       default:
         Unusual(depth);
     }
-    if (Chance(10)) Emit(";");
+    if (Chance(10) && !options_.avoid_unmended_faults) Emit(";");
     if (Chance(6)) {
       Emit(" ");
       Comment();
@@ -493,7 +503,7 @@ class Generator {
         Emit("x = {a} + 1");
         break;
       case 6:
-        Emit("a.b.c:d(1) ; ;");
+        Emit(options_.avoid_unmended_faults ? "a.b.c:d(1)" : "a.b.c:d(1) ; ;");
         break;
       default:
         Emit("x = 1e+5 * 2^-3 .. \"\"");

@@ -1,0 +1,167 @@
+// Stable output: formatting a formatted file changes nothing. Whole runs
+// through FormatText (header step included), with "-s" and "-unix" each off
+// and on, on the mended cases, the examples, the golden files and generated
+// inputs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/format_text.h"
+#include "engine/messages.h"
+#include "tests/support/lua_generator.h"
+#include "tests/support/text_diff.h"
+
+namespace kelvane::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+RunSettings SettingsFor(size_t variant) {
+  RunSettings settings;
+  settings.StripComments = (variant & 1) != 0;
+  settings.UnixEndOfLine = (variant & 2) != 0;
+  return settings;
+}
+
+std::string VariantName(size_t variant) {
+  const RunSettings settings = SettingsFor(variant);
+  std::string name = settings.StripComments ? "-s" : "";
+  if (settings.UnixEndOfLine) name += name.empty() ? "-unix" : " -unix";
+  return name.empty() ? "no options" : name;
+}
+
+bool Format(const std::string& input, const RunSettings& settings, std::string& output) {
+  NullMessages messages;
+  FormatResult result = FormatText(input, settings, messages);
+  output = std::move(result.text);
+  return result.status == FormatStatus::kOk;
+}
+
+// Formats `input` twice; empty when the second run gives the first run's
+// bytes (or the engine refuses the input), otherwise a report.
+std::string Unstable(const std::string& input, const RunSettings& settings) {
+  std::string once;
+  std::string twice;
+  if (!Format(input, settings, once)) return "";
+  if (!Format(once, settings, twice)) return "the engine refuses its own output\n";
+  if (once == twice) return "";
+  return DescribeDifference(once, twice, "first run", "second run");
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+// Each case that a second run used to change, with its first run's output
+// ("-unix", comments kept), which a further run now leaves as it is.
+TEST(StabilityTest, MendedCasesSettleInOneRun) {
+  const std::string header = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
+  const struct {
+    int line;
+    std::string input;
+    std::string expected;
+  } rows[] = {
+      // A second run put an empty line after the header: the empty line before
+      // the first global block, shielded by the old header from the clean-up.
+      {__LINE__, "function f()\nreturn 1\nend\n",
+       header + "function f()\t\n\treturn\n\t1\nend\n\n"},
+      {__LINE__, "t = { a = 1 }\n", header + "t = \n{\n\ta = 1,\n}\n\n"},
+      // The last entry's comma went into the comment, and one more every run.
+      {__LINE__, "t = { a = 1, -- note\n}\n",
+       header + "t = \n{\n\ta = 1,\n\t-- note\t\t,\n}\n\n"},
+      {__LINE__, "t = { a = 1 -- note,\n}\n", header + "t = \n{\n\ta = 1\n\t-- note,\t\t\n}\n\n"},
+      // The head was joined while "n/2" was one piece; the next run left it broken.
+      {__LINE__, "for i = 1, n/2 do x = i end\n",
+       header + "for i = 1,\nn / 2\ndo\t\n\tx = i\nend\n\n"},
+      {__LINE__, "for i = 4, 2, -1 do y = i end\n",
+       header + "for i = 4,\n2,\n - 1\ndo\t\n\ty = i\nend\n\n"},
+      {__LINE__, "for i = n/2, 10 do end\n", header + "for i = n / 2,\n10\ndo\t\nend\n\n"},
+      {__LINE__, "while a>0 do a = nil end\n", header + "while a > 0\ndo\t\n\ta = nil\nend\n\n"},
+      // Heads whose parts come back as one line stay joined.
+      {__LINE__, "for i = 1, x==y do end\n", header + "for i = 1, x == y do\t\nend\n\n"},
+      {__LINE__, "for i = 1, 1e-5 do end\n", header + "for i = 1, 1e-5 do\t\nend\n\n"},
+      // Each run took one more ".0" of a chain.
+      {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
+  };
+  RunSettings settings;
+  settings.UnixEndOfLine = true;
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    std::string once;
+    ASSERT_TRUE(Format(row.input, settings, once));
+    EXPECT_EQ(Escape(once), Escape(row.expected));
+    std::string twice;
+    ASSERT_TRUE(Format(once, settings, twice));
+    EXPECT_EQ(Escape(twice), Escape(once));
+  }
+}
+
+// Files a second run still changes through faults of the sound-output mends
+// (a ";" before "}" dropped, so the next run adds the comma; the lines of a
+// long string losing a TAB every run). TODO: empty this list once those
+// mends are in; every file here must then be stable.
+constexpr std::string_view kAwaitingSoundOutputMends[] = {
+    "sample.lua",               // "knight = {...};" before "}"
+    "inifile.lua",              // the lines of the long string _LICENSE
+    "prosody_events.lua",       // "remove_handler = remove_wrapper;" before "}"
+    "prosody_termcolours.lua",  // "normal = 0;" before "}"
+};
+
+TEST(StabilityTest, ExamplesAndGoldenFilesFormatTheSameTwice) {
+  const fs::path source = KELVANE_SOURCE_DIR;
+  std::vector<fs::path> paths;
+  for (const fs::path& folder : {source / "examples", source / "tests" / "golden"}) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.is_regular_file() && entry.path().extension() == ".lua") paths.push_back(entry.path());
+    }
+  }
+  std::sort(paths.begin(), paths.end());
+  ASSERT_GE(paths.size(), 4u) << "no Lua files under " << source;
+  for (const fs::path& path : paths) {
+    if (std::find(std::begin(kAwaitingSoundOutputMends), std::end(kAwaitingSoundOutputMends),
+                  path.filename().string()) != std::end(kAwaitingSoundOutputMends)) {
+      continue;
+    }
+    const std::string input = ReadBytes(path);
+    for (size_t variant = 0; variant < 4; ++variant) {
+      const std::string report = Unstable(input, SettingsFor(variant));
+      EXPECT_TRUE(report.empty()) << path << " [" << VariantName(variant) << "]\n" << report;
+    }
+  }
+}
+
+// Realistic generated programs without the constructs that a second run
+// still changes (GeneratorOptions::avoid_unmended_faults says which); inputs
+// the engine refuses are skipped.
+TEST(StabilityTest, GeneratedInputsFormatTheSameTwice) {
+  constexpr size_t kCases = 400;
+  size_t unstable = 0;
+  for (size_t i = 0; i < kCases; ++i) {
+    GeneratorOptions options;
+    options.target_size = 40 + (i * 53) % 900;
+    options.avoid_unmended_faults = true;
+    const std::string input = GenerateLua(5000000 + i, options);
+    const std::string report = Unstable(input, SettingsFor(i));
+    if (report.empty()) continue;
+    if (++unstable <= 3) {
+      ADD_FAILURE() << "generated case " << i << " [" << VariantName(i % 4) << "]: \""
+                    << Escape(input) << "\"\n"
+                    << report;
+    }
+  }
+  EXPECT_EQ(unstable, 0u) << "of " << kCases << " generated inputs";
+}
+
+}  // namespace
+}  // namespace kelvane::testing
