@@ -93,9 +93,13 @@ size_t EscapedPairAt(std::string_view text, size_t pos, std::string& out) {
   return 0;
 }
 
-// The escaped pairs, as they are replaced everywhere but inside quoted
-// strings: "\"", "\'", "\[\[" and "\]\]" wherever they stand.
-void MaskEscapedPairs(std::string_view text, std::string& out) {
+// The escaped pairs of `text` (a backslash before a double quote, before an
+// apostrophe, and the doubled "\[\[" and "\]\]"). Inside a quoted string
+// every backslash starts an escape of two bytes, so an escaped backslash is
+// one escape and a quote after it closes the string; elsewhere (long
+// strings, and code, where a backslash is no Lua) the pairs are taken where
+// they stand.
+void MaskEscapes(std::string_view text, bool quoted, std::string& out) {
   size_t i = 0;
   while (i < text.size()) {
     size_t next = text.find('\\', i);
@@ -104,32 +108,13 @@ void MaskEscapedPairs(std::string_view text, std::string& out) {
     i = next;
     if (i == text.size()) break;
     const size_t length = EscapedPairAt(text, i, out);
-    if (length == 0) {
-      out.push_back('\\');
-      ++i;
-    } else {
+    if (length != 0) {
       i += length;
+      continue;
     }
-  }
-}
-
-// Inside a quoted string every backslash starts an escape of two bytes, so
-// "\\" is one escape and a quote after it closes the string.
-void MaskEscapesInQuotedString(std::string_view text, std::string& out) {
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t next = text.find('\\', i);
-    if (next == std::string_view::npos) next = text.size();
-    out.append(text, i, next - i);
-    i = next;
-    if (i == text.size()) break;
-    const size_t length = EscapedPairAt(text, i, out);
-    if (length == 0) {
-      out.append(text, i, std::min<size_t>(2, text.size() - i));
-      i += 2;
-    } else {
-      i += length;
-    }
+    const size_t kept = quoted ? std::min<size_t>(2, text.size() - i) : 1;
+    out.append(text, i, kept);
+    i += kept;
   }
 }
 
@@ -186,11 +171,11 @@ void MaskEscapedQuotes(PassContext& context) {
   size_t copied = 0;
   ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
     if (span.kind != LiteralKind::kQuotedString) return;
-    MaskEscapedPairs(text.substr(copied, span.begin - copied), out);
-    MaskEscapesInQuotedString(text.substr(span.begin, span.end - span.begin), out);
+    MaskEscapes(text.substr(copied, span.begin - copied), /*quoted=*/false, out);
+    MaskEscapes(text.substr(span.begin, span.end - span.begin), /*quoted=*/true, out);
     copied = span.end;
   });
-  MaskEscapedPairs(text.substr(copied), out);
+  MaskEscapes(text.substr(copied), /*quoted=*/false, out);
   context.state.CommitScratch();
 }
 
