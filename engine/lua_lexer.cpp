@@ -98,12 +98,11 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments, LongBrac
       if (end != kNone) {
         span.kind = LiteralKind::kBlockComment;
         span.end = end;
-        // A block comment closed on its own line with only blanks after it
-        // takes those blanks along, as a line comment would.
+        // A block comment with only blanks after it on its last line takes
+        // those blanks along, as a line comment would: the TABs the restoring
+        // puts after the first comment then stay part of it on the next run.
         size_t line_end = 0;
-        const size_t line_end_inside = FindLineEnd(text, pos);
-        const bool one_line = line_end_inside == kNone || line_end_inside >= end;
-        if (one_line && OnlyBlanksToLineEnd(text, end, line_end)) span.end = line_end;
+        if (OnlyBlanksToLineEnd(text, end, line_end)) span.end = line_end;
         return span;
       }
     }
