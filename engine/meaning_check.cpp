@@ -146,6 +146,10 @@ class RawTokens {
   LongBracketMemo memo_;
 };
 
+bool IsSymbol(const Token& token, char c) {
+  return token.kind == TokenKind::kSymbol && token.text.size() == 1 && token.text[0] == c;
+}
+
 // The tokens with the formatting's own changes taken out: separators that
 // only end a statement or a table's last field are skipped, and a ";"
 // between two tables of a constructor reads as ",".
@@ -165,9 +169,9 @@ class MeaningTokens {
       } else if (c == ';' || c == ',') {
         if (c == ';' && !in_table) continue;
         // Only a separator after a field ends it: "{ , }" is no table.
-        const bool next_closes = Peek() && peeked_.text == "}";
+        const bool next_closes = Peek() && IsSymbol(peeked_, '}');
         if (in_table && next_closes && !last_was_open_or_separator_) continue;
-        if (c == ';' && in_table && last_was_close_brace_ && has_peeked_ && peeked_.text == "{") {
+        if (c == ';' && in_table && last_was_close_brace_ && has_peeked_ && IsSymbol(peeked_, '{')) {
           token.text = ",";
         }
       }
@@ -238,7 +242,7 @@ bool SameStringLiteral(std::string_view a, std::string_view b) {
 
 bool SameToken(const Token& a, const Token& b) {
   if (a.kind != b.kind) return false;
-  if (a.kind == TokenKind::kString) return SameStringLiteral(a.text, b.text);
+  if (a.kind == TokenKind::kString) return a.text == b.text || SameStringLiteral(a.text, b.text);
   if (a.kind == TokenKind::kNumber && a.text != b.text) {
     double x = 0;
     double y = 0;
