@@ -162,12 +162,21 @@ struct FileReplacement::State {
     // Older kernels and some file systems lack O_TMPFILE: use a named file.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return LastError();
 #endif
+    return ClaimTemporaryName([&](const std::string& name) {
+      fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+      return fd >= 0;
+    });
+  }
+
+  // Tries fresh temporary names beside the target until `take(name)` gets
+  // one, or fails for another reason than the name being in use.
+  template <typename Take>
+  int ClaimTemporaryName(Take take) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const std::string name = TemporaryName(folder);
       slot = ClaimNameSlot(name);
       errno = 0;
-      fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-      if (fd >= 0) {
+      if (take(name)) {
         temp_path = name;
         return 0;
       }
@@ -201,25 +210,14 @@ struct FileReplacement::State {
   // Gives the anonymous file a temporary name beside the target.
   int NameAnonymousFile() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      const std::string name = TemporaryName(folder);
-      slot = ClaimNameSlot(name);
-      errno = 0;
+    return ClaimTemporaryName([&](const std::string& name) {
       int done = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
       // Without /proc, linking the descriptor itself needs privileges.
-      if (done != 0 && errno == ENOENT)
-        done = linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+      if (done != 0 && errno == ENOENT) done = linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
 #endif
-      if (done == 0) {
-        temp_path = name;
-        return 0;
-      }
-      const int error = LastError();
-      ReleaseNameSlot(slot);
-      if (error != EEXIST) return error;
-    }
-    return EEXIST;
+      return done == 0;
+    });
   }
 
   int CheckUnchanged() const {
