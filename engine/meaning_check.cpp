@@ -36,98 +36,152 @@ bool IsKeyword(std::string_view word) {
   return false;
 }
 
-bool IsNameStart(char c) { return IsWord(c) && !IsDigit(c); }
+// What a byte can start, for the tokenizer's first look at a token.
+enum ByteRole : uint8_t { kBlank, kLineEnd, kNameStart, kDigit, kMayStartLiteral, kDot, kOther };
+
+constexpr std::array<uint8_t, 256> MakeByteRoles() {
+  std::array<uint8_t, 256> roles{};
+  for (int i = 0; i < 256; ++i) {
+    const char c = static_cast<char>(i);
+    uint8_t role = kOther;
+    if (c == '\n' || c == '\r') {
+      role = kLineEnd;
+    } else if (IsSpace(c)) {
+      role = kBlank;
+    } else if (IsDigit(c)) {
+      role = kDigit;
+    } else if (IsWord(c)) {
+      role = kNameStart;
+    } else if (c == '"' || c == '\'' || c == '[' || c == '-') {
+      role = kMayStartLiteral;
+    } else if (c == '.') {
+      role = kDot;
+    }
+    roles[i] = role;
+  }
+  return roles;
+}
+
+constexpr std::array<uint8_t, 256> kByteRoles = MakeByteRoles();
+
+uint8_t RoleOf(char c) { return kByteRoles[static_cast<unsigned char>(c)]; }
 
 // Lua's own tokens, comments skipped, lines counted (LF, CR LF or a lone CR).
+// Tokens are read in batches into an array: a call per token, and stores to
+// a token that might alias the reader's position, cost more than reading it.
 class RawTokens {
  public:
   explicit RawTokens(std::string_view text) : text_(text) {}
 
-  bool Next(Token& token) {
+  // Reads up to `room` tokens into `out`; fewer only at the end of the text.
+  size_t Fill(Token* out, size_t room) {
+    Cursor at = at_;
+    size_t count = 0;
+    while (count < room && Read(at, out[count])) ++count;
+    at_ = at;
+    return count;
+  }
+
+  size_t line() const { return at_.line; }
+
+ private:
+  struct Cursor {
+    size_t pos = 0;
+    size_t line = 1;
+    TokenKind previous_kind = TokenKind::kSymbol;
+    std::string_view previous_text;
+  };
+
+  __attribute__((always_inline)) bool Read(Cursor& at, Token& token) {
+    const char* const data = text_.data();
+    const size_t size = text_.size();
+    size_t pos = at.pos;
     bool new_line = false;
-    while (true) {
-      while (pos_ < text_.size() && IsSpace(text_[pos_])) {
-        const char c = text_[pos_];
-        if (c == '\n' || c == '\r') new_line |= CountLineEnd(pos_);
-        ++pos_;
-      }
-      if (pos_ >= text_.size()) return false;
-      const char c = text_[pos_];
-      const bool may_start_literal =
-          c == '"' || c == '\'' || c == '[' ||
-          (c == '-' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '-');
-      if (may_start_literal) {
-        const LiteralSpan span = LiteralAt(text_, pos_, /*comments=*/true, &memo_);
-        if (span.end != 0) {
-          const bool comment = span.kind == LiteralKind::kLineComment ||
-                               span.kind == LiteralKind::kBlockComment;
-          if (!comment) Emit(token, TokenKind::kString, span.end, new_line);
-          new_line |= CountLineEnds(span.begin, span.end);
-          pos_ = span.end;
-          if (!comment) return true;
-          continue;
-        }
-      }
-      break;
-    }
-    const char c = text_[pos_];
-    size_t end = pos_ + 1;
+    size_t end = 0;
+    size_t lines_inside = 0;  // line ends inside a string token
     TokenKind kind = TokenKind::kSymbol;
-    const char next = end < text_.size() ? text_[end] : '\0';
-    if (IsNameStart(c)) {
-      while (end < text_.size() && IsWord(text_[end])) ++end;
-      kind = TokenKind::kName;
-    } else if (IsDigit(c) || (c == '.' && IsDigit(next))) {
-      // As Lua reads a numeral: digits and points, an exponent sign, then
-      // any letters, digits and "_" (so "0x1F" and the malformed "1e" too).
-      while (end < text_.size() && (IsDigit(text_[end]) || text_[end] == '.')) ++end;
-      if (end < text_.size() && (text_[end] == 'e' || text_[end] == 'E')) {
-        ++end;
-        if (end < text_.size() && (text_[end] == '+' || text_[end] == '-')) ++end;
+    while (true) {
+      uint8_t role = kBlank;
+      while (pos < size && (role = RoleOf(data[pos])) <= kLineEnd) {
+        if (role == kLineEnd && CountsLine(pos)) {
+          ++at.line;
+          new_line = true;
+        }
+        ++pos;
       }
-      while (end < text_.size() && IsWord(text_[end])) ++end;
-      kind = TokenKind::kNumber;
-    } else if (c == '.' && next == '.') {
-      end = end + 1 < text_.size() && text_[end + 1] == '.' ? pos_ + 3 : pos_ + 2;
-    } else if ((next == '=' && (c == '=' || c == '~' || c == '<' || c == '>')) ||
-               (next == c && (c == ':' || c == '/' || c == '<' || c == '>'))) {
-      end = pos_ + 2;  // "==", "~=", "<=", ">=", "::", "//", "<<", ">>"
+      if (pos >= size) {
+        at.pos = pos;
+        return false;
+      }
+      if (role != kMayStartLiteral) break;
+      if (data[pos] == '-' && (pos + 1 >= size || data[pos + 1] != '-')) break;
+      const LiteralSpan span = LiteralAt(text_, pos, /*comments=*/true, &memo_);
+      if (span.end == 0) break;
+      const size_t lines = LineEndsIn(span.begin, span.end);
+      if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
+        kind = TokenKind::kString;
+        end = span.end;
+        lines_inside = lines;
+        break;
+      }
+      at.line += lines;
+      new_line |= lines != 0;
+      pos = span.end;
     }
-    Emit(token, kind, end, new_line);
+    if (kind != TokenKind::kString) {
+      const char c = data[pos];
+      const char next = pos + 1 < size ? data[pos + 1] : '\0';
+      const uint8_t role = RoleOf(c);
+      end = pos + 1;
+      if (role == kNameStart) {
+        while (end < size && IsWord(data[end])) ++end;
+        kind = TokenKind::kName;
+      } else if (role == kDigit || (c == '.' && IsDigit(next))) {
+        // As Lua reads a numeral: digits and points, an exponent sign, then
+        // any letters, digits and "_" (so "0x1F" and the malformed "1e" too).
+        while (end < size && (IsDigit(data[end]) || data[end] == '.')) ++end;
+        if (end < size && (data[end] == 'e' || data[end] == 'E')) {
+          ++end;
+          if (end < size && (data[end] == '+' || data[end] == '-')) ++end;
+        }
+        while (end < size && IsWord(data[end])) ++end;
+        kind = TokenKind::kNumber;
+      } else if (c == '.' && next == '.') {
+        end = pos + 2 < size && data[pos + 2] == '.' ? pos + 3 : pos + 2;
+      } else if ((next == '=' && (c == '=' || c == '~' || c == '<' || c == '>')) ||
+                 (next == c && (c == ':' || c == '/' || c == '<' || c == '>'))) {
+        end = pos + 2;  // "==", "~=", "<=", ">=", "::", "//", "<<", ">>"
+      }
+    }
+    token.kind = kind;
+    token.text = std::string_view(data + pos, end - pos);
+    token.line = at.line;
+    token.ambiguous_call = new_line && kind == TokenKind::kSymbol && end == pos + 1 &&
+                           data[pos] == '(' && EndsCall(at.previous_kind, at.previous_text);
+    at.previous_kind = kind;
+    at.previous_text = token.text;
+    at.line += lines_inside;
+    at.pos = end;
     return true;
   }
 
-  size_t line() const { return line_; }
+  // True when the line end at `i` counts: CR LF counts once, at its LF.
+  bool CountsLine(size_t i) const {
+    return text_[i] == '\n' || i + 1 >= text_.size() || text_[i + 1] != '\n';
+  }
 
- private:
-  // Counts the line ends in [begin, end); true when there was one.
-  bool CountLineEnds(size_t begin, size_t end) {
-    bool counted = false;
+  // The count of line ends in [begin, end), found with memchr since most
+  // literals hold none.
+  size_t LineEndsIn(size_t begin, size_t end) const {
+    const std::string_view span = text_.substr(begin, end - begin);
+    if (span.find('\n') == std::string_view::npos && span.find('\r') == std::string_view::npos) {
+      return 0;
+    }
+    size_t lines = 0;
     for (size_t i = begin; i < end; ++i) {
-      if (text_[i] == '\n' || text_[i] == '\r') counted |= CountLineEnd(i);
+      if ((text_[i] == '\n' || text_[i] == '\r') && CountsLine(i)) ++lines;
     }
-    return counted;
-  }
-
-  // Counts the line end at `i`, if one is there; CR LF counts once, at its LF.
-  bool CountLineEnd(size_t i) {
-    const char c = text_[i];
-    if (c == '\n' || (c == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) {
-      ++line_;
-      return true;
-    }
-    return false;
-  }
-
-  void Emit(Token& token, TokenKind kind, size_t end, bool new_line) {
-    token.kind = kind;
-    token.text = text_.substr(pos_, end - pos_);
-    token.line = line_;
-    token.ambiguous_call = new_line && token.text.size() == 1 && token.text[0] == '(' &&
-                           EndsCall(previous_kind_, previous_text_);
-    previous_kind_ = kind;
-    previous_text_ = token.text;
-    pos_ = end;
+    return lines;
   }
 
   // A token after which "(" would continue a call: a name, a string, or ")",
@@ -139,10 +193,7 @@ class RawTokens {
   }
 
   std::string_view text_;
-  size_t pos_ = 0;
-  size_t line_ = 1;
-  TokenKind previous_kind_ = TokenKind::kSymbol;
-  std::string_view previous_text_;
+  Cursor at_;
   LongBracketMemo memo_;
 };
 
@@ -161,19 +212,33 @@ class MeaningTokens {
     while (Take(token)) {
       const char c =
           token.kind == TokenKind::kSymbol && token.text.size() == 1 ? token.text[0] : '\0';
-      const bool in_table = !open_.empty() && open_.back() == '{';
-      if (c == '{' || c == '(' || c == '[') {
-        open_.push_back(c);
-      } else if (c == '}' || c == ')' || c == ']') {
-        if (!open_.empty()) open_.pop_back();
-      } else if (c == ';' || c == ',') {
-        if (c == ';' && !in_table) continue;
-        // Only a separator after a field ends it: "{ , }" is no table.
-        const bool next_closes = Peek() && IsSymbol(peeked_, '}');
-        if (in_table && next_closes && !last_was_open_or_separator_) continue;
-        if (c == ';' && in_table && last_was_close_brace_ && has_peeked_ && IsSymbol(peeked_, '{')) {
-          token.text = ",";
+      switch (c) {
+        case '{':
+        case '(':
+        case '[':
+          open_.push_back(c);
+          break;
+        case '}':
+        case ')':
+        case ']':
+          if (!open_.empty()) open_.pop_back();
+          break;
+        case ';':
+        case ',': {
+          const bool in_table = !open_.empty() && open_.back() == '{';
+          if (c == ';' && !in_table) continue;
+          // Only a separator after a field ends it: "{ , }" is no table.
+          const Token* next = Peek();
+          if (in_table && next != nullptr && IsSymbol(*next, '}') && !last_was_open_or_separator_) {
+            continue;
+          }
+          if (c == ';' && in_table && last_was_close_brace_ && next != nullptr && IsSymbol(*next, '{')) {
+            token.text = ",";
+          }
+          break;
         }
+        default:
+          break;
       }
       last_was_close_brace_ = c == '}';
       last_was_open_or_separator_ = c == '{' || c == ',' || c == ';';
@@ -186,22 +251,26 @@ class MeaningTokens {
 
  private:
   bool Take(Token& token) {
-    if (has_peeked_) {
-      has_peeked_ = false;
-      token = peeked_;
-      return true;
-    }
-    return raw_.Next(token);
+    if (next_ == count_ && !Refill()) return false;
+    token = batch_[next_++];
+    return true;
   }
 
-  bool Peek() {
-    if (!has_peeked_) has_peeked_ = raw_.Next(peeked_);
-    return has_peeked_;
+  const Token* Peek() {
+    if (next_ == count_ && !Refill()) return nullptr;
+    return &batch_[next_];
+  }
+
+  bool Refill() {
+    count_ = raw_.Fill(batch_.data(), batch_.size());
+    next_ = 0;
+    return count_ != 0;
   }
 
   RawTokens raw_;
-  Token peeked_;
-  bool has_peeked_ = false;
+  std::array<Token, 256> batch_;
+  size_t next_ = 0;
+  size_t count_ = 0;
   std::string open_;
   bool last_was_close_brace_ = false;
   bool last_was_open_or_separator_ = false;
