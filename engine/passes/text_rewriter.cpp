@@ -21,42 +21,49 @@ TextRewriter::TextRewriter(CodeState& state, size_t capacity)
       out_(state.Scratch(capacity)) {}
 
 void TextRewriter::Replace(size_t pos, size_t end, std::string_view with) {
+  if (carrying_) {
+    if (!strings_.scanned()) {
+      carrying_ = false;  // they would be found in the old text, after this edit
+    } else {
+      CarryStringsBefore(pos);
+      // The next string ends after `pos`; the edit must begin at or after its
+      // end, or it would change the string (an insertion at its first byte
+      // lands before it).
+      const std::vector<TextRange>& strings = strings_.ranges();
+      if (next_string_ < strings.size() && strings[next_string_].begin < end) carrying_ = false;
+    }
+  }
   out_.append(text_, copied_, pos - copied_);
   out_.append(with);
   copied_ = end;
-  edits_.push_back({pos, end, static_cast<ptrdiff_t>(out_.size()) - static_cast<ptrdiff_t>(end)});
+  replaced_ = true;
+  shift_ = static_cast<ptrdiff_t>(out_.size()) - static_cast<ptrdiff_t>(end);
+}
+
+void TextRewriter::CarryStringsBefore(size_t pos) {
+  const std::vector<TextRange>& strings = strings_.ranges();
+  while (next_string_ < strings.size() && strings[next_string_].end <= pos) {
+    const TextRange& string = strings[next_string_++];
+    carried_.push_back({static_cast<size_t>(static_cast<ptrdiff_t>(string.begin) + shift_),
+                        static_cast<size_t>(static_cast<ptrdiff_t>(string.end) + shift_)});
+  }
 }
 
 bool TextRewriter::Commit() {
-  if (edits_.empty()) {
+  if (!replaced_) {
     // The text stays; so do its strings, if they were looked up.
     if (strings_.scanned()) state_.string_literals = strings_.TakeRanges();
     return false;
   }
   out_.append(text_, copied_);
-  std::optional<std::vector<TextRange>> shifted = ShiftedStrings();
-  state_.CommitScratch();
-  state_.string_literals = std::move(shifted);
-  return true;
-}
-
-std::optional<std::vector<TextRange>> TextRewriter::ShiftedStrings() {
-  if (!strings_.scanned()) return std::nullopt;
-  std::vector<TextRange> ranges = strings_.TakeRanges();
-  size_t next_edit = 0;
-  ptrdiff_t shift = 0;
-  for (TextRange& range : ranges) {
-    while (next_edit < edits_.size() && edits_[next_edit].end <= range.begin) {
-      shift = edits_[next_edit].shift;
-      ++next_edit;
-    }
-    // The next edit ends after the string begins: it must begin at or after
-    // the string's end, or it changed the string.
-    if (next_edit < edits_.size() && edits_[next_edit].begin < range.end) return std::nullopt;
-    range.begin = static_cast<size_t>(static_cast<ptrdiff_t>(range.begin) + shift);
-    range.end = static_cast<size_t>(static_cast<ptrdiff_t>(range.end) + shift);
+  std::optional<std::vector<TextRange>> carried;
+  if (carrying_ && strings_.scanned()) {
+    CarryStringsBefore(text_.size());
+    carried = std::move(carried_);
   }
-  return ranges;
+  state_.CommitScratch();
+  state_.string_literals = std::move(carried);
+  return true;
 }
 
 }  // namespace kelvane

@@ -6,7 +6,7 @@
 // costs about as much as the pass itself; the strings are never edited, so
 // their places in the pass's output follow from the edits made around them.
 // The first pass that asks scans; the rewriter shifts the places by the edits
-// and hands them to the next pass. Should an edit ever fall inside a string,
+// as it makes them and hands them to the next pass. Should an edit ever fall inside a string,
 // the places are dropped and the next pass scans again.
 #pragma once
 
@@ -51,22 +51,23 @@ class TextRewriter {
   bool Commit();
 
  private:
-  struct Edit {
-    size_t begin;     // the replaced stretch of the old text
-    size_t end;
-    ptrdiff_t shift;  // new position - old position, from `end` on
-  };
-
-  // The strings of the old text moved to their places in the new one, or
-  // nothing when an edit fell inside one.
-  std::optional<std::vector<TextRange>> ShiftedStrings();
+  // Moves the strings that end at or before `pos` to their places in the
+  // new text, as far as the edits so far have shifted them.
+  void CarryStringsBefore(size_t pos);
 
   CodeState& state_;
   std::string_view text_;
   StringLiterals strings_;
   std::string& out_;
   size_t copied_ = 0;
-  std::vector<Edit> edits_;
+  bool replaced_ = false;
+  // The strings carried over so far, the next one to carry and the shift of
+  // the text after the last edit; `carrying_` turns false should an edit
+  // fall inside a string, or one be made before the strings were known.
+  std::vector<TextRange> carried_;
+  size_t next_string_ = 0;
+  ptrdiff_t shift_ = 0;
+  bool carrying_ = true;
 };
 
 }  // namespace kelvane
