@@ -42,13 +42,22 @@ class CodeBrackets {
       return literal_.kind == LiteralKind::kLineComment ||
              literal_.kind == LiteralKind::kBlockComment;
     }
-    const size_t next = text_.find_first_not_of(" \t\n", semicolon + 1);
-    const char after = next == std::string_view::npos ? '\0' : text_[next];
-    if (after == '(') return false;
+    if (NextCodeByte(semicolon + 1) == '(') return false;
     return open_.empty() || open_.back() != '{';
   }
 
  private:
+  // The first byte of code from `pos` on, past white space and comments
+  // ("f(); -- note\n(g)()" starts its next line with "("), or '\0'.
+  char NextCodeByte(size_t pos) {
+    while (true) {
+      pos = text_.find_first_not_of(" \t\n", pos);
+      if (pos == std::string_view::npos) return '\0';
+      if (text_[pos] != '-' || pos + 1 >= text_.size() || text_[pos + 1] != '-') return text_[pos];
+      pos = LiteralAt(text_, pos, /*comments=*/true, &memo_).end;
+    }
+  }
+
   // Takes in the code up to `pos`; false when `pos` lies inside a comment or
   // string, which is then `literal_`.
   bool AdvanceTo(size_t pos) {

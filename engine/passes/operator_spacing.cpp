@@ -16,12 +16,14 @@ namespace {
 constexpr size_t kNone = std::string_view::npos;
 
 // The length of the operator at `pos` ("~=", "<=", ">=", "==", "<", ">", "=",
-// "+", "-", "*", "/", ".."; two characters win), or 0.
+// "+", "-", "*", "/", ".."; two characters win), or 0. Lua 5.3's "//", "<<"
+// and ">>" are spaced as one operator: split, they would mean nothing.
 size_t SpacedOperatorAt(std::string_view text, size_t pos) {
   if (pos >= text.size()) return 0;
   const char c = text[pos];
   const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
   if ((c == '~' || c == '<' || c == '>' || c == '=') && next == '=') return 2;
+  if ((c == '/' || c == '<' || c == '>') && next == c) return 2;
   // Three points are the vararg "...", no concatenation: "f(...)" stays.
   if (c == '.' && next == '.') {
     const bool vararg = (pos + 2 < text.size() && text[pos + 2] == '.') ||

@@ -66,6 +66,9 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       {__LINE__, "y{e;\nd}\n", "y\n{\n\te;\n\td,\n}\n\n"},
       {__LINE__, "t = {\n  a = 1;\n}\n", "t = \n{\n\ta = 1;\n}\n\n"},
       {__LINE__, "x = f\n;(g)()\n", "x = f\n;(g)()\n"},
+      {__LINE__, "f(); -- c\n(g)()\n", "f();\n-- c\t\n(g)()\n"},
+      // Lua 5.3's two-character operators stay whole.
+      {__LINE__, "x = a//b >> 1 << c\n", "x = a // b >> 1 << c\n"},
       // An argument list after a string stays on its line.
       {__LINE__, "require\"x\" ()\n", "require\"x\"()\n"},
       // A lone CR ends a line.
@@ -207,11 +210,14 @@ TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
 }
 
 TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
-  // Lua 5.3's floor division: the operator spacing would split it.
+  // The layout would start a line with the argument list of a call on a
+  // table constructor.
   FormatStatus status;
-  const std::string reason = FormatUnix("x = 1\ny = a // b\n", status);
+  const std::string reason = FormatUnix("x = 1\ny = f{} ()\n", status);
   EXPECT_EQ(status, FormatStatus::kRefused);
-  EXPECT_EQ(reason, "Error: Was unable to keep the meaning of line 2: \"//\" would become \"/\".");
+  EXPECT_EQ(reason,
+            "Error: Was unable to keep the meaning of line 2: a line would start with \"(\" right after "
+            "a call, which Lua 5.1 rejects.");
 }
 
 // Generated programs that Lua 5.1 compiles, formatted with each combination

@@ -109,7 +109,10 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
     return !HasAny(text, "\"'[");
   }
   if (pass == "RemoveLineEndSemicolons") return !HasAny(text, "\"'[{(-");
-  if (pass == "SurroundOperatorsWithSpaces") return text.find("...") == std::string_view::npos;
+  if (pass == "SurroundOperatorsWithSpaces") {
+    return text.find("...") == std::string_view::npos && text.find("//") == std::string_view::npos &&
+           text.find("<<") == std::string_view::npos && text.find(">>") == std::string_view::npos;
+  }
   // Calls after tokens and "}"; "and"/"or" apart from "(".
   if (pass == "JoinNamesWithArguments") {
     for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
