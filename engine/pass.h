@@ -38,6 +38,11 @@ struct PassRow {
   PassFunction fused_with_next = nullptr;
 };
 
+// Whether a row runs under these settings: the CR LF row is skipped with "-unix".
+inline bool RowRuns(const PassRow& row, const RunSettings& settings) {
+  return row.condition == RowCondition::kAlways || !settings.UnixEndOfLine;
+}
+
 struct Stage {
   const char* message;  // the progress message, printed on every run
   std::span<const PassRow> passes;

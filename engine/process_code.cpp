@@ -110,10 +110,6 @@ constexpr Stage kStages[] = {
     {"\tClean-up...", kCleanUp},
 };
 
-bool RowRuns(const PassRow& row, const RunSettings& settings) {
-  return row.condition == kAlways || !settings.UnixEndOfLine;
-}
-
 }  // namespace
 
 std::span<const Stage> ProcessStages() { return kStages; }

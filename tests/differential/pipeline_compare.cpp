@@ -126,7 +126,7 @@ RowDifference ComparePipelines(std::string_view input, const RunSettings& settin
   for (size_t s = 0; s < left.size(); ++s) {
     for (size_t r = 0; r < left[s].passes.size(); ++r) {
       const PassRow& row = left[s].passes[r];
-      if (!reference::RowRuns(row, settings)) continue;
+      if (!RowRuns(row, settings)) continue;
       row.run(left_context);
       right[s].passes[r].run(right_context);
       std::string what;

@@ -97,12 +97,14 @@ std::string Help() {
 // own tables, so that a new pass changes nothing here.
 std::vector<std::string> ExpectedProgress(const std::string& src_path, bool verbose,
                                           bool unix_end_of_line) {
+  RunSettings settings;
+  settings.UnixEndOfLine = unix_end_of_line;
   std::vector<std::string> lines = {"Parsing file...\t[" + src_path + "]"};
   for (const Stage& stage : ProcessStages()) {
     lines.push_back(stage.message);
     if (!verbose) continue;
     for (const PassRow& row : stage.passes) {
-      if (row.condition == RowCondition::kUnlessUnix && unix_end_of_line) continue;
+      if (!RowRuns(row, settings)) continue;
       if (row.announce == RowAnnounce::kAnnounce) lines.push_back(row.message);
     }
   }

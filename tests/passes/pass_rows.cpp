@@ -16,7 +16,7 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
     for (const PassRow& row : stage.passes) {
       if (row.run == first) running = true;
       if (!running) continue;
-      if (row.condition == RowCondition::kUnlessUnix && settings.UnixEndOfLine) continue;
+      if (!RowRuns(row, settings)) continue;
       row.run(context);
       if (context.guard_message != nullptr) {
         result.guard_message = context.guard_message;
