@@ -184,8 +184,6 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
   return result;
 }
 
-namespace {
-
 // The file the literal rules write: their ProcessCode, then the header step.
 // The header step is the engine's: the literal one keeps, on every later run,
 // an empty line after the old header that the first run never had, so with it
@@ -197,8 +195,6 @@ std::optional<std::string> LiteralOutputFile(std::string input, const RunSetting
   if (result.guard_message != nullptr) return std::nullopt;
   return ReplaceHeaderLines(result.text, settings.StripComments);
 }
-
-}  // namespace
 
 namespace {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> ri
 // ProcessCode against ReferenceProcessCode as whole runs: the finished text,
 // or the guard that stopped the run. The message names "whole run".
 RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
+
+// The file the literal rules write: ReferenceProcessCode, then the engine's
+// header step. Nothing when the guard fires.
+std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings);
 
 // Whether the literal reference is the judge of the engine's output for this
 // input. The literal rules judge where they are sound and stable:

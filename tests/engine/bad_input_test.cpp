@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "engine/app_text.h"
-#include "engine/header_line.h"
 #include "engine/meaning_check.h"
 #include "tests/differential/pipeline_compare.h"
 #include "tests/engine/cli_runner.h"
@@ -102,10 +101,13 @@ Expected FromReference(const std::string& input, bool strip, bool unix_end_of_li
   RunSettings settings;
   settings.StripComments = strip;
   settings.UnixEndOfLine = unix_end_of_line;
-  reference::ReferenceResult result = reference::ReferenceProcessCode(input, settings);
   Expected expected;
-  expected.guard_message = result.guard_message;
-  if (result.guard_message == nullptr) expected.file = ReplaceHeaderLines(result.text, strip);
+  std::optional<std::string> file = testing::LiteralOutputFile(input, settings);
+  if (file) {
+    expected.file = std::move(*file);
+  } else {
+    expected.guard_message = reference::ReferenceProcessCode(input, settings).guard_message;
+  }
   return expected;
 }
 
