@@ -20,7 +20,7 @@
 #include "engine/app_text.h"
 #include "engine/meaning_check.h"
 #include "tests/differential/pipeline_compare.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 #include "tests/reference/reference_stages.h"
 #include "tests/support/text_diff.h"
 

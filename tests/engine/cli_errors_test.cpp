@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {

@@ -24,7 +24,7 @@
 
 #include "engine/app_text.h"
 #include "engine/file_io.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {

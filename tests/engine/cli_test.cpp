@@ -10,7 +10,7 @@
 
 #include "engine/app_text.h"
 #include "engine/process_code.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {

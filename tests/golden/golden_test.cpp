@@ -14,7 +14,7 @@
 #include "engine/format_text.h"
 #include "engine/messages.h"
 #include "engine/run_settings.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 
 namespace kelvane::testing {
