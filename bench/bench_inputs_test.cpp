@@ -12,9 +12,15 @@
 #include "engine/process_code.h"
 #include "engine/run_settings.h"
 #include "tests/differential/pipeline_compare.h"
+#include "tests/support/lua_generator.h"
 
 namespace kelvane::bench {
 namespace {
+
+using testing::GenerateAfterMethodHeads;
+using testing::GenerateDeepTable;
+using testing::GenerateGameLua;
+using testing::GenerateOneLongLine;
 
 size_t MaxBraceDepth(const std::string& text) {
   size_t depth = 0;

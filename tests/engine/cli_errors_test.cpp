@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/cli_runner.h"
+#include "tests/support/lua_generator.h"
 
 namespace kelvane {
 namespace {
@@ -16,12 +17,8 @@ using testing::CliSandbox;
 
 const std::string kInput = "Rules = { speed=1.50, names={\"a\",\"b\"} }\r\n";
 
-// A file of `size` bytes or a little more, made of short assignments.
-std::string LargeInput(size_t size) {
-  std::string text;
-  for (int i = 0; text.size() < size; ++i) text += "value" + std::to_string(i) + " = 1\n";
-  return text;
-}
+// A file of `size` bytes or a little more, of game-like data.
+std::string LargeInput(size_t size) { return testing::GenerateGameLua(size, 1); }
 
 TEST(CliErrorsTest, UnreadableInputStopsBeforeAnything) {
   const struct {
