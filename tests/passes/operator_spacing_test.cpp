@@ -4,6 +4,7 @@
 
 #include "engine/passes/operator_spacing.h"
 #include "tests/passes/pass_rows.h"
+#include "tests/support/pass_examples.h"
 
 namespace kelvane {
 namespace {
@@ -24,12 +25,6 @@ std::string RunPasses(PassFunction first, PassFunction last, const std::string& 
 
 TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
   const Row rows[] = {
-      {"\tx=-5\n", "\tx =  - 5\n"},
-      {"\ty=a\n\t-\n\tb\n\t*\n\tc\n", "\ty = a - b * c\n"},
-      {"\t\tif n\n\t\t>=10 and n\n\t\t~=20 then\t\n", "\t\tif n >= 10 and n ~= 20 then\t\n"},
-      {"\ta~b\n", "\ta~b\n"},
-      {"\ta=<b\n", "\ta =  < b\n"},
-      {"\tx=1e-5\n", "\tx = 1e - 5\n"},
       {"\tf@a0a@..x..y\n", "\tf@a0a@ .. x .. y\n"},
       // Three points are the vararg, no operator.
       {"\tf@a0a@=...\n", "\tf@a0a@ = ...\n"},
@@ -37,6 +32,12 @@ TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
               Visible(row.expected));
+  }
+  for (const testing::PassExample& row : testing::kOperatorExamples) {
+    const std::string input(row.input);
+    EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, input)),
+              Visible(std::string(row.expected)))
+        << "input: " << Visible(input);
   }
 }
 
