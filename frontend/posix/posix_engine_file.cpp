@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
@@ -187,9 +188,14 @@ void PosixRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
 }
 
 int64_t PosixRunnerPlatform::ProbeFileSize(std::string_view path) {
-  PosixFileQueries queries;
-  return ProbeFileSizeWith(queries, path);
+  return frontend::ProbeFileSize(path);
 }
+
+std::unique_ptr<RunnerPlatform> MakeRunnerPlatform(std::span<const unsigned char> engine_image) {
+  return std::make_unique<PosixRunnerPlatform>(engine_image);
+}
+
+std::unique_ptr<FileQueries> MakeFileQueries() { return std::make_unique<PosixFileQueries>(); }
 
 std::string PosixRunnerPlatform::AbsolutePath(std::string_view path) {
   if (path.empty() || path.front() == '/') return std::string(path);

@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
+#include "frontend/platform_runner.h"
 #include "frontend/win32/win32_platform.h"
 
 namespace kelvane::frontend {
@@ -185,8 +187,18 @@ std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {
 }
 
 int64_t Win32RunnerPlatform::ProbeFileSize(std::string_view path) {
-  Win32FileQueries queries;
-  return ProbeFileSizeWith(queries, path);
+  return frontend::ProbeFileSize(path);
 }
+
+std::unique_ptr<RunnerPlatform> MakeRunnerPlatform(std::span<const unsigned char> engine_image) {
+  return std::make_unique<Win32RunnerPlatform>(engine_image);
+}
+
+std::unique_ptr<FileQueries> MakeFileQueries() { return std::make_unique<Win32FileQueries>(); }
+
+
+// Nothing to install: the engine dies with this program (a job object), and
+// the next run clears the folder an ended one left.
+void InstallRunnerSignalCleanup() {}
 
 }  // namespace kelvane::frontend
