@@ -378,6 +378,8 @@ void InstallFileSignalHandling() {
   sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
+void UseBinaryStandardStreams() {}
+
 namespace file_io_internal {
 
 void UseNamedTemporaryFiles(bool named) { g_named_temporary_files.store(named); }

@@ -253,6 +253,11 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdenti
 
 void InstallFileSignalHandling() { SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE); }
 
+void UseBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
+
 namespace file_io_internal {
 
 void UseNamedTemporaryFiles(bool /*named*/) {}  // the only kind there is here

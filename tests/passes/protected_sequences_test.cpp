@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/masking.h"
-#include "engine/pre_processing.h"
-#include "engine/restoring.h"
+#include "engine/passes/masking.h"
+#include "engine/passes/pre_processing.h"
+#include "engine/passes/restoring.h"
 #include "tests/passes/pass_rows.h"
 
 namespace kelvane {

@@ -14,7 +14,7 @@
 // masking to here (CodeState::at_sign_stand_in), so only a token that a pass
 // lost or doubled can take that path.
 
-#include "engine/restoring.h"
+#include "engine/passes/restoring.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,7 +10,7 @@
 // always the one that closes first: a stack of the open brackets seen so far
 // reduces each group the moment its closing bracket is read.
 
-#include "engine/masking.h"
+#include "engine/passes/masking.h"
 
 #include <algorithm>
 #include <cstring>

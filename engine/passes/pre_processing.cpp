@@ -1,6 +1,6 @@
 // Stage 1 of ProcessCode: line ends and the first and last line.
 
-#include "engine/pre_processing.h"
+#include "engine/passes/pre_processing.h"
 
 #include <algorithm>
 
