@@ -225,10 +225,10 @@ void RestoreStrings(PassContext& context) {
 // Four replacements in a row, as they may overlap: "@qsq@qdq@".
 void RestoreEscapedQuotes(PassContext& context) {
   std::string& text = context.state.text;
-  ReplaceAll(text, "@qdq@", "\\\"");
-  ReplaceAll(text, "@qsq@", "\\'");
-  ReplaceAll(text, "@qlq@", "\\[\\[");
-  ReplaceAll(text, "@qrq@", "\\]\\]");
+  ReplaceAll(text, kEscapedDoubleQuoteToken, "\\\"");
+  ReplaceAll(text, kEscapedSingleQuoteToken, "\\'");
+  ReplaceAll(text, kEscapedOpenBracketsToken, "\\[\\[");
+  ReplaceAll(text, kEscapedCloseBracketsToken, "\\]\\]");
 }
 
 void RestoreComments(PassContext& context) {

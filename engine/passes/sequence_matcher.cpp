@@ -3,6 +3,7 @@
 #include "engine/passes/sequence_matcher.h"
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 
 namespace kelvane {
 
@@ -58,7 +59,6 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
     case Piece::kLineChars: {
       const size_t end = LineEnd(element, pos);
-      constexpr size_t kNone = static_cast<size_t>(-1);
       LineMemo& memo = line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
       if (memo.best != kNone) return memo.best >= pos && MatchFrom(element + 1, memo.best);
       // Longest first; a following literal can only start where its first

@@ -77,29 +77,6 @@ void OneSpaceAfterCommas(std::string_view text, std::string& out) {
 
 void AppendTabs(std::string& out, size_t count) { out.append(count, '\t'); }
 
-size_t LeadingTabs(std::string_view line) {
-  size_t n = 0;
-  while (n < line.size() && line[n] == '\t') ++n;
-  return n;
-}
-
-// Calls line(tabs, content) for every line of the text in order, with the
-// count of its leading TABs and the rest, and puts an LF into `out` between
-// lines. Stops, returning false, as soon as `line` does.
-template <typename Line>
-bool ForEachLine(std::string_view text, std::string& out, Line line) {
-  for (size_t start = 0;;) {
-    size_t end = text.find('\n', start);
-    const bool has_lf = end != std::string_view::npos;
-    if (!has_lf) end = text.size();
-    const std::string_view whole = text.substr(start, end - start);
-    const size_t tabs = LeadingTabs(whole);
-    if (!line(tabs, whole.substr(tabs))) return false;
-    if (!has_lf) return true;
-    out.push_back('\n');
-    start = end + 1;
-  }
-}
 
 }  // namespace
 
@@ -201,7 +178,7 @@ void BreakAtRightBraces(PassContext& context) {
   if (text.find('}') == std::string_view::npos) return;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   RightBraceBreaker breaker(out);
-  const bool broken = ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
+  const bool broken = ForEachLineBreakingOut(text, out, [&](size_t tabs, std::string_view content) {
     return breaker.Line(tabs, content);
   });
   if (!broken) {
@@ -257,7 +234,7 @@ void BreakAtSpaces(PassContext& context) {
   bool have_tab_line = false;
   size_t context_depth = 0;  // depth of the last line whose last piece has TABs
   size_t most_spaces = 0;    // most spaces of that line and the TAB-less lines since
-  ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
+  ForEachLineBreakingOut(text, out, [&](size_t tabs, std::string_view content) {
     const size_t spaces = static_cast<size_t>(std::count(content.begin(), content.end(), ' '));
     // The pieces before index `switch_at` get `tabs`, the rest `later_depth`.
     size_t switch_at = spaces + 1;
