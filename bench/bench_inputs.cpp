@@ -11,10 +11,10 @@ namespace {
 constexpr size_t kKiB = 1024;
 constexpr size_t kMiB = 1024 * kKiB;
 
-using testing::GenerateAfterMethodHeads;
-using testing::GenerateDeepTable;
-using testing::GenerateGameLua;
-using testing::GenerateOneLongLine;
+using test_support::GenerateAfterMethodHeads;
+using test_support::GenerateDeepTable;
+using test_support::GenerateGameLua;
+using test_support::GenerateOneLongLine;
 
 }  // namespace
 

@@ -38,7 +38,7 @@ enum class ControlKind {
   kPathField,    // read-only single-line edit with a sunken edge
   kPushButton,   // plain push button
   kCheckBox,     // automatic check box
-  kLogList,      // unsorted list box with a sunken edge
+  kListBox,      // unsorted list box with a sunken edge
 };
 
 struct ControlLayout {

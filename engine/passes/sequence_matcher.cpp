@@ -78,15 +78,15 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
       }
       return false;
     }
-    case Piece::kSpaces:
+    case Piece::kSpaceRun:
     case Piece::kNonSpaces: {
       size_t end = pos;
-      if (e.piece == Piece::kSpaces) {
+      if (e.piece == Piece::kSpaceRun) {
         while (end < text.size() && IsSpace(text[end])) ++end;
       } else {
         while (end < text.size() && !IsSpace(text[end])) ++end;
       }
-      const size_t shortest = e.piece == Piece::kSpaces ? pos + 1 : pos;
+      const size_t shortest = e.piece == Piece::kSpaceRun ? pos + 1 : pos;
       const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
       for (size_t stop = end + 1; stop-- > shortest;) {
         if (next != nullptr && next->piece == Piece::kLiteral &&

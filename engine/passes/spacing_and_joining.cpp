@@ -567,23 +567,23 @@ using enum Piece;
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
     {kSpace, {}, 1}, {kLiteral, "for", 1}, {kSpace, {}, 1}, {kLineChars, {}, 1}, {kLiteral, ",", 1},
-    {kSpaces, {}, 2}, {kLineChars, {}, 3}, {kSpaces, {}, 4}, {kLiteral, "do", 5}, {kSpace, {}, 5}};
+    {kSpaceRun, {}, 2}, {kLineChars, {}, 3}, {kSpaceRun, {}, 4}, {kLiteral, "do", 5}, {kSpace, {}, 5}};
 // (\sfor\s.*,)(\s+)(.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7"
 constexpr SequenceElement kForThreeParts[] = {
     {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},    {kLineChars, {}, 1},
-    {kLiteral, ",", 1},  {kSpaces, {}, 2},     {kLineChars, {}, 3}, {kLiteral, ",", 3},
-    {kSpaces, {}, 4},    {kLineChars, {}, 5},  {kSpaces, {}, 6},   {kLiteral, "do", 7},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kLiteral, ",", 3},
+    {kSpaceRun, {}, 4},    {kLineChars, {}, 5},  {kSpaceRun, {}, 6},   {kLiteral, "do", 7},
     {kSpace, {}, 7}};
 // (\sfor\s.*,)(\s+)(.*)(\s+)(in)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7 $9"
 constexpr SequenceElement kForIn[] = {
     {kSpace, {}, 1},    {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1}, {kSpaces, {}, 2},     {kLineChars, {}, 3}, {kSpaces, {}, 4},
-    {kLiteral, "in", 5}, {kSpaces, {}, 6},    {kLineChars, {}, 7}, {kSpaces, {}, 8},
+    {kLiteral, ",", 1}, {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},    {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
     {kLiteral, "do", 9}, {kSpace, {}, 9}};
 // (\swhile)(\s+)([^\s]*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kWhile[] = {
-    {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaces, {}, 2}, {kNonSpaces, {}, 3},
-    {kSpaces, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
+    {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaceRun, {}, 2}, {kNonSpaces, {}, 3},
+    {kSpaceRun, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
 
 // Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
 // operator spacing puts spaces around it, and the clean-up takes them out

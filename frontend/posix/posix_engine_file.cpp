@@ -34,7 +34,7 @@ bool WriteAll(int fd, std::span<const unsigned char> bytes) {
   return true;
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+std::string ParentFolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 std::string CannotWrite(const std::string& folder, std::string_view why) {
   return "Cannot write the formatting engine into '" + folder + "': " + std::string(why);
@@ -56,7 +56,7 @@ constexpr int kSlotCount = 8;
 EngineSlot g_engine_slots[kSlotCount];
 
 int ClaimSlot(const std::string& file) {
-  const std::string folder = FolderOf(file);
+  const std::string folder = ParentFolderOf(file);
   if (file.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlotCount; ++i) {
     int expected = kFree;
@@ -139,7 +139,7 @@ std::string UnsafeTempFolderReason(const std::string& folder) {
 
 void RemovePrivateEngineFolder(const std::string& path) {
   unlink(path.c_str());
-  rmdir(FolderOf(path).c_str());
+  rmdir(ParentFolderOf(path).c_str());
   ReleaseSlot(path);
 }
 

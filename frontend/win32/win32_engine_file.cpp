@@ -23,7 +23,7 @@ constexpr DWORD kDeleteRetryMilliseconds = 20;
 
 using GetLongPathNameFunction = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+std::string ParentFolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
 std::string HexText(unsigned long long value) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -171,7 +171,7 @@ void Win32RunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
     if (DeleteFileA(engine.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     Sleep(kDeleteRetryMilliseconds);
   }
-  RemoveDirectoryA(FolderOf(engine.path).c_str());
+  RemoveDirectoryA(ParentFolderOf(engine.path).c_str());
 }
 
 std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {

@@ -13,7 +13,7 @@
 #include "tests/reference/reference_stages.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 std::string Flags(const PassRow& row) {
@@ -266,4 +266,4 @@ std::string DescribeRowDifference(const RowDifference& difference, std::string_v
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -11,7 +11,7 @@
 #include "engine/pass.h"
 #include "engine/run_settings.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct RowDifference {
   bool differs = false;
@@ -71,4 +71,4 @@ RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSetti
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
                                   const RunSettings& settings);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

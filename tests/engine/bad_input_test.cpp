@@ -28,8 +28,8 @@
 namespace kelvane {
 namespace {
 
-using testing::CliResult;
-using testing::CliSandbox;
+using test_support::CliResult;
+using test_support::CliSandbox;
 
 // Set (to anything but "0") to skip the 200 MB file and the 50 MB line, e.g.
 // under the sanitizers, where they take minutes.
@@ -56,7 +56,7 @@ constexpr bool kAddressSanitizer = false;
 // limited to `bytes`; only the exit status and standard error are kept.
 CliResult RunWithMemoryLimit(const CliSandbox& sandbox, const std::vector<std::string>& args,
                              rlim_t bytes) {
-  const std::string program = testing::EnginePath();
+  const std::string program = test_support::EnginePath();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -101,7 +101,7 @@ Expected FromReference(const std::string& input, bool strip, bool unix_end_of_li
   settings.StripComments = strip;
   settings.UnixEndOfLine = unix_end_of_line;
   Expected expected;
-  std::optional<std::string> file = testing::LiteralOutputFile(input, settings);
+  std::optional<std::string> file = test_support::LiteralOutputFile(input, settings);
   if (file) {
     expected.file = std::move(*file);
   } else {
@@ -180,7 +180,7 @@ TEST(BadInputTest, SmallHostileTextsFormatLikeTheReference) {
       RunSettings settings;
       settings.StripComments = strip;
       settings.UnixEndOfLine = unix_end_of_line;
-      if (!testing::LiteralReferenceJudges(row.input, settings)) {
+      if (!test_support::LiteralReferenceJudges(row.input, settings)) {
         // The literal rules are unsound here: the program keeps the meaning
         // or refuses, writing nothing.
         if (result.exit_status == 0) {
@@ -206,7 +206,7 @@ TEST(BadInputTest, SmallHostileTextsFormatLikeTheReference) {
         ASSERT_TRUE(sandbox.Exists("out.lua"));
         const std::string written = sandbox.ReadFile("out.lua");
         EXPECT_TRUE(written == expected.file)
-            << testing::DescribeDifference(expected.file, written, "reference", "program");
+            << test_support::DescribeDifference(expected.file, written, "reference", "program");
         EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "out.lua"}));
       }
       EXPECT_TRUE(sandbox.ReadFile("in.lua") == row.input) << "the input was changed";
@@ -249,7 +249,7 @@ TEST(BadInputTest, VeryDeepNestingFinishes) {
 }
 
 // Game-like data of at least `size` bytes.
-std::string GameData(size_t size) { return testing::GenerateGameLua(size, 1); }
+std::string GameData(size_t size) { return test_support::GenerateGameLua(size, 1); }
 
 TEST(BadInputTest, HugeInputsFinish) {
   if (HugeInputsSkipped()) GTEST_SKIP() << "KELVANE_SKIP_HUGE_INPUTS is set";

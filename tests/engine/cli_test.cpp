@@ -15,8 +15,8 @@
 namespace kelvane {
 namespace {
 
-using testing::CliResult;
-using testing::CliSandbox;
+using test_support::CliResult;
+using test_support::CliSandbox;
 
 const std::string kHeader = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
 const std::string kHeaderWords = "Pretty-Printed using Zorv Kelvane";

@@ -22,13 +22,13 @@
 namespace kelvane {
 namespace {
 
-using testing::CliResult;
-using testing::CliSandbox;
+using test_support::CliResult;
+using test_support::CliSandbox;
 
 const std::string kInput = "Rules = { speed=1.50, names={\"a\",\"b\"} }\r\n";
 
 // Game-like data of `size` bytes or a little more.
-std::string GameData(size_t size) { return testing::GenerateGameLua(size, 1); }
+std::string GameData(size_t size) { return test_support::GenerateGameLua(size, 1); }
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
@@ -36,7 +36,7 @@ bool RunningAsRoot() { return geteuid() == 0; }
 std::string FromReference(const std::string& input, bool unix_end_of_line) {
   RunSettings settings;
   settings.UnixEndOfLine = unix_end_of_line;
-  return testing::LiteralOutputFile(input, settings).value_or("(the guard fired)");
+  return test_support::LiteralOutputFile(input, settings).value_or("(the guard fired)");
 }
 
 // The error outcome: one line on standard error that names `path`, the given

@@ -17,7 +17,7 @@
 #include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -128,4 +128,4 @@ TEST(GoldenTest, ProgramWritesTheStoredResults) {
 }
 
 }  // namespace
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -15,12 +15,12 @@ namespace kelvane {
 namespace {
 
 namespace fs = std::filesystem;
-using FmtResult = testing::CliResult;
+using FmtResult = test_support::CliResult;
 
 // kelvanefmt in a sandbox; a write past the file-size limit fails with EFBIG.
-class FmtSandbox : public testing::CliSandbox {
+class FmtSandbox : public test_support::CliSandbox {
  public:
-  FmtSandbox() : CliSandbox(testing::KelvanefmtPath(), testing::FileSizeSignal::kIgnored) {}
+  FmtSandbox() : CliSandbox(test_support::KelvanefmtPath(), test_support::FileSizeSignal::kIgnored) {}
 };
 
 const std::string kUnformatted = "local speed=1.50\nprint(speed)\n";

@@ -13,8 +13,8 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 std::string Indent(const std::string& input, std::vector<std::string> comments = {}) {
   CodeState state;
@@ -53,7 +53,7 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
     EXPECT_EQ(Visible(Indent(row.input, row.comments)), Visible(row.expected))
         << "input: " << Visible(row.input);
   }
-  for (const testing::PassExample& row : testing::kBlockExamples) {
+  for (const test_support::PassExample& row : test_support::kBlockExamples) {
     const std::string input(row.input);
     EXPECT_EQ(Visible(Indent(input)), Visible(std::string(row.expected))) << "input: " << Visible(input);
   }

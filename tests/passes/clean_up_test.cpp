@@ -9,8 +9,8 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 std::string RunPasses(PassFunction first, PassFunction last, const std::string& input, bool unix_end_of_line = false) {
   CodeState state;

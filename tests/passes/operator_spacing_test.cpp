@@ -9,8 +9,8 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 struct Row {
   const char* input;
@@ -33,7 +33,7 @@ TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
     EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
               Visible(row.expected));
   }
-  for (const testing::PassExample& row : testing::kOperatorExamples) {
+  for (const test_support::PassExample& row : test_support::kOperatorExamples) {
     const std::string input(row.input);
     EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, input)),
               Visible(std::string(row.expected)))

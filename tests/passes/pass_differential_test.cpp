@@ -27,7 +27,7 @@
 namespace kelvane {
 namespace {
 
-using testing::Visible;
+using test_support::Visible;
 
 // The number of random cases, scaled down when KELVANE_DIFF_CASES asks for
 // fewer than the usual 10,000 (the sanitizer build does).

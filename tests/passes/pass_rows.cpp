@@ -4,7 +4,7 @@
 
 #include "engine/process_code.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
                    const RunSettings& settings) {
@@ -44,4 +44,4 @@ std::string Visible(const std::string& text) {
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

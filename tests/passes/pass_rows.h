@@ -8,7 +8,7 @@
 #include "engine/pass.h"
 #include "engine/run_settings.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct RowsResult {
   CodeState state;
@@ -23,4 +23,4 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
 // Escapes TAB, LF and CR so that failures show where they differ.
 std::string Visible(const std::string& text);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -10,8 +10,8 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 CodeState Mask(const std::string& input, bool strip = false) {
   CodeState state;

@@ -10,8 +10,8 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 struct Row {
   const char* input;
@@ -48,7 +48,7 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(Fix(row.input)), Visible(row.expected)) << "input: " << Visible(row.input);
   }
-  for (const testing::PassExample& row : testing::kSpacingExamples) {
+  for (const test_support::PassExample& row : test_support::kSpacingExamples) {
     const std::string input(row.input);
     EXPECT_EQ(Visible(Fix(input)), Visible(std::string(row.expected))) << "input: " << Visible(input);
   }

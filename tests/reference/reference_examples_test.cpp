@@ -75,20 +75,20 @@ void RunRange(CodeState& state, const Range& range, const RunSettings& settings 
       if (last_row_of_range && s == range.stage) return;
     }
   }
-  ASSERT_FALSE(running) << "range not closed: " << testing::Escape(range.last);
-  FAIL() << "range not found: " << testing::Escape(range.first);
+  ASSERT_FALSE(running) << "range not closed: " << test_support::Escape(range.last);
+  FAIL() << "range not found: " << test_support::Escape(range.first);
 }
 
-using Row = testing::PassExample;
+using Row = test_support::PassExample;
 
 // Runs `range` over every row's input and compares, naming the failing row.
 void CheckRows(const Range& range, std::span<const Row> rows, RunSettings settings = {}) {
   for (const Row& row : rows) {
-    SCOPED_TRACE("input \"" + testing::Escape(row.input) + "\"");
+    SCOPED_TRACE("input \"" + test_support::Escape(row.input) + "\"");
     CodeState state;
     state.text = std::string(row.input);
     RunRange(state, range, settings);
-    EXPECT_EQ(testing::Escape(state.text), testing::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.text), test_support::Escape(row.expected));
   }
 }
 
@@ -113,10 +113,10 @@ TEST(ReferenceExamplesTest, WholeRunOfTheExampleScript) {
       "-- AI settings\t\n\nRules = \n{\n\tspeed = 1.5,\n\tnames = \n\t{\n\t\t\"a\",\n\t\t\"b\",\n"
       "\t},\n\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n"
       "\tif p > 0 then\t\n\t\tprint(\"go\")\n\tend\nend\n\n";
-  EXPECT_EQ(testing::Escape(WholeRun(kInput, true)), testing::Escape(kExpected));
+  EXPECT_EQ(test_support::Escape(WholeRun(kInput, true)), test_support::Escape(kExpected));
   std::string crlf;
   for (char c : kExpected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(testing::Escape(WholeRun(kInput, false)), testing::Escape(crlf));
+  EXPECT_EQ(test_support::Escape(WholeRun(kInput, false)), test_support::Escape(crlf));
 }
 
 TEST(ReferenceExamplesTest, AuxiliaryOperations) {
@@ -195,14 +195,14 @@ TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
       {"s = \"a\\\\\"\nt = \"x y\"\n", "s = \"a\\\\\"\nt = \"x\ny\"\n"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE("input \"" + testing::Escape(row.input) + "\"");
-    EXPECT_EQ(testing::Escape(WholeRun(row.input, true)), testing::Escape(row.expected));
+    SCOPED_TRACE("input \"" + test_support::Escape(row.input) + "\"");
+    EXPECT_EQ(test_support::Escape(WholeRun(row.input, true)), test_support::Escape(row.expected));
   }
   EXPECT_EQ(WholeRun("x = 1 -- note\n", true, true), "x = 1\n");
 }
 
 TEST(ReferenceExamplesTest, SpacingBreakingAndJoining) {
-  CheckRows(kSpacing, testing::kSpacingExamples);
+  CheckRows(kSpacing, test_support::kSpacingExamples);
   CheckRows(
       kSpacing,
       {
@@ -221,15 +221,15 @@ TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
       {"({ a = 1,\n b = 2 })", "({ a = 1, b = 2 })"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE("entry \"" + testing::Escape(row.input) + "\"");
+    SCOPED_TRACE("entry \"" + test_support::Escape(row.input) + "\"");
     CodeState state;
     state.text = "f@a0a@\n";
     state.ArgumentsTable = {std::string(row.input)};
     state.IndicesTable = {std::string(row.input)};
     RunRange(state, kSpacing);
     EXPECT_EQ(state.text, "\tf@a0a@\n");
-    EXPECT_EQ(testing::Escape(state.ArgumentsTable[0]), testing::Escape(row.expected));
-    EXPECT_EQ(testing::Escape(state.IndicesTable[0]), testing::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.ArgumentsTable[0]), test_support::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.IndicesTable[0]), test_support::Escape(row.expected));
   }
 }
 
@@ -260,7 +260,7 @@ TEST(ReferenceExamplesTest, LeftBraceGuardLimit) {
 }
 
 TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
-  CheckRows(kBlocks, testing::kBlockExamples);
+  CheckRows(kBlocks, test_support::kBlockExamples);
   CheckRows(kBlocks, {
                          {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
                           "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
@@ -268,7 +268,7 @@ TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
 }
 
 TEST(ReferenceExamplesTest, OperatorSpacing) {
-  CheckRows(Only(kOperators, 2), testing::kOperatorExamples);
+  CheckRows(Only(kOperators, 2), test_support::kOperatorExamples);
   CheckRows(Only(kOperators, 2), {
                                       {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
                                       "\tt = {\n\t\t1, - 2, + 3,\n\t\tn = 1.50,\n\t}\n"},
@@ -330,7 +330,7 @@ TEST(ReferenceExamplesTest, OperatorSpacingOfStoredEntries) {
       {Only(kStoredBrackets, 2), "(t [ 1 ], f)", "(t[1], f)"},
   };
   for (const EntryRow& row : rows) {
-    SCOPED_TRACE("entry \"" + testing::Escape(row.entry) + "\"");
+    SCOPED_TRACE("entry \"" + test_support::Escape(row.entry) + "\"");
     CodeState state;
     state.text = "\tx\n";
     state.ArgumentsTable = {std::string(row.entry)};

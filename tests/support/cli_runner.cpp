@@ -18,7 +18,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 std::string Slurp(const std::string& path) {
@@ -133,4 +133,4 @@ std::vector<std::string> CliSandbox::ListAll() const {
   return names;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct CliResult {
   int exit_status = -1;  // -1 when the program did not exit normally
@@ -66,4 +66,4 @@ class CliSandbox {
   std::string work_;
 };
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

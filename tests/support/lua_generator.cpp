@@ -9,7 +9,7 @@
 #include <random>
 #include <string_view>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 constexpr std::string_view kKeywords[] = {
@@ -949,4 +949,4 @@ std::string GenerateAfterMethodHeads(size_t target_size, size_t min_lines) {
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

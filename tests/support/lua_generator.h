@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 enum class GeneratedStyle {
   kRealistic,  // statements, tables, functions and blocks, mostly well-formed
@@ -58,4 +58,4 @@ std::string GenerateDeepTable(size_t target_size, size_t depth);
 // all end up at depth 0.
 std::string GenerateAfterMethodHeads(size_t target_size, size_t min_lines);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct PassExample {
   std::string_view input;
@@ -107,4 +107,4 @@ inline constexpr PassExample kOperatorExamples[] = {
      "\tx = 1e - 5\n"},
 };
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support
