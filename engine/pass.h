@@ -13,7 +13,7 @@ struct PassContext {
   CodeState& state;
   const RunSettings& settings;
   // Set by a brace loop when it can make no further progress; the run then
-  // ends with this message (see iteration_guard.h).
+  // ends with this message (BreakAtRightBraces sets it).
   const char* guard_message = nullptr;
 };
 
