@@ -180,9 +180,9 @@ struct FileReplacement::State {
         temp_path = name;
         return 0;
       }
-      const int error = LastError();
+      const int failure = LastError();
       ReleaseNameSlot(slot);
-      if (error != EEXIST) return error;
+      if (failure != EEXIST) return failure;
     }
     return EEXIST;
   }
@@ -236,11 +236,11 @@ struct FileReplacement::State {
     }
     errno = 0;
     if (fsync(fd) != 0) return LastError();
-    if (const int error = KeepOwnerAndMode(); error != 0) return error;
+    if (const int failure = KeepOwnerAndMode(); failure != 0) return failure;
     if (anonymous) {
-      if (const int error = NameAnonymousFile(); error != 0) return error;
+      if (const int failure = NameAnonymousFile(); failure != 0) return failure;
     }
-    if (const int error = CheckUnchanged(); error != 0) return error;
+    if (const int failure = CheckUnchanged(); failure != 0) return failure;
     errno = 0;
     if (std::rename(temp_path.c_str(), target.c_str()) != 0) return LastError();
     temp_path.clear();

@@ -131,9 +131,9 @@ struct FileReplacement::State {
         temp_path = name;
         return 0;
       }
-      const int error = LastError();
+      const int failure = LastError();
       ReleaseNameSlot(slot);
-      if (error != EEXIST) return error;
+      if (failure != EEXIST) return failure;
     }
     return EEXIST;
   }

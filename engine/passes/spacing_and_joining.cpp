@@ -320,7 +320,7 @@ void JoinKeysWithValues(PassContext& context) {
   out.append(text, i);
   text.swap(out);
   out.clear();
-  for (size_t i = 0; i < text.size();) {
+  for (i = 0; i < text.size();) {
     const size_t eq = text.find('=', i);
     if (eq == std::string::npos) {
       out.append(text, i);
