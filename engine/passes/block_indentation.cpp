@@ -366,7 +366,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
     line = lf + 1;
   }
   out.append(text, copied);
-  text.swap(out);
+  state.CommitScratch();
   out.clear();
   copied = 0;
   for (size_t line = 0; line < text.size();) {
@@ -387,7 +387,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
     line = lf + 1;
   }
   out.append(text, copied);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 // "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1

@@ -318,7 +318,7 @@ void JoinKeysWithValues(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+  context.state.CommitScratch();
   out.clear();
   for (i = 0; i < text.size();) {
     const size_t eq = text.find('=', i);
@@ -340,7 +340,7 @@ void JoinKeysWithValues(PassContext& context) {
     }
     out.push_back(text[i++]);
   }
-  text.swap(out);
+  context.state.CommitScratch();
 }
 
 // Keywords, three replacements in a row:
@@ -505,7 +505,7 @@ void JoinNamesWithArguments(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+  context.state.CommitScratch();
 }
 
 namespace {
@@ -543,7 +543,7 @@ void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string
     }
   }
   out.append(text, i);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 }  // namespace
@@ -683,7 +683,7 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
     i = word;
   }
   if (i < text.size()) out.append(text, i);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 }  // namespace
