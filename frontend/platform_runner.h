@@ -2,8 +2,7 @@
 // probe as the window calls them are portable (platform_runner.cpp); each
 // platform gives the services they run on in one set of files, chosen by
 // CMake: frontend/posix/ or frontend/win32/.
-#ifndef KELVANE_FRONTEND_PLATFORM_RUNNER_H_
-#define KELVANE_FRONTEND_PLATFORM_RUNNER_H_
+#pragma once
 
 #include <cstdint>
 #include <functional>
@@ -51,5 +50,3 @@ std::unique_ptr<FileQueries> MakeFileQueries();
 void InstallRunnerSignalCleanup();
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_PLATFORM_RUNNER_H_

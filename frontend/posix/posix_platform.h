@@ -1,7 +1,6 @@
 // The runner's platform services on POSIX systems: file queries for the probe,
 // the engine file in a private temporary folder, and the child behind a pipe.
-#ifndef KELVANE_FRONTEND_POSIX_POSIX_PLATFORM_H_
-#define KELVANE_FRONTEND_POSIX_POSIX_PLATFORM_H_
+#pragma once
 
 #include <span>
 #include <string>
@@ -55,5 +54,3 @@ class PosixRunnerPlatform : public RunnerPlatform {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_POSIX_POSIX_PLATFORM_H_

@@ -1,7 +1,6 @@
 // The runner's platform services on Windows: file queries for the probe, the
 // engine file in a private temporary folder, and the child behind a pipe.
-#ifndef KELVANE_FRONTEND_WIN32_WIN32_PLATFORM_H_
-#define KELVANE_FRONTEND_WIN32_WIN32_PLATFORM_H_
+#pragma once
 
 #include <span>
 #include <string>
@@ -47,5 +46,3 @@ class Win32RunnerPlatform : public RunnerPlatform {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_WIN32_WIN32_PLATFORM_H_
