@@ -1,19 +1,14 @@
-// The platform seam of the front end. The engine runner and the file-size
-// probe as the window calls them are portable (platform_runner.cpp); each
-// platform gives the services they run on in one set of files, chosen by
-// CMake: frontend/posix/ or frontend/win32/.
+// The engine runner and the file-size probe as the window calls them: the
+// portable runner and probe over this platform's services (native_platform.h,
+// the one platform seam).
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <span>
 #include <string_view>
 
 namespace kelvane::frontend {
 
-class FileQueries;     // frontend/file_size_probe.h
-class RunnerPlatform;  // frontend/runner.h
 
 using LogCallback = std::function<int(std::string_view line)>;  // may be empty
 using ErrorBox =
@@ -38,11 +33,6 @@ int RunEngine(std::string_view input_path, std::string_view output_path, signed 
 // The file-size probe on this platform: the size, -1 when the path names
 // nothing, -2 when it names a folder or a drive.
 int64_t ProbeFileSize(std::string_view path);
-
-// This platform's services: the runner's, with `engine_image` as the engine
-// program, and the probe's file queries.
-std::unique_ptr<RunnerPlatform> MakeRunnerPlatform(std::span<const unsigned char> engine_image);
-std::unique_ptr<FileQueries> MakeFileQueries();
 
 // For a program's main(), once: on POSIX, SIGINT, SIGTERM and SIGHUP first
 // remove an engine file still being written, then end the program as they

@@ -143,7 +143,7 @@ void RemovePrivateEngineFolder(const std::string& path) {
   ReleaseSlot(path);
 }
 
-std::optional<EngineFile> PosixRunnerPlatform::WriteEngineFile(std::string& error) {
+std::optional<EngineFile> NativeRunnerPlatform::WriteEngineFile(std::string& error) {
   const std::string temp = PosixTempFolder();
   if (std::string unsafe = UnsafeTempFolderReason(temp); !unsafe.empty()) {
     error = CannotWrite(temp, unsafe);
@@ -182,22 +182,14 @@ std::optional<EngineFile> PosixRunnerPlatform::WriteEngineFile(std::string& erro
   return EngineFile{path, read_fd};
 }
 
-void PosixRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
+void NativeRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
   if (engine.handle >= 0) close(static_cast<int>(engine.handle));
   RemovePrivateEngineFolder(engine.path);
 }
 
-int64_t PosixRunnerPlatform::ProbeFileSize(std::string_view path) {
-  return frontend::ProbeFileSize(path);
-}
+bool NativeRunnerPlatform::PassesOneCommandLine() const { return false; }
 
-std::unique_ptr<RunnerPlatform> MakeRunnerPlatform(std::span<const unsigned char> engine_image) {
-  return std::make_unique<PosixRunnerPlatform>(engine_image);
-}
-
-std::unique_ptr<FileQueries> MakeFileQueries() { return std::make_unique<PosixFileQueries>(); }
-
-std::string PosixRunnerPlatform::AbsolutePath(std::string_view path) {
+std::string NativeRunnerPlatform::AbsolutePath(std::string_view path) {
   if (path.empty() || path.front() == '/') return std::string(path);
   char current[PATH_MAX];
   if (getcwd(current, sizeof current) == nullptr) return std::string(path);

@@ -130,7 +130,7 @@ std::string Win32ErrorText(unsigned long code) {
   return text;
 }
 
-std::optional<EngineFile> Win32RunnerPlatform::WriteEngineFile(std::string& error) {
+std::optional<EngineFile> NativeRunnerPlatform::WriteEngineFile(std::string& error) {
   const std::string temp = Win32TempFolder();
   ClearStaleFolders(temp);
   DWORD cause = ERROR_PATH_NOT_FOUND;
@@ -166,7 +166,7 @@ std::optional<EngineFile> Win32RunnerPlatform::WriteEngineFile(std::string& erro
   return EngineFile{path};
 }
 
-void Win32RunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
+void NativeRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (DeleteFileA(engine.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     Sleep(kDeleteRetryMilliseconds);
@@ -174,7 +174,7 @@ void Win32RunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
   RemoveDirectoryA(ParentFolderOf(engine.path).c_str());
 }
 
-std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {
+std::string NativeRunnerPlatform::AbsolutePath(std::string_view path) {
   if (path.empty()) return std::string();
   const std::string given(path);
   const DWORD size = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
@@ -186,16 +186,7 @@ std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {
   return absolute;
 }
 
-int64_t Win32RunnerPlatform::ProbeFileSize(std::string_view path) {
-  return frontend::ProbeFileSize(path);
-}
-
-std::unique_ptr<RunnerPlatform> MakeRunnerPlatform(std::span<const unsigned char> engine_image) {
-  return std::make_unique<Win32RunnerPlatform>(engine_image);
-}
-
-std::unique_ptr<FileQueries> MakeFileQueries() { return std::make_unique<Win32FileQueries>(); }
-
+bool NativeRunnerPlatform::PassesOneCommandLine() const { return true; }
 
 // Nothing to install: the engine dies with this program (a job object), and
 // the next run clears the folder an ended one left.

@@ -83,7 +83,7 @@ class PosixRunnerTest : public testing::Test {
     if (engine_image == nullptr) {
       outcome.result = RunEngine(input.string(), output.string(), overwrite, strip, log, error_box);
     } else {
-      PosixRunnerPlatform platform(
+      NativeRunnerPlatform platform(
           {reinterpret_cast<const unsigned char*>(engine_image->data()), engine_image->size()});
       outcome.result = RunEngineWith(platform, input.string(), output.string(), overwrite, strip,
                                      log, error_box);

@@ -256,7 +256,7 @@ TEST_F(RunnerHardeningTest, AnUnsafeTemporaryFolderIsRefused) {
 TEST_F(RunnerHardeningTest, TheEngineRunsFromTheFileItWasWrittenThrough) {
   setenv("TMPDIR", temp_.c_str(), 1);
   const std::string image = "#!/bin/sh\necho mine\n";
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
   std::string error;
   const std::optional<EngineFile> engine = platform.WriteEngineFile(error);
@@ -305,7 +305,7 @@ TEST_F(RunnerHardeningTest, SignalsWhileTheEngineIsWrittenLeaveNothing) {
       setenv("TMPDIR", temp_.c_str(), 1);
       for (const int other : {SIGINT, SIGTERM, SIGHUP}) signal(other, SIG_DFL);
       InstallRunnerSignalCleanup();
-      PosixRunnerPlatform platform(
+      NativeRunnerPlatform platform(
           {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
       std::string error;
       platform.WriteEngineFile(error);

@@ -69,7 +69,7 @@ struct RunLog {
 // Runs `engine_image` as the engine on `input`; safe to call from two threads.
 RunLog RunImage(const std::string& engine_image, const fs::path& input, const fs::path& output) {
   RunLog log;
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(engine_image.data()), engine_image.size()});
   log.result = RunEngineWith(
       platform, input.string(), output.string(), 0, 0,
@@ -114,7 +114,7 @@ class RunnerRobustnessTest : public testing::Test {
 
 TEST_F(RunnerRobustnessTest, EngineFileIsPrivateAndFresh) {
   const std::string image = "#!/bin/sh\necho hello\n";
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
   // Modes must not depend on the caller's umask.
   const mode_t saved_umask = umask(0);
