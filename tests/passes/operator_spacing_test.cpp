@@ -18,9 +18,7 @@ struct Row {
 };
 
 std::string RunPasses(PassFunction first, PassFunction last, const std::string& input) {
-  CodeState state;
-  state.text = input;
-  return RunRows(std::move(state), first, last).state.text;
+  return test_support::RunRowsOnText(input, first, last);
 }
 
 TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {

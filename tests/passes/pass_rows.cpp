@@ -28,6 +28,13 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
   return result;
 }
 
+std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
+                          const RunSettings& settings) {
+  CodeState state;
+  state.text = std::move(text);
+  return RunRows(std::move(state), first, last, settings).state.text;
+}
+
 std::string Visible(const std::string& text) {
   std::string out;
   for (char c : text) {

@@ -20,6 +20,10 @@ struct RowsResult {
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
                    const RunSettings& settings = {});
 
+// The working text after those rows, run on `text` with empty tables.
+std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
+                          const RunSettings& settings = {});
+
 // Escapes TAB, LF and CR so that failures show where they differ.
 std::string Visible(const std::string& text);
 

@@ -19,9 +19,7 @@ struct Row {
 };
 
 std::string Fix(const std::string& input) {
-  CodeState state;
-  state.text = input;
-  return RunRows(std::move(state), CollapseWhitespaceRuns, JoinLoopHeads).state.text;
+  return test_support::RunRowsOnText(input, CollapseWhitespaceRuns, JoinLoopHeads);
 }
 
 TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
