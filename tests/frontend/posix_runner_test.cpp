@@ -13,6 +13,7 @@
 #include "frontend/log_line.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
+#include "tests/frontend/temp_folder_test.h"
 
 namespace kelvane::frontend {
 namespace {
@@ -45,30 +46,8 @@ struct RunOutcome {
   std::vector<std::string> errors;
 };
 
-class PosixRunnerTest : public testing::Test {
+class PosixRunnerTest : public TempFolderTest {
  protected:
-  void SetUp() override {
-    const char* outer = std::getenv("TMPDIR");
-    saved_tmpdir_ = outer != nullptr ? outer : "";
-    root_ =
-        fs::temp_directory_path() / ("kelvane_runner_test_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    temp_ = root_ / "tmp";
-    work_ = root_ / "work";
-    fs::remove_all(root_);
-    fs::create_directories(temp_);
-    fs::create_directories(work_);
-    setenv("TMPDIR", temp_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_tmpdir_.empty()) {
-      unsetenv("TMPDIR");
-    } else {
-      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-    }
-    fs::remove_all(root_);
-  }
-
   // Runs `engine_image` as the engine, or the embedded engine when none.
   RunOutcome RunWith(const fs::path& input, const fs::path& output, signed char overwrite = 0,
                      signed char strip = 0, const std::string* engine_image = nullptr) {
@@ -92,10 +71,6 @@ class PosixRunnerTest : public testing::Test {
     return outcome;
   }
 
-  fs::path root_;
-  fs::path temp_;
-  fs::path work_;
-  std::string saved_tmpdir_;
   std::string echo_child_ = ReadFile(KELVANE_ECHO_CHILD);
 };
 

@@ -22,6 +22,7 @@
 #include "frontend/log_line.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
+#include "tests/frontend/temp_folder_test.h"
 
 namespace kelvane::frontend {
 namespace {
@@ -81,35 +82,12 @@ RunLog RunImage(const std::string& engine_image, const fs::path& input, const fs
   return log;
 }
 
-class RunnerRobustnessTest : public testing::Test {
+class RunnerRobustnessTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    const char* outer = std::getenv("TMPDIR");
-    saved_tmpdir_ = outer != nullptr ? outer : "";
-    root_ =
-        fs::temp_directory_path() / ("kelvane_robustness_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    temp_ = root_ / "tmp";
-    work_ = root_ / "work";
-    fs::remove_all(root_);
-    fs::create_directories(temp_);
-    fs::create_directories(work_);
-    setenv("TMPDIR", temp_.c_str(), 1);
+    TempFolderTest::SetUp();
     WriteFile(work_ / "in.lua", "x=1\n");
   }
-  void TearDown() override {
-    if (saved_tmpdir_.empty()) {
-      unsetenv("TMPDIR");
-    } else {
-      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-    }
-    fs::remove_all(root_);
-  }
-
-  fs::path root_;
-  fs::path temp_;
-  fs::path work_;
-  std::string saved_tmpdir_;
 };
 
 TEST_F(RunnerRobustnessTest, EngineFileIsPrivateAndFresh) {
