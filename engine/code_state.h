@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/text_range.h"
 
 namespace kelvane {
 
@@ -36,7 +39,17 @@ struct CodeState {
     scratch_.reserve(capacity);
     return scratch_;
   }
-  void CommitScratch() { text.swap(scratch_); }
+  // Any pass that rewrites the text this way drops `string_literals`.
+  void CommitScratch() {
+    text.swap(scratch_);
+    string_literals.reset();
+  }
+
+  // Where the string literals of `text` are, once a clean-up pass has looked
+  // and as long as the passes after it carry them along (TextRewriter), so
+  // that the text is scanned for them once rather than once per pass. Passes
+  // that change `text` in place reset it.
+  std::optional<std::vector<TextRange>> string_literals;
 
  private:
   std::string scratch_;

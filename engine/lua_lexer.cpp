@@ -146,7 +146,7 @@ bool StringLiterals::Covers(size_t pos) {
     // An earlier position than the last question: look it up.
     next_ = static_cast<size_t>(
         std::upper_bound(ranges_.begin(), ranges_.end(), pos,
-                         [](size_t p, const Range& range) { return p < range.end; }) -
+                         [](size_t p, const TextRange& range) { return p < range.end; }) -
         ranges_.begin());
   }
   while (next_ < ranges_.size() && ranges_[next_].end <= pos) ++next_;

@@ -14,9 +14,11 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/passes/scan.h"
+#include "engine/text_range.h"
 
 namespace kelvane {
 
@@ -79,22 +81,27 @@ void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
 // The string literals of a text (not its comments), for passes that must
 // leave the contents of strings alone. The text is scanned at the first
 // question, so a pass that finds nothing to change costs no scan; questions in
-// increasing order of position cost O(1) each.
+// increasing order of position cost O(1) each. A pass that knows the strings
+// already (TextRewriter carries them from pass to pass) hands them in.
 class StringLiterals {
  public:
   explicit StringLiterals(std::string_view text) : text_(text) {}
+  StringLiterals(std::string_view text, std::vector<TextRange> known)
+      : text_(text), scanned_(true), ranges_(std::move(known)) {}
+
   // True when the byte at `pos` lies inside a string literal, its quotes or
   // brackets included.
   bool Covers(size_t pos);
 
+  bool scanned() const { return scanned_; }
+  // The strings, in text order; empty until scanned.
+  const std::vector<TextRange>& ranges() const { return ranges_; }
+  std::vector<TextRange> TakeRanges() { return std::move(ranges_); }
+
  private:
-  struct Range {
-    size_t begin;
-    size_t end;
-  };
   std::string_view text_;
   bool scanned_ = false;
-  std::vector<Range> ranges_;
+  std::vector<TextRange> ranges_;
   size_t next_ = 0;  // the first range that does not end before the last question
 };
 

@@ -2,6 +2,9 @@
 // trip a sanitizer, and on small inputs must agree with the literal reference
 // wherever that one's output is stable.
 // The first byte chooses "-s" (bit 0) and "-unix" (bit 1); the rest is the file.
+// Besides, the meaning check's walk over alike bytes must say what reading
+// every token says: for the file against the engine's output, and for the
+// text before a byte 0xFF in the file against the text after it.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/meaning_check.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
 #include "engine/run_settings.h"
@@ -41,6 +45,18 @@ size_t CountBraces(std::string_view text, char brace) {
   return count;
 }
 
+void CheckMeaningCheckWalk(std::string_view input, std::string_view output) {
+  const kelvane::MeaningCheck walked = kelvane::CompareMeaning(input, output);
+  const kelvane::MeaningCheck read = kelvane::CompareMeaningByTokens(input, output);
+  if (walked.same != read.same ||
+      (!read.same && (walked.input_line != read.input_line || walked.why != read.why))) {
+    std::fprintf(stderr, "the meaning check's walk says %d (line %zu: %s), reading every token %d (line %zu: %s)\n",
+                 walked.same, walked.input_line, walked.why.c_str(), read.same, read.input_line,
+                 read.why.c_str());
+    std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -49,15 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.StripComments = (data[0] & 1) != 0;
   settings.UnixEndOfLine = (data[0] & 2) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
+  const size_t cut = input.find('\xff');
+  if (cut != std::string_view::npos) CheckMeaningCheckWalk(input.substr(0, cut), input.substr(cut + 1));
+
+  kelvane::NullMessages messages;
+  const kelvane::ProcessResult result = kelvane::ProcessCode(std::string(input), settings, messages);
+  if (result.status == kelvane::ProcessStatus::kDebugWriteFailed) {
+    std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
+    std::abort();
+  }
+  if (result.status == kelvane::ProcessStatus::kOk) CheckMeaningCheckWalk(input, result.text);
 
   if (input.size() > ReferenceLimit() || CountBraces(input, '{') > kReferenceBraceLimit ||
       CountBraces(input, '}') > kReferenceBraceLimit) {
-    kelvane::NullMessages messages;
-    kelvane::ProcessResult result = kelvane::ProcessCode(std::string(input), settings, messages);
-    if (result.status == kelvane::ProcessStatus::kDebugWriteFailed) {
-      std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
-      std::abort();
-    }
     return 0;
   }
 

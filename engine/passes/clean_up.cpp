@@ -9,6 +9,7 @@
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
+#include "engine/passes/text_rewriter.h"
 
 namespace kelvane {
 namespace {
@@ -105,23 +106,17 @@ class CodeBrackets {
 
 // "^\t" -> "": one TAB less at the start of every line.
 void OutdentEveryLine(PassContext& context) {
-  const std::string_view text = context.state.text;
-  StringLiterals strings(text);
-  std::string& out = context.state.Scratch(text.size());
+  TextRewriter rewriter(context.state, context.state.text.size());
+  const std::string_view text = rewriter.text();
   for (size_t line = 0; line < text.size();) {
-    if (text[line] == '\t' && !strings.Covers(line)) ++line;
-    size_t end = text.find('\n', line);
-    end = end == std::string_view::npos ? text.size() : end + 1;
-    out.append(text, line, end - line);
-    line = end;
+    if (text[line] == '\t' && !rewriter.InString(line)) rewriter.Replace(line, line + 1);
+    const size_t lf = text.find('\n', line);
+    line = lf == std::string_view::npos ? text.size() : lf + 1;
   }
-  context.state.CommitScratch();
+  rewriter.Commit();
 }
 
 namespace {
-
-// Each scan below writes its result to `out` and returns true, or returns
-// false (and leaves `out` alone) when nothing matched.
 
 // "(\d)(\.0+)([^\w])" -> "$1$3", run until nothing changes. Run once as
 // written, each match takes the character after the zeros along, so that
@@ -130,29 +125,23 @@ namespace {
 // looked at again: what stands before each point is then still a digit (the
 // one before the zeros taken), so one scan takes the whole chain, and where
 // the rule's single run is already final the result is the same.
-bool RemoveZeroDecimalsIn(std::string_view text, std::string& out) {
-  StringLiterals strings(text);
-  size_t copied = 0;
+void RemoveZeroDecimalsIn(TextRewriter& rewriter) {
+  const std::string_view text = rewriter.text();
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || !IsDigit(text[point - 1])) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
-    if (strings.Covers(point)) continue;
-    out.append(text, copied, point - copied);
-    copied = end;
+    if (rewriter.InString(point)) continue;
+    rewriter.Replace(point, end);
   }
-  if (copied == 0) return false;
-  out.append(text, copied);
-  return true;
 }
 
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3", run until nothing changes,
 // in one scan as above: a chain ("1.10.20\n") loses all its trailing zeros.
-bool RemoveTrailingDecimalZerosIn(std::string_view text, std::string& out) {
-  StringLiterals strings(text);
-  size_t copied = 0;
+void RemoveTrailingDecimalZerosIn(TextRewriter& rewriter) {
+  const std::string_view text = rewriter.text();
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || !IsDigit(text[point - 1])) continue;
@@ -162,39 +151,29 @@ bool RemoveTrailingDecimalZerosIn(std::string_view text, std::string& out) {
     size_t kept = end;
     while (kept > fraction && text[kept - 1] == '0') --kept;
     if (kept == end || kept == fraction) continue;
-    if (strings.Covers(point)) continue;
-    out.append(text, copied, kept - copied);
-    copied = end;
+    if (rewriter.InString(point)) continue;
+    rewriter.Replace(kept, end);
   }
-  if (copied == 0) return false;
-  out.append(text, copied);
-  return true;
 }
 
 // "([^\w])(\.\d)" -> "$10$2", once, as written.
-bool AddMissingDecimalZerosIn(std::string_view text, std::string& out) {
-  StringLiterals strings(text);
-  size_t copied = 0;
+void AddMissingDecimalZerosIn(TextRewriter& rewriter) {
+  const std::string_view text = rewriter.text();
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
-    if (point == 0 || point - 1 < copied || IsWord(text[point - 1])) continue;
+    if (point == 0 || point - 1 < rewriter.copied() || IsWord(text[point - 1])) continue;
     if (point + 1 >= text.size() || !IsDigit(text[point + 1])) continue;
-    if (strings.Covers(point)) continue;
-    out.append(text, copied, point - copied);
-    out.append("0.");
-    out.push_back(text[point + 1]);
-    copied = point + 2;
+    if (rewriter.InString(point)) continue;
+    rewriter.Replace(point, point, '0');
+    rewriter.CopyTo(point + 2);
   }
-  if (copied == 0) return false;
-  out.append(text, copied);
-  return true;
 }
 
 template <typename Scan>
-void Rewrite(CodeState& state, Scan scan) {
-  const std::string_view text = state.text;
-  std::string& out = state.Scratch(text.size() + text.size() / 32);
-  if (scan(text, out)) state.CommitScratch();
+bool Rewrite(CodeState& state, Scan scan) {
+  TextRewriter rewriter(state, state.text.size() + state.text.size() / 32);
+  scan(rewriter);
+  return rewriter.Commit();
 }
 
 }  // namespace
@@ -215,102 +194,86 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 // is no group 10): "x = .5\n" -> "x = 0.5\n". Where that makes a number the
 // two passes before would tidy, they run again, since the next run would
 // tidy it: ".0 " gives "0 " rather than "0.0 ", ".50," gives "0.5," rather
-// than "0.50,", and "1..9" (in a comment) "1.9" rather than "1.0.9".
+// than "0.50,", and "1..9" (in a comment) "1.9" rather than "1.0.9". Both
+// only find numbers that a "0" just completed: the text had been through
+// them already.
 void AddMissingDecimalZeros(PassContext& context) {
-  CodeState& state = context.state;
-  Rewrite(state, [&](std::string_view text, std::string& out) {
-    if (!AddMissingDecimalZerosIn(text, out)) return false;
-    // Both scans only find numbers that a "0" just completed: the text had
-    // been through them already.
-    std::string tidied;
-    if (RemoveZeroDecimalsIn(out, tidied)) out.swap(tidied);
-    tidied.clear();
-    if (RemoveTrailingDecimalZerosIn(out, tidied)) out.swap(tidied);
-    return true;
-  });
+  if (!Rewrite(context.state, AddMissingDecimalZerosIn)) return;
+  RemoveZeroDecimals(context);
+  RemoveTrailingDecimalZeros(context);
 }
 
 // "([^,\s])(\s*)(\;)(\n)" -> "$1$2$4": "print(x);\n" -> "print(x)\n". Of two
 // semicolons at a line end only the last goes: the first is the character
 // before it.
 void RemoveLineEndSemicolons(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
-  size_t copied = 0;
+  TextRewriter rewriter(context.state, context.state.text.size());
+  const std::string_view text = rewriter.text();
   CodeBrackets brackets(text);
   for (size_t semicolon = text.find(";\n"); semicolon != std::string_view::npos;
        semicolon = text.find(";\n", semicolon + 1)) {
     size_t start = semicolon;
-    while (start > copied && IsSpace(text[start - 1])) --start;
-    if (start == copied || text[start - 1] == ',') continue;
+    while (start > rewriter.copied() && IsSpace(text[start - 1])) --start;
+    if (start == rewriter.copied() || text[start - 1] == ',') continue;
     if (!brackets.MayDropSemicolon(semicolon)) continue;
-    out.append(text, copied, semicolon - copied);
-    out.push_back('\n');
-    copied = semicolon + 2;
+    // The match takes the line end along: the next one cannot start on it.
+    rewriter.Replace(semicolon, semicolon + 2, '\n');
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
-  out.append(text, copied);
-  context.state.CommitScratch();
+  rewriter.Commit();
 }
 
 // "([^\w]\d+)(e|E)(\s+)(\-|\+)(\s+)(\d+)" -> "$1$2$4$6": "x = 1e - 5" -> "x = 1e-5".
 void CloseExponentSigns(PassContext& context) {
   static constexpr ByteSet kExponentLetters = ByteSet::Of([](char c) { return c == 'e' || c == 'E'; });
-  const std::string_view text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
-  size_t copied = 0;
-  StringLiterals strings(text);
+  TextRewriter rewriter(context.state, context.state.text.size());
+  const std::string_view text = rewriter.text();
   for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
        letter = FindInSet(text, letter + 1, kExponentLetters)) {
     size_t digits = letter;
-    while (digits > copied && IsDigit(text[digits - 1])) --digits;
-    if (digits == letter || digits == copied || IsWord(text[digits - 1])) continue;
+    while (digits > rewriter.copied() && IsDigit(text[digits - 1])) --digits;
+    if (digits == letter || digits == rewriter.copied() || IsWord(text[digits - 1])) continue;
     const size_t sign = SkipSpaces(text, letter + 1);
     if (sign == letter + 1 || !IsSignAt(text, sign)) continue;
     const size_t exponent = SkipSpaces(text, sign + 1);
     if (exponent == sign + 1 || exponent >= text.size() || !IsDigit(text[exponent])) continue;
-    if (strings.Covers(letter)) continue;
+    if (rewriter.InString(letter)) continue;
     const size_t end = SkipDigits(text, exponent);
-    out.append(text, copied, letter + 1 - copied);
-    out.push_back(text[sign]);
-    out.append(text, exponent, end - exponent);
-    copied = end;
+    rewriter.Replace(letter + 1, exponent, text[sign]);
+    rewriter.CopyTo(end);
     letter = end - 1;
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
-  out.append(text, copied);
-  context.state.CommitScratch();
+  rewriter.Commit();
 }
 
 // "\n\n\n" -> "\n\n", repeated: every run of three or more LFs becomes two.
 void CollapseBlankLines(PassContext& context) {
-  const std::string_view text = context.state.text;
-  StringLiterals strings(text);
-  std::string& out = context.state.Scratch(text.size());
-  size_t copied = 0;
+  TextRewriter rewriter(context.state, context.state.text.size());
+  const std::string_view text = rewriter.text();
   size_t from = 0;
   for (size_t lf = text.find("\n\n\n"); lf != std::string_view::npos;
        lf = text.find("\n\n\n", from)) {
     from = lf + 1;
-    if (strings.Covers(lf)) continue;
-    out.append(text, copied, lf + 2 - copied);
-    copied = lf + 2;
-    while (copied < text.size() && text[copied] == '\n') ++copied;
-    from = copied;
+    if (rewriter.InString(lf)) continue;
+    size_t end = lf + 2;
+    while (end < text.size() && text[end] == '\n') ++end;
+    rewriter.Replace(lf + 2, end);
+    from = end;
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
-  out.append(text, copied);
-  context.state.CommitScratch();
+  rewriter.Commit();
 }
 
+// The two passes below change the text in place, so the places of its
+// strings no longer hold.
 void RemoveLeadingBlankLines(PassContext& context) {
   std::string& text = context.state.text;
   text.erase(0, text.find_first_not_of('\n'));
+  context.state.string_literals.reset();
 }
 
 void AddFinalLineEnd(PassContext& context) {
   std::string& text = context.state.text;
   if (text.empty() || text.back() != '\n') text.push_back('\n');
+  context.state.string_literals.reset();
 }
 
 void UseCrLfLineEnds(PassContext& context) {

@@ -598,7 +598,7 @@ bool IsExponentSignAt(std::string_view text, size_t pos) {
 }
 
 // The operators that keep a loop-head part from coming back as one line when
-// the output is formatted again, as sorted positions in the text. The
+// the output is formatted again. The
 // operator spacing will put spaces around every operator; the next run breaks
 // the line at every space and joins back only "=" and "==" between a name,
 // number or token on both sides (keys and values), and an exponent's sign.
@@ -607,8 +607,8 @@ bool IsExponentSignAt(std::string_view text, size_t pos) {
 //   "n/2" -> "n / 2" -> "n", "/", "2";  "x==y" -> "x == y" -> "x==y".
 // A head's parts begin after white space and end before white space or with
 // a comma, so an operator's neighbours in the text are its neighbours in the
-// part; the positions are found once per text, and each part is one lookup.
-std::vector<size_t> FindSplittingOperators(std::string_view text) {
+// part, and each part is looked at alone.
+bool HoldsSplittingOperator(std::string_view text) {
   auto joins_to_key = [&](size_t pos) {
     return pos < text.size() && (text[pos] == '@' || IsWord(text[pos]));
   };
@@ -616,7 +616,6 @@ std::vector<size_t> FindSplittingOperators(std::string_view text) {
     return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
            c == '/' || c == '.';
   });
-  std::vector<size_t> positions;
   for (size_t pos = FindInSet(text, 0, kOperatorStarts); pos < text.size();
        pos = FindInSet(text, pos, kOperatorStarts)) {
     const size_t length = SpacedOperatorLength(text, pos);
@@ -633,15 +632,15 @@ std::vector<size_t> FindSplittingOperators(std::string_view text) {
           (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0);
       joined_back = pos > 0 && joins_to_key(pos - 1) && value_follows;
     }
-    if (!joined_back) positions.push_back(pos);
+    if (!joined_back) return true;
     pos = after;
   }
-  return positions;
+  return false;
 }
 
 // One global replacement of a loop-head pattern by its odd groups joined with
 // single spaces. A head is only joined when the output keeps it joined: when
-// each part comes back as one line on the next run (FindSplittingOperators).
+// each part comes back as one line on the next run (HoldsSplittingOperator).
 // A head such as "for i = 1, n/2 do" used to be joined while "n/2" was one piece;
 // formatted again, "n / 2" was three, the head stayed broken, and the second
 // run undid the first. Left broken now, it gets the second run's shape at once.
@@ -651,19 +650,9 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
   SequenceMatcher matcher(pattern);
   std::string& out = state.Scratch(text.size());
   size_t i = 0;
-  // Found at the first head, so that a text without loops pays nothing.
-  std::vector<size_t> splitting;
-  bool splitting_found = false;
   auto parts_keep_their_lines = [&] {
-    if (!splitting_found) {
-      splitting = FindSplittingOperators(text);
-      splitting_found = true;
-    }
     for (int group = 1; group <= last_group; group += 2) {
-      const std::string_view part = matcher.Group(group);
-      const size_t begin = static_cast<size_t>(part.data() - text.data());
-      const auto op = std::lower_bound(splitting.begin(), splitting.end(), begin);
-      if (op != splitting.end() && *op < begin + part.size()) return false;
+      if (HoldsSplittingOperator(matcher.Group(group))) return false;
     }
     return true;
   };

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/app_text.h"
 #include "engine/format_text.h"
@@ -126,6 +128,21 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
       {__LINE__, "v = \"3.0.1\"", "v = \"3.1\"", 1},
       {__LINE__, "goto continue\n::continue::", "goto continue\n: : continue: :", 2},
       {__LINE__, "x = a // b", "x = a / / b", 1},
+      // Alike bytes with the blanks between them moved: tokens must part
+      // where they parted.
+      {__LINE__, "local x = a .. b", "local x=a..b", 0},
+      {__LINE__, "local x = a .. b", "localx = a .. b", 1},
+      {__LINE__, "x = a - -b", "x = a --b", 1},
+      {__LINE__, "x = a == b", "x = a = = b", 1},
+      {__LINE__, "x = 1 .. 2", "x = 1..2", 1},
+      {__LINE__, "x = t[ [[k]] ]", "x = t[[[k]] ]", 1},
+      {__LINE__, "s = \"a\\\" b\"", "s = \"a\\\"  b\"", 1},
+      {__LINE__, "s = 'it\\'s' .. x", "s = 'it\\'s'..x", 0},
+      {__LINE__, "f(x)\n(g)()", "f(x)(g)()", 0},
+      {__LINE__, "f(x)(g)()", "f(x)\n(g)()", 1},
+      {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1, b = 2,}", 0},
+      {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1; b = 2}", 1},
+      {__LINE__, "x = 1\ny = 2\nz = 3", "x = 1\ny = 2\nz = 4", 3},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
@@ -133,6 +150,58 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
     EXPECT_EQ(check.same, row.refused_at_line == 0) << check.why;
     if (!check.same) {
       EXPECT_EQ(check.input_line, row.refused_at_line) << check.why;
+    }
+  }
+}
+
+// The check walks alike bytes rather than reading them as tokens: on
+// formatted programs and on outputs with one byte changed, it must say
+// exactly what reading every token says.
+TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
+  test_support::GeneratorOptions options;
+  options.style = test_support::GeneratedStyle::kValidProgram;
+  options.target_size = 300;
+  constexpr std::string_view kBytes = " \n\t\r()[]{}-=.,;:\"'\\a1e+~<";
+  int disagreements = 0;
+  for (uint64_t seed = 1; seed <= 60; ++seed) {
+    const std::string input = test_support::GenerateLua(seed, options);
+    FormatStatus status;
+    const std::string output = FormatUnix(input, status);
+    std::vector<std::string> outputs = {input, output};
+    uint64_t random = seed * 0x9E3779B97F4A7C15u;
+    auto next = [&random](size_t bound) {
+      random ^= random << 13;
+      random ^= random >> 7;
+      random ^= random << 17;
+      return static_cast<size_t>(random % bound);
+    };
+    for (int mutation = 0; mutation < 40; ++mutation) {
+      std::string changed = output;
+      const size_t at = next(changed.size());
+      switch (next(3)) {
+        case 0:
+          changed.erase(at, 1);
+          break;
+        case 1:
+          changed.insert(at, 1, kBytes[next(kBytes.size())]);
+          break;
+        default:
+          changed[at] = kBytes[next(kBytes.size())];
+      }
+      outputs.push_back(std::move(changed));
+    }
+    for (const std::string& candidate : outputs) {
+      const MeaningCheck walked = CompareMeaning(input, candidate);
+      const MeaningCheck read = CompareMeaningByTokens(input, candidate);
+      if (walked.same != read.same ||
+          (!read.same && (walked.input_line != read.input_line || walked.why != read.why))) {
+        ++disagreements;
+        ADD_FAILURE() << "seed " << seed << ": walked says " << walked.same << " "
+                      << walked.input_line << " " << walked.why << ", read says " << read.same
+                      << " " << read.input_line << " " << read.why << "\ninput:\n"
+                      << input << "\noutput:\n" << candidate;
+      }
+      if (disagreements > 3) return;
     }
   }
 }

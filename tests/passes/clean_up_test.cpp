@@ -70,6 +70,14 @@ TEST(CleanUp, WholeStage) {
   EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds, input, /*unix_end_of_line=*/true)),
             Visible("x =  - 5\n\nt = \n{\n\t0.5,\n\t0.5,\n\t2e-3,\n\tz =  - 0,\n}\n\nprint(x)\n\n"));
   EXPECT_EQ(RunPasses(OutdentEveryLine, UseCrLfLineEnds, ""), "\r\n");
+  // Each pass edits ahead of strings and hands their places on to the next:
+  // every string stays as it is, every match after one is still tidied.
+  EXPECT_EQ(Visible(RunPasses(OutdentEveryLine, UseCrLfLineEnds,
+                              "\tv = 1.0\n\ts = \"3.0.1\"\n\tw = 2.50, '.5'\n\tl = [[\n\t1.0\n\n\n\n]]\n"
+                              "\tx = 1e - 5 .. \"1e - 5\";\n\n\n\ty = .5;\n",
+                              /*unix_end_of_line=*/true)),
+            Visible("v = 1\ns = \"3.0.1\"\nw = 2.5, '.5'\nl = [[\n\t1.0\n\n\n\n]]\n"
+                    "x = 1e-5 .. \"1e - 5\"\n\ny = 0.5\n"));
 }
 
 TEST(ProcessCode, FormatsAGameScript) {
