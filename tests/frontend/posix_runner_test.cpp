@@ -13,32 +13,12 @@
 #include "frontend/log_line.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
-#include "tests/frontend/temp_folder_test.h"
+#include "tests/frontend/runner_test_support.h"
 
 namespace kelvane::frontend {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-// Lines as a failure message shows them: long ones by length and start.
-std::vector<std::string> Summary(const std::vector<std::string>& lines) {
-  std::vector<std::string> summary;
-  for (const std::string& line : lines) {
-    summary.push_back(line.size() <= 80
-                          ? line
-                          : std::to_string(line.size()) + " bytes: " + line.substr(0, 20) + "...");
-  }
-  return summary;
-}
 
 struct RunOutcome {
   int result = 0;

@@ -1,4 +1,5 @@
-// A fixture for the runner's POSIX tests: a private folder per test that
+// Helpers for the runner's POSIX tests: whole files in and out, failure
+// summaries of log lines, and a fixture with a private folder per test that
 // holds the temporary folder (TMPDIR points there during the test, so that
 // every engine file lands where the test can see it) and a working folder;
 // both go, and TMPDIR is restored, afterwards.
@@ -10,9 +11,33 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kelvane::frontend {
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::filesystem::path& path, std::string_view content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// Lines as a failure message shows them: long ones by length and start.
+inline std::vector<std::string> Summary(const std::vector<std::string>& lines) {
+  std::vector<std::string> summary;
+  for (const std::string& line : lines) {
+    summary.push_back(line.size() <= 80
+                          ? line
+                          : std::to_string(line.size()) + " bytes: " + line.substr(0, 20) + "...");
+  }
+  return summary;
+}
 
 class TempFolderTest : public testing::Test {
  protected:
