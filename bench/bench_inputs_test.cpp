@@ -12,9 +12,15 @@
 #include "engine/process_code.h"
 #include "engine/run_settings.h"
 #include "tests/differential/pipeline_compare.h"
+#include "tests/support/lua_generator.h"
 
 namespace kelvane::bench {
 namespace {
+
+using test_support::GenerateAfterMethodHeads;
+using test_support::GenerateDeepTable;
+using test_support::GenerateGameLua;
+using test_support::GenerateOneLongLine;
 
 size_t MaxBraceDepth(const std::string& text) {
   size_t depth = 0;
@@ -121,10 +127,10 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
       RunSettings settings;
       settings.StripComments = (variant & 1) != 0;
       settings.UnixEndOfLine = (variant & 2) != 0;
-      testing::RowDifference difference = testing::CompareWholeRuns(row.text, settings);
+      test_support::RowDifference difference = test_support::CompareWholeRuns(row.text, settings);
       EXPECT_FALSE(difference.differs)
           << row.name << " variant " << variant << ":\n"
-          << testing::DescribeRowDifference(difference, row.text, settings);
+          << test_support::DescribeRowDifference(difference, row.text, settings);
       EXPECT_EQ(difference.guard_message, nullptr) << row.name << ": the guard fired";
     }
     NullMessages messages;

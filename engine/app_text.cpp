@@ -5,11 +5,13 @@
 
 namespace kelvane {
 
-const std::string_view AppVersion = "1.27";
+// The version, written once, in the banner and in the header line.
+#define KELVANE_VERSION "1.27"
 
-const std::string_view AppInfo = "Zorv Kelvane v1.27 by Velkarin\n";
+const std::string_view AppInfo = "Zorv Kelvane v" KELVANE_VERSION " by Velkarin\n";
 
-const std::string_view AppComment = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
+const std::string_view AppComment =
+    "-- Pretty-Printed using Zorv Kelvane " KELVANE_VERSION " by Velkarin.\n";
 
 const std::string_view AppError =
     "There are two ways in which you can use this pretty-printer:\n"

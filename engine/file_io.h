@@ -122,4 +122,9 @@ FileStatus WriteWholeFile(const std::string& path, std::string_view bytes,
 // Ctrl+C, Ctrl+Break and closing the console remove them.
 void InstallFileSignalHandling();
 
+// For a program's main(), once: puts standard input and output into binary
+// mode, so that a CR LF comes in as it is and an LF is never written as CR LF.
+// Does nothing where there is no difference.
+void UseBinaryStandardStreams();
+
 }  // namespace kelvane

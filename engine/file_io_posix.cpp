@@ -48,7 +48,7 @@ FileIdentity IdentityOf(const struct stat& info) {
 }
 
 // The folder part of `path`, with its trailing "/", or "" for a bare name.
-std::string FolderOf(const std::string& path) {
+std::string FolderPrefixOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
@@ -111,7 +111,7 @@ int ResolveTarget(const std::string& path, bool derived_name, Target& target) {
     const ssize_t length = readlink(current.c_str(), destination.data(), destination.size());
     if (length < 0) return LastError();
     destination.resize(static_cast<size_t>(length));
-    current = destination.starts_with('/') ? destination : FolderOf(current) + destination;
+    current = destination.starts_with('/') ? destination : FolderPrefixOf(current) + destination;
   }
 }
 
@@ -180,9 +180,9 @@ struct FileReplacement::State {
         temp_path = name;
         return 0;
       }
-      const int error = LastError();
+      const int failure = LastError();
       ReleaseNameSlot(slot);
-      if (error != EEXIST) return error;
+      if (failure != EEXIST) return failure;
     }
     return EEXIST;
   }
@@ -236,11 +236,11 @@ struct FileReplacement::State {
     }
     errno = 0;
     if (fsync(fd) != 0) return LastError();
-    if (const int error = KeepOwnerAndMode(); error != 0) return error;
+    if (const int failure = KeepOwnerAndMode(); failure != 0) return failure;
     if (anonymous) {
-      if (const int error = NameAnonymousFile(); error != 0) return error;
+      if (const int failure = NameAnonymousFile(); failure != 0) return failure;
     }
-    if (const int error = CheckUnchanged(); error != 0) return error;
+    if (const int failure = CheckUnchanged(); failure != 0) return failure;
     errno = 0;
     if (std::rename(temp_path.c_str(), target.c_str()) != 0) return LastError();
     temp_path.clear();
@@ -268,7 +268,7 @@ FileStatus FileReplacement::Open(const std::string& path, const WriteOptions& op
     return fail(error);
   }
   state.target = target.path;
-  state.folder = FolderOf(target.path);
+  state.folder = FolderPrefixOf(target.path);
   if (target.exists) {
     if (S_ISDIR(target.info.st_mode)) return fail(EISDIR);
     const FileIdentity found = IdentityOf(target.info);
@@ -377,6 +377,8 @@ void InstallFileSignalHandling() {
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGXFSZ, &ignore, nullptr);
 }
+
+void UseBinaryStandardStreams() {}
 
 namespace file_io_internal {
 

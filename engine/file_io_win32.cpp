@@ -80,7 +80,7 @@ bool IdentityOfPath(const std::string& path, FileIdentity& identity) {
   return known;
 }
 
-std::string FolderOf(const std::string& path) {
+std::string FolderPrefixOf(const std::string& path) {
   const size_t slash = path.find_last_of("/\\:");
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
@@ -120,7 +120,7 @@ struct FileReplacement::State {
   }
 
   int CreateTemporary() {
-    const std::string folder = FolderOf(target);
+    const std::string folder = FolderPrefixOf(target);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const std::string name = TemporaryName(folder);
       slot = ClaimNameSlot(name);
@@ -131,9 +131,9 @@ struct FileReplacement::State {
         temp_path = name;
         return 0;
       }
-      const int error = LastError();
+      const int failure = LastError();
       ReleaseNameSlot(slot);
-      if (error != EEXIST) return error;
+      if (failure != EEXIST) return failure;
     }
     return EEXIST;
   }
@@ -252,6 +252,11 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdenti
 }
 
 void InstallFileSignalHandling() { SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE); }
+
+void UseBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
 
 namespace file_io_internal {
 

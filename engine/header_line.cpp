@@ -52,21 +52,4 @@ std::string ReplaceHeaderLines(std::string_view text, bool strip_comments) {
   return result;
 }
 
-std::string FormatSeconds(int64_t milliseconds) {
-  if (milliseconds < 0) milliseconds = 0;
-  std::string result = std::to_string(milliseconds / 1000);
-  int fraction = static_cast<int>(milliseconds % 1000);
-  if (fraction == 0) return result;
-  int digits = 3;
-  while (fraction % 10 == 0) {
-    fraction /= 10;
-    --digits;
-  }
-  std::string tail = std::to_string(fraction);
-  result += '.';
-  result.append(static_cast<size_t>(digits) - tail.size(), '0');
-  result += tail;
-  return result;
-}
-
 }  // namespace kelvane

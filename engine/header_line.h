@@ -25,8 +25,4 @@ std::string RemoveOldHeaders(std::string_view text);
 //   ("x = 1\n", false) -> AppComment + "x = 1\n";  ("\r\n", false) -> AppComment
 std::string ReplaceHeaderLines(std::string_view text, bool strip_comments);
 
-// Writes a duration in whole milliseconds as seconds in the shortest decimal
-// form: 12 -> "0.012", 1500 -> "1.5", 2000 -> "2".
-std::string FormatSeconds(int64_t milliseconds);
-
 }  // namespace kelvane

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "engine/passes/scan.h"
+
 namespace kelvane {
 namespace {
-
-constexpr size_t kNone = std::string_view::npos;
 
 // A quoted string from the quote at `pos`: a backslash takes the next byte
 // with it (a backslash before CR LF both), the same quote closes it, and an

@@ -13,7 +13,7 @@ struct PassContext {
   CodeState& state;
   const RunSettings& settings;
   // Set by a brace loop when it can make no further progress; the run then
-  // ends with this message (see iteration_guard.h).
+  // ends with this message (BreakAtRightBraces sets it).
   const char* guard_message = nullptr;
 };
 
@@ -37,6 +37,11 @@ struct PassRow {
   // result.
   PassFunction fused_with_next = nullptr;
 };
+
+// Whether a row runs under these settings: the CR LF row is skipped with "-unix".
+inline bool RowRuns(const PassRow& row, const RunSettings& settings) {
+  return row.condition == RowCondition::kAlways || !settings.UnixEndOfLine;
+}
 
 struct Stage {
   const char* message;  // the progress message, printed on every run

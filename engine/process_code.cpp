@@ -5,13 +5,13 @@
 
 #include <utility>
 
-#include "engine/masking.h"
+#include "engine/passes/masking.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
 #include "engine/passes/operator_spacing.h"
 #include "engine/passes/spacing_and_joining.h"
-#include "engine/pre_processing.h"
-#include "engine/restoring.h"
+#include "engine/passes/pre_processing.h"
+#include "engine/passes/restoring.h"
 
 namespace kelvane {
 namespace {
@@ -109,10 +109,6 @@ constexpr Stage kStages[] = {
     {"\tRetrieving special sequences...", kRetrieving},
     {"\tClean-up...", kCleanUp},
 };
-
-bool RowRuns(const PassRow& row, const RunSettings& settings) {
-  return row.condition == kAlways || !settings.UnixEndOfLine;
-}
 
 }  // namespace
 

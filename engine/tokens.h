@@ -17,6 +17,12 @@ inline constexpr char kIndexKind = 'i';
 
 inline constexpr std::string_view kEmptyTableToken = "@tet@";
 
+// The escaped quotes and escaped long brackets, masked as fixed tokens.
+inline constexpr std::string_view kEscapedDoubleQuoteToken = "@qdq@";  // \"
+inline constexpr std::string_view kEscapedSingleQuoteToken = "@qsq@";  // \'
+inline constexpr std::string_view kEscapedOpenBracketsToken = "@qlq@";  // \[\[
+inline constexpr std::string_view kEscapedCloseBracketsToken = "@qrq@";  // \]\]
+
 // Appends "@<kind><number><kind>@".
 void AppendToken(std::string& out, char kind, size_t number);
 

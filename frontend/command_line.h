@@ -1,7 +1,6 @@
 // The engine's command line: one line where the platform passes one
 // (Windows), an argument vector where it passes a list (POSIX).
-#ifndef KELVANE_FRONTEND_COMMAND_LINE_H_
-#define KELVANE_FRONTEND_COMMAND_LINE_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -26,5 +25,3 @@ std::vector<std::string> BuildEngineArguments(std::string_view engine_path,
                                               signed char strip);
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_COMMAND_LINE_H_

@@ -1,7 +1,6 @@
 // The file-size probe: the size of the file a path names, or why it names none,
 // over a small set of platform queries so the rules run without the platform.
-#ifndef KELVANE_FRONTEND_FILE_SIZE_PROBE_H_
-#define KELVANE_FRONTEND_FILE_SIZE_PROBE_H_
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -41,5 +40,3 @@ class FileQueries {
 int64_t ProbeFileSizeWith(FileQueries& queries, std::string_view path);
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_FILE_SIZE_PROBE_H_

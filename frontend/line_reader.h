@@ -1,6 +1,5 @@
 // Splits a child's output into lines as it arrives through a pipe.
-#ifndef KELVANE_FRONTEND_LINE_READER_H_
-#define KELVANE_FRONTEND_LINE_READER_H_
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -41,5 +40,3 @@ class LineReader {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_LINE_READER_H_

@@ -7,7 +7,7 @@ namespace {
 constexpr std::string_view kFilterWord = "microsoft";
 constexpr std::string_view kTabReplacement = "    ";
 
-char FoldAsciiUpper(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -16,7 +16,7 @@ std::string FailedLine(std::string_view reason) { return "-ERR Failed: " + std::
 bool IsLineShown(std::string_view line) {
   if (line.empty()) return false;
   std::string folded(line);
-  for (char& c : folded) c = FoldAsciiUpper(c);
+  for (char& c : folded) c = LowerAscii(c);
   return folded.find(kFilterWord) == std::string::npos;
 }
 

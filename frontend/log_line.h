@@ -1,7 +1,6 @@
 // How one line of the engine's output is shown in the log: which lines are
 // dropped, and the TAB expansion the log list needs.
-#ifndef KELVANE_FRONTEND_LOG_LINE_H_
-#define KELVANE_FRONTEND_LOG_LINE_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -23,5 +22,3 @@ bool IsLineShown(std::string_view line);
 std::string ExpandTabs(std::string_view line);
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_LOG_LINE_H_

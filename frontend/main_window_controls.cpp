@@ -27,7 +27,7 @@ constexpr ControlLayout kControls[] = {
     {kOverwriteCheck, ControlKind::kCheckBox, 20, kOptionsTop + 15 + 18, 100, 22,
      "Overwrite Original"},
     {kLogFrame, ControlKind::kGroupFrame, 5, 180, 340, 155, "Log"},
-    {kLogList, ControlKind::kLogList, 10, 195, 330, 135, ""},
+    {kLogList, ControlKind::kListBox, 10, 195, 330, 135, ""},
 };
 
 }  // namespace

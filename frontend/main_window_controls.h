@@ -1,7 +1,6 @@
 // The main window's controls as data: their numbers, kinds, places and texts
 // in creation order, and the run lock list of controls disabled during a run.
-#ifndef KELVANE_FRONTEND_MAIN_WINDOW_CONTROLS_H_
-#define KELVANE_FRONTEND_MAIN_WINDOW_CONTROLS_H_
+#pragma once
 
 #include <array>
 #include <span>
@@ -38,7 +37,7 @@ enum class ControlKind {
   kPathField,    // read-only single-line edit with a sunken edge
   kPushButton,   // plain push button
   kCheckBox,     // automatic check box
-  kLogList,      // unsorted list box with a sunken edge
+  kListBox,      // unsorted list box with a sunken edge
 };
 
 struct ControlLayout {
@@ -61,5 +60,3 @@ inline constexpr std::array<int, 8> kRunLockList = {
     kStripCheck,  kOverwriteCheck, kStartButton, kExitButton};
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_MAIN_WINDOW_CONTROLS_H_

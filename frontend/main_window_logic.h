@@ -1,8 +1,7 @@
 // The main window's behaviour as a state machine over MainWindowUi: it turns
 // events (control actions, close requests, Tab keys) into browsing, checks,
 // runs of the engine and focus moves, and says when the event loop ends.
-#ifndef KELVANE_FRONTEND_MAIN_WINDOW_LOGIC_H_
-#define KELVANE_FRONTEND_MAIN_WINDOW_LOGIC_H_
+#pragma once
 
 #include <cstdint>
 #include <functional>
@@ -71,5 +70,3 @@ class MainWindowLogic {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_MAIN_WINDOW_LOGIC_H_

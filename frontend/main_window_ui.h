@@ -1,8 +1,7 @@
 // The main window's view of its user interface: controls addressed by their
 // numbers, the file dialog, the error box and the log list. Win32 implements
 // it for real; tests implement it with a fake.
-#ifndef KELVANE_FRONTEND_MAIN_WINDOW_UI_H_
-#define KELVANE_FRONTEND_MAIN_WINDOW_UI_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -48,5 +47,3 @@ class MainWindowUi {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_MAIN_WINDOW_UI_H_

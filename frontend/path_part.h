@@ -1,6 +1,5 @@
 // The folder part of a path, used as the engine's working folder.
-#ifndef KELVANE_FRONTEND_PATH_PART_H_
-#define KELVANE_FRONTEND_PATH_PART_H_
+#pragma once
 
 #include <string>
 #include <string_view>
@@ -13,5 +12,3 @@ namespace kelvane::frontend {
 std::string PathPart(std::string_view path);
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_PATH_PART_H_

@@ -1,13 +1,14 @@
-// The engine runner and the file-size probe as the window calls them, each
-// implemented once per platform with the engine program embedded.
-#ifndef KELVANE_FRONTEND_PLATFORM_RUNNER_H_
-#define KELVANE_FRONTEND_PLATFORM_RUNNER_H_
+// The engine runner and the file-size probe as the window calls them: the
+// portable runner and probe over this platform's services (native_platform.h,
+// the one platform seam).
+#pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string_view>
 
 namespace kelvane::frontend {
+
 
 using LogCallback = std::function<int(std::string_view line)>;  // may be empty
 using ErrorBox =
@@ -39,5 +40,3 @@ int64_t ProbeFileSize(std::string_view path);
 void InstallRunnerSignalCleanup();
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_PLATFORM_RUNNER_H_

@@ -1,7 +1,6 @@
 // The engine runner over a platform seam: the steps of one run, with the
 // platform's files and processes behind small interfaces.
-#ifndef KELVANE_FRONTEND_RUNNER_H_
-#define KELVANE_FRONTEND_RUNNER_H_
+#pragma once
 
 #include <cstdint>
 #include <memory>
@@ -90,5 +89,3 @@ int RunEngineWith(RunnerPlatform& platform, std::string_view input_path,
                   const LogCallback& log, const ErrorBox& error_box);
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_RUNNER_H_

@@ -47,12 +47,12 @@ int main(int argc, char** argv) {
   // Small generated texts of both styles, some with token-like text; sizes
   // stay under the limit where the fuzz target compares with the reference.
   for (uint64_t seed = 0; seed < 120; ++seed) {
-    kelvane::testing::GeneratorOptions options;
-    options.style = seed % 2 == 0 ? kelvane::testing::GeneratedStyle::kRealistic
-                                  : kelvane::testing::GeneratedStyle::kChaotic;
+    kelvane::test_support::GeneratorOptions options;
+    options.style = seed % 2 == 0 ? kelvane::test_support::GeneratedStyle::kRealistic
+                                  : kelvane::test_support::GeneratedStyle::kChaotic;
     options.token_like_text = seed % 3 == 0;
     options.target_size = 64 + (seed * 37) % 1500;
-    const std::string text = kelvane::testing::GenerateLua(seed, options);
+    const std::string text = kelvane::test_support::GenerateLua(seed, options);
     if (!WriteSeed(folder / ("generated-" + std::to_string(seed)), static_cast<char>(seed % 4),
                    text)) {
       return 1;

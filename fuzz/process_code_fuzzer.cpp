@@ -81,11 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
 
-  if (!kelvane::testing::LiteralReferenceJudges(input, settings)) return 0;
-  const kelvane::testing::RowDifference difference =
-      kelvane::testing::CompareWholeRuns(input, settings);
+  if (!kelvane::test_support::LiteralReferenceJudges(input, settings)) return 0;
+  const kelvane::test_support::RowDifference difference =
+      kelvane::test_support::CompareWholeRuns(input, settings);
   if (difference.differs) {
-    std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(),
+    std::fputs(kelvane::test_support::DescribeRowDifference(difference, input, settings).c_str(),
                stderr);
     std::abort();
   }

@@ -6,22 +6,14 @@
 #include <iostream>
 
 #include "engine/allocator_tuning.h"
-#include "engine/console_messages.h"
+#include "engine/file_io.h"
 #include "kelvanefmt/fmt_command_line.h"
 #include "kelvanefmt/fmt_run.h"
 #include "kelvanefmt/progress_bar.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  kelvane::UseBinaryStandardOutput();
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);  // a CR LF text comes in as it is
-#endif
+  kelvane::UseBinaryStandardStreams();
   int exit_status = 0;
   const auto options =
       kelvane::fmt::ParseFmtCommandLine(argc, argv, std::cout, std::cerr, exit_status);

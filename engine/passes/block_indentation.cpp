@@ -15,7 +15,6 @@
 namespace kelvane {
 namespace {
 
-constexpr size_t kNone = std::string_view::npos;
 
 // An argument token at `pos` followed by white space: the position of that
 // white-space character, or kNone.
@@ -173,17 +172,6 @@ class CloserOutdenter {
   size_t cuts_ = 0;
 };
 
-template <typename Sink>
-void ForEachLine(std::string_view text, Sink&& sink) {
-  for (size_t line = 0; line < text.size();) {
-    size_t content = line;
-    while (content < text.size() && text[content] == '\t') ++content;
-    size_t end = text.find('\n', content);
-    end = end == kNone ? text.size() : end + 1;
-    sink(content - line, text.substr(content, end - content));
-    line = end;
-  }
-}
 
 }  // namespace
 
@@ -201,7 +189,7 @@ void OutdentAfterClosers(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   CloserOutdenter outdenter(out);
-  ForEachLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
+  ForEachLineWithItsEnd(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
   context.state.CommitScratch();
 }
 
@@ -378,7 +366,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
     line = lf + 1;
   }
   out.append(text, copied);
-  text.swap(out);
+  state.CommitScratch();
   out.clear();
   copied = 0;
   for (size_t line = 0; line < text.size();) {
@@ -399,7 +387,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
     line = lf + 1;
   }
   out.append(text, copied);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 // "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1

@@ -13,7 +13,6 @@
 namespace kelvane {
 namespace {
 
-constexpr size_t kNone = std::string_view::npos;
 
 // The length of the operator at `pos` ("~=", "<=", ">=", "==", "<", ">", "=",
 // "+", "-", "*", "/", ".."; two characters win), or 0. Lua 5.3's "//", "<<"

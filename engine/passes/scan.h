@@ -12,6 +12,9 @@
 
 namespace kelvane {
 
+// "Not found", as std::string_view::find says it.
+inline constexpr size_t kNone = std::string_view::npos;
+
 class ByteSet {
  public:
   template <typename Predicate>
@@ -49,5 +52,44 @@ inline bool StartsWithAt(std::string_view text, size_t pos, std::string_view wor
 }
 
 inline constexpr ByteSet kSpaces = ByteSet::Of(IsSpace);
+
+// The number of TABs the line starts with.
+inline size_t LeadingTabs(std::string_view line) {
+  size_t n = 0;
+  while (n < line.size() && line[n] == '\t') ++n;
+  return n;
+}
+
+// Calls sink(tabs, rest) for every line of the text in order: the count of its
+// leading TABs, and the rest of the line with its LF (the last line may have
+// none).
+template <typename Sink>
+void ForEachLineWithItsEnd(std::string_view text, Sink&& sink) {
+  for (size_t line = 0; line < text.size();) {
+    const size_t content = line + LeadingTabs(text.substr(line));
+    size_t end = text.find('\n', content);
+    end = end == kNone ? text.size() : end + 1;
+    sink(content - line, text.substr(content, end - content));
+    line = end;
+  }
+}
+
+// Calls line(tabs, content) for every line of the text in order, with the
+// count of its leading TABs and the rest without its LF, and puts an LF into
+// `out` between lines. Stops, returning false, as soon as `line` does.
+template <typename Line>
+bool ForEachLineBreakingOut(std::string_view text, std::string& out, Line line) {
+  for (size_t start = 0;;) {
+    size_t end = text.find('\n', start);
+    const bool has_lf = end != kNone;
+    if (!has_lf) end = text.size();
+    const std::string_view whole = text.substr(start, end - start);
+    const size_t tabs = LeadingTabs(whole);
+    if (!line(tabs, whole.substr(tabs))) return false;
+    if (!has_lf) return true;
+    out.push_back('\n');
+    start = end + 1;
+  }
+}
 
 }  // namespace kelvane

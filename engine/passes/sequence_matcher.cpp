@@ -3,6 +3,7 @@
 #include "engine/passes/sequence_matcher.h"
 
 #include "engine/char_class.h"
+#include "engine/passes/scan.h"
 
 namespace kelvane {
 
@@ -58,7 +59,6 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
     case Piece::kLineChars: {
       const size_t end = LineEnd(element, pos);
-      constexpr size_t kNone = static_cast<size_t>(-1);
       LineMemo& memo = line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
       if (memo.best != kNone) return memo.best >= pos && MatchFrom(element + 1, memo.best);
       // Longest first; a following literal can only start where its first
@@ -78,15 +78,15 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
       }
       return false;
     }
-    case Piece::kSpaces:
+    case Piece::kSpaceRun:
     case Piece::kNonSpaces: {
       size_t end = pos;
-      if (e.piece == Piece::kSpaces) {
+      if (e.piece == Piece::kSpaceRun) {
         while (end < text.size() && IsSpace(text[end])) ++end;
       } else {
         while (end < text.size() && !IsSpace(text[end])) ++end;
       }
-      const size_t shortest = e.piece == Piece::kSpaces ? pos + 1 : pos;
+      const size_t shortest = e.piece == Piece::kSpaceRun ? pos + 1 : pos;
       const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
       for (size_t stop = end + 1; stop-- > shortest;) {
         if (next != nullptr && next->piece == Piece::kLiteral &&

@@ -77,29 +77,6 @@ void OneSpaceAfterCommas(std::string_view text, std::string& out) {
 
 void AppendTabs(std::string& out, size_t count) { out.append(count, '\t'); }
 
-size_t LeadingTabs(std::string_view line) {
-  size_t n = 0;
-  while (n < line.size() && line[n] == '\t') ++n;
-  return n;
-}
-
-// Calls line(tabs, content) for every line of the text in order, with the
-// count of its leading TABs and the rest, and puts an LF into `out` between
-// lines. Stops, returning false, as soon as `line` does.
-template <typename Line>
-bool ForEachLine(std::string_view text, std::string& out, Line line) {
-  for (size_t start = 0;;) {
-    size_t end = text.find('\n', start);
-    const bool has_lf = end != std::string_view::npos;
-    if (!has_lf) end = text.size();
-    const std::string_view whole = text.substr(start, end - start);
-    const size_t tabs = LeadingTabs(whole);
-    if (!line(tabs, whole.substr(tabs))) return false;
-    if (!has_lf) return true;
-    out.push_back('\n');
-    start = end + 1;
-  }
-}
 
 }  // namespace
 
@@ -201,7 +178,7 @@ void BreakAtRightBraces(PassContext& context) {
   if (text.find('}') == std::string_view::npos) return;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   RightBraceBreaker breaker(out);
-  const bool broken = ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
+  const bool broken = ForEachLineBreakingOut(text, out, [&](size_t tabs, std::string_view content) {
     return breaker.Line(tabs, content);
   });
   if (!broken) {
@@ -257,7 +234,7 @@ void BreakAtSpaces(PassContext& context) {
   bool have_tab_line = false;
   size_t context_depth = 0;  // depth of the last line whose last piece has TABs
   size_t most_spaces = 0;    // most spaces of that line and the TAB-less lines since
-  ForEachLine(text, out, [&](size_t tabs, std::string_view content) {
+  ForEachLineBreakingOut(text, out, [&](size_t tabs, std::string_view content) {
     const size_t spaces = static_cast<size_t>(std::count(content.begin(), content.end(), ' '));
     // The pieces before index `switch_at` get `tabs`, the rest `later_depth`.
     size_t switch_at = spaces + 1;
@@ -341,9 +318,9 @@ void JoinKeysWithValues(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+  context.state.CommitScratch();
   out.clear();
-  for (size_t i = 0; i < text.size();) {
+  for (i = 0; i < text.size();) {
     const size_t eq = text.find('=', i);
     if (eq == std::string::npos) {
       out.append(text, i);
@@ -363,7 +340,7 @@ void JoinKeysWithValues(PassContext& context) {
     }
     out.push_back(text[i++]);
   }
-  text.swap(out);
+  context.state.CommitScratch();
 }
 
 // Keywords, three replacements in a row:
@@ -528,7 +505,7 @@ void JoinNamesWithArguments(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+  context.state.CommitScratch();
 }
 
 namespace {
@@ -566,7 +543,7 @@ void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string
     }
   }
   out.append(text, i);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 }  // namespace
@@ -590,23 +567,23 @@ using enum Piece;
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
     {kSpace, {}, 1}, {kLiteral, "for", 1}, {kSpace, {}, 1}, {kLineChars, {}, 1}, {kLiteral, ",", 1},
-    {kSpaces, {}, 2}, {kLineChars, {}, 3}, {kSpaces, {}, 4}, {kLiteral, "do", 5}, {kSpace, {}, 5}};
+    {kSpaceRun, {}, 2}, {kLineChars, {}, 3}, {kSpaceRun, {}, 4}, {kLiteral, "do", 5}, {kSpace, {}, 5}};
 // (\sfor\s.*,)(\s+)(.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7"
 constexpr SequenceElement kForThreeParts[] = {
     {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},    {kLineChars, {}, 1},
-    {kLiteral, ",", 1},  {kSpaces, {}, 2},     {kLineChars, {}, 3}, {kLiteral, ",", 3},
-    {kSpaces, {}, 4},    {kLineChars, {}, 5},  {kSpaces, {}, 6},   {kLiteral, "do", 7},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kLiteral, ",", 3},
+    {kSpaceRun, {}, 4},    {kLineChars, {}, 5},  {kSpaceRun, {}, 6},   {kLiteral, "do", 7},
     {kSpace, {}, 7}};
 // (\sfor\s.*,)(\s+)(.*)(\s+)(in)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7 $9"
 constexpr SequenceElement kForIn[] = {
     {kSpace, {}, 1},    {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1}, {kSpaces, {}, 2},     {kLineChars, {}, 3}, {kSpaces, {}, 4},
-    {kLiteral, "in", 5}, {kSpaces, {}, 6},    {kLineChars, {}, 7}, {kSpaces, {}, 8},
+    {kLiteral, ",", 1}, {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},    {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
     {kLiteral, "do", 9}, {kSpace, {}, 9}};
 // (\swhile)(\s+)([^\s]*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kWhile[] = {
-    {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaces, {}, 2}, {kNonSpaces, {}, 3},
-    {kSpaces, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
+    {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaceRun, {}, 2}, {kNonSpaces, {}, 3},
+    {kSpaceRun, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
 
 // Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
 // operator spacing puts spaces around it, and the clean-up takes them out
@@ -695,7 +672,7 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
     i = word;
   }
   if (i < text.size()) out.append(text, i);
-  text.swap(out);
+  state.CommitScratch();
 }
 
 }  // namespace

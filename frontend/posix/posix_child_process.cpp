@@ -124,7 +124,7 @@ bool ReachedExec(int status_fd) {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> PosixRunnerPlatform::StartChild(const EngineFile& engine,
+std::unique_ptr<ChildProcess> NativeRunnerPlatform::StartChild(const EngineFile& engine,
                                                               const EngineCommand& command,
                                                               const std::string& working_folder) {
   // Everything the child needs is prepared before fork. The arguments go as

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
@@ -33,7 +34,7 @@ bool WriteAll(int fd, std::span<const unsigned char> bytes) {
   return true;
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+std::string ParentFolderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 std::string CannotWrite(const std::string& folder, std::string_view why) {
   return "Cannot write the formatting engine into '" + folder + "': " + std::string(why);
@@ -55,7 +56,7 @@ constexpr int kSlotCount = 8;
 EngineSlot g_engine_slots[kSlotCount];
 
 int ClaimSlot(const std::string& file) {
-  const std::string folder = FolderOf(file);
+  const std::string folder = ParentFolderOf(file);
   if (file.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlotCount; ++i) {
     int expected = kFree;
@@ -138,11 +139,11 @@ std::string UnsafeTempFolderReason(const std::string& folder) {
 
 void RemovePrivateEngineFolder(const std::string& path) {
   unlink(path.c_str());
-  rmdir(FolderOf(path).c_str());
+  rmdir(ParentFolderOf(path).c_str());
   ReleaseSlot(path);
 }
 
-std::optional<EngineFile> PosixRunnerPlatform::WriteEngineFile(std::string& error) {
+std::optional<EngineFile> NativeRunnerPlatform::WriteEngineFile(std::string& error) {
   const std::string temp = PosixTempFolder();
   if (std::string unsafe = UnsafeTempFolderReason(temp); !unsafe.empty()) {
     error = CannotWrite(temp, unsafe);
@@ -181,17 +182,14 @@ std::optional<EngineFile> PosixRunnerPlatform::WriteEngineFile(std::string& erro
   return EngineFile{path, read_fd};
 }
 
-void PosixRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
+void NativeRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
   if (engine.handle >= 0) close(static_cast<int>(engine.handle));
   RemovePrivateEngineFolder(engine.path);
 }
 
-int64_t PosixRunnerPlatform::ProbeFileSize(std::string_view path) {
-  PosixFileQueries queries;
-  return ProbeFileSizeWith(queries, path);
-}
+bool NativeRunnerPlatform::PassesOneCommandLine() const { return false; }
 
-std::string PosixRunnerPlatform::AbsolutePath(std::string_view path) {
+std::string NativeRunnerPlatform::AbsolutePath(std::string_view path) {
   if (path.empty() || path.front() == '/') return std::string(path);
   char current[PATH_MAX];
   if (getcwd(current, sizeof current) == nullptr) return std::string(path);

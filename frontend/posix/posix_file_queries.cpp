@@ -5,7 +5,7 @@
 
 namespace kelvane::frontend {
 
-FoundEntry PosixFileQueries::Find(const std::string& path) {
+FoundEntry NativeFileQueries::Find(const std::string& path) {
   struct stat info {};
   if (path.empty() || stat(path.c_str(), &info) != 0) return {};
   // A pipe or device is no file the engine could read whole.
@@ -14,12 +14,14 @@ FoundEntry PosixFileQueries::Find(const std::string& path) {
   return {.found = true, .is_folder = false, .size = static_cast<int64_t>(info.st_size)};
 }
 
-int PosixFileQueries::DriveType(const std::string& /*root*/) {
+int NativeFileQueries::DriveType(const std::string& /*root*/) {
   constexpr int kNoRootFolder = 1;
   return kNoRootFolder;
 }
 
-bool PosixFileQueries::HasFolderAttribute(const std::string& path) {
+size_t NativeFileQueries::PathLengthLimit() const { return std::string::npos; }
+
+bool NativeFileQueries::HasFolderAttribute(const std::string& path) {
   struct stat info {};
   return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

@@ -39,7 +39,7 @@ ControlClass ClassOf(ControlKind kind) {
       return {"Button", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::kCheckBox:
       return {"Button", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-    case ControlKind::kLogList:
+    case ControlKind::kListBox:
       // Unsorted text rows, free height, selection notifications; a
       // horizontal scroll bar style but no scroll width.
       return {"ListBox",

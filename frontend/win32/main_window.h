@@ -1,8 +1,7 @@
 // The real main window on Win32: window class "Kelvane", its controls, the
 // event loop with the Tab accelerators, and MainWindowUi over them. Window
 // messages only become events for MainWindowLogic.
-#ifndef KELVANE_FRONTEND_WIN32_MAIN_WINDOW_H_
-#define KELVANE_FRONTEND_WIN32_MAIN_WINDOW_H_
+#pragma once
 
 #include <windows.h>
 
@@ -62,5 +61,3 @@ class Win32MainWindow final : public MainWindowUi {
 };
 
 }  // namespace kelvane::frontend
-
-#endif  // KELVANE_FRONTEND_WIN32_MAIN_WINDOW_H_

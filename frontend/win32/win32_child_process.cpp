@@ -71,7 +71,7 @@ HANDLE CreateKillOnCloseJob() {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> Win32RunnerPlatform::StartChild(const EngineFile& engine,
+std::unique_ptr<ChildProcess> NativeRunnerPlatform::StartChild(const EngineFile& engine,
                                                               const EngineCommand& command,
                                                               const std::string& working_folder) {
   SECURITY_ATTRIBUTES inheritable{};

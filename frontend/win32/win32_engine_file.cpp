@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
+#include "frontend/platform_runner.h"
 #include "frontend/win32/win32_platform.h"
 
 namespace kelvane::frontend {
@@ -21,7 +23,7 @@ constexpr DWORD kDeleteRetryMilliseconds = 20;
 
 using GetLongPathNameFunction = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+std::string ParentFolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
 std::string HexText(unsigned long long value) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -128,7 +130,7 @@ std::string Win32ErrorText(unsigned long code) {
   return text;
 }
 
-std::optional<EngineFile> Win32RunnerPlatform::WriteEngineFile(std::string& error) {
+std::optional<EngineFile> NativeRunnerPlatform::WriteEngineFile(std::string& error) {
   const std::string temp = Win32TempFolder();
   ClearStaleFolders(temp);
   DWORD cause = ERROR_PATH_NOT_FOUND;
@@ -164,15 +166,15 @@ std::optional<EngineFile> Win32RunnerPlatform::WriteEngineFile(std::string& erro
   return EngineFile{path};
 }
 
-void Win32RunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
+void NativeRunnerPlatform::RemoveEngineFile(const EngineFile& engine) {
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     if (DeleteFileA(engine.path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) break;
     Sleep(kDeleteRetryMilliseconds);
   }
-  RemoveDirectoryA(FolderOf(engine.path).c_str());
+  RemoveDirectoryA(ParentFolderOf(engine.path).c_str());
 }
 
-std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {
+std::string NativeRunnerPlatform::AbsolutePath(std::string_view path) {
   if (path.empty()) return std::string();
   const std::string given(path);
   const DWORD size = GetFullPathNameA(given.c_str(), 0, nullptr, nullptr);
@@ -184,9 +186,10 @@ std::string Win32RunnerPlatform::AbsolutePath(std::string_view path) {
   return absolute;
 }
 
-int64_t Win32RunnerPlatform::ProbeFileSize(std::string_view path) {
-  Win32FileQueries queries;
-  return ProbeFileSizeWith(queries, path);
-}
+bool NativeRunnerPlatform::PassesOneCommandLine() const { return true; }
+
+// Nothing to install: the engine dies with this program (a job object), and
+// the next run clears the folder an ended one left.
+void InstallRunnerSignalCleanup() {}
 
 }  // namespace kelvane::frontend

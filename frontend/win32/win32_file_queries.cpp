@@ -5,7 +5,7 @@
 
 namespace kelvane::frontend {
 
-FoundEntry Win32FileQueries::Find(const std::string& path) {
+FoundEntry NativeFileQueries::Find(const std::string& path) {
   // The directory search takes wildcards, but a pattern names no single file.
   if (path.find_first_of("*?") != std::string::npos) return {};
   WIN32_FIND_DATAA data{};
@@ -19,11 +19,13 @@ FoundEntry Win32FileQueries::Find(const std::string& path) {
   return {.found = true, .is_folder = false, .size = static_cast<int64_t>(size)};
 }
 
-int Win32FileQueries::DriveType(const std::string& root) {
+int NativeFileQueries::DriveType(const std::string& root) {
   return static_cast<int>(GetDriveTypeA(root.c_str()));
 }
 
-bool Win32FileQueries::HasFolderAttribute(const std::string& path) {
+size_t NativeFileQueries::PathLengthLimit() const { return 260; }
+
+bool NativeFileQueries::HasFolderAttribute(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

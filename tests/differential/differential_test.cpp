@@ -19,7 +19,7 @@
 #include "tests/support/shrink.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 // How many differing cases are reported in full (shrunk); the rest are counted.
@@ -241,4 +241,4 @@ TEST(DifferentialTest, RealLuaFiles) {
 }
 
 }  // namespace
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -13,7 +13,7 @@
 #include "tests/reference/reference_stages.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 std::string Flags(const PassRow& row) {
@@ -126,7 +126,7 @@ RowDifference ComparePipelines(std::string_view input, const RunSettings& settin
   for (size_t s = 0; s < left.size(); ++s) {
     for (size_t r = 0; r < left[s].passes.size(); ++r) {
       const PassRow& row = left[s].passes[r];
-      if (!reference::RowRuns(row, settings)) continue;
+      if (!RowRuns(row, settings)) continue;
       row.run(left_context);
       right[s].passes[r].run(right_context);
       std::string what;
@@ -184,8 +184,6 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
   return result;
 }
 
-namespace {
-
 // The file the literal rules write: their ProcessCode, then the header step.
 // The header step is the engine's: the literal one keeps, on every later run,
 // an empty line after the old header that the first run never had, so with it
@@ -197,8 +195,6 @@ std::optional<std::string> LiteralOutputFile(std::string input, const RunSetting
   if (result.guard_message != nullptr) return std::nullopt;
   return ReplaceHeaderLines(result.text, settings.StripComments);
 }
-
-}  // namespace
 
 namespace {
 
@@ -270,4 +266,4 @@ std::string DescribeRowDifference(const RowDifference& difference, std::string_v
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

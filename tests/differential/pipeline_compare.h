@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@
 #include "engine/pass.h"
 #include "engine/run_settings.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct RowDifference {
   bool differs = false;
@@ -42,6 +43,10 @@ std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> ri
 // or the guard that stopped the run. The message names "whole run".
 RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
 
+// The file the literal rules write: ReferenceProcessCode, then the engine's
+// header step. Nothing when the guard fires.
+std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings);
+
 // Whether the literal reference is the judge of the engine's output for this
 // input. The literal rules judge where they are sound and stable:
 //   - their masking finds exactly the input's comments and strings: the
@@ -66,4 +71,4 @@ RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSetti
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
                                   const RunSettings& settings);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -19,7 +19,7 @@
 #include "tests/support/lua_generator.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -162,4 +162,4 @@ TEST(StabilityTest, GeneratedInputsFormatTheSameTwice) {
 }
 
 }  // namespace
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -9,7 +9,7 @@
 #include "tests/support/shrink.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 TEST(LuaGeneratorTest, SameSeedSameText) {
@@ -76,4 +76,4 @@ TEST(TextDiffTest, FirstDifferenceAndEscapes) {
 }
 
 }  // namespace
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

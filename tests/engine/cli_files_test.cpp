@@ -24,14 +24,14 @@
 
 #include "engine/app_text.h"
 #include "engine/file_io.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CliResult;
-using testing::CliSandbox;
+using test_support::CliResult;
+using test_support::CliSandbox;
 
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
@@ -61,7 +61,7 @@ class RunningEngine {
   // nobody (only root can do that).
   RunningEngine(const std::string& folder, const std::vector<std::string>& args,
                 bool as_nobody = false) {
-    const std::string program = testing::EnginePath();
+    const std::string program = test_support::EnginePath();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -10,13 +10,13 @@
 
 #include "engine/app_text.h"
 #include "engine/process_code.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {
 
-using testing::CliResult;
-using testing::CliSandbox;
+using test_support::CliResult;
+using test_support::CliSandbox;
 
 const std::string kHeader = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
 const std::string kHeaderWords = "Pretty-Printed using Zorv Kelvane";
@@ -97,12 +97,14 @@ std::string Help() {
 // own tables, so that a new pass changes nothing here.
 std::vector<std::string> ExpectedProgress(const std::string& src_path, bool verbose,
                                           bool unix_end_of_line) {
+  RunSettings settings;
+  settings.UnixEndOfLine = unix_end_of_line;
   std::vector<std::string> lines = {"Parsing file...\t[" + src_path + "]"};
   for (const Stage& stage : ProcessStages()) {
     lines.push_back(stage.message);
     if (!verbose) continue;
     for (const PassRow& row : stage.passes) {
-      if (row.condition == RowCondition::kUnlessUnix && unix_end_of_line) continue;
+      if (!RowRuns(row, settings)) continue;
       if (row.announce == RowAnnounce::kAnnounce) lines.push_back(row.message);
     }
   }

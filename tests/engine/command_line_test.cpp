@@ -1,7 +1,7 @@
 // The engine's argument rules: input first, output in second place unless it
 // is a switch, "-o" wins, unknown arguments later on are ignored.
 
-#include "engine/command_line.h"
+#include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// Removal of earlier header lines and the elapsed-time figure.
+// Removal of earlier header lines, and the elapsed-time figure of the console messages.
 
+#include "cli/console_messages.h"
 #include "engine/header_line.h"
 
 #include <gtest/gtest.h>

@@ -91,7 +91,7 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
     const std::string output = FormatUnix(row.input, status);
     ASSERT_EQ(status, FormatStatus::kOk) << output;
     const std::string expected = std::string(AppComment) + row.body;
-    EXPECT_TRUE(output == expected) << testing::DescribeDifference(expected, output, "expected", "engine");
+    EXPECT_TRUE(output == expected) << test_support::DescribeDifference(expected, output, "expected", "engine");
   }
 }
 
@@ -161,13 +161,13 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
 // formatted programs and on outputs with one byte changed, it must say
 // exactly what reading every token says.
 TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
-  testing::GeneratorOptions options;
-  options.style = testing::GeneratedStyle::kValidProgram;
+  test_support::GeneratorOptions options;
+  options.style = test_support::GeneratedStyle::kValidProgram;
   options.target_size = 300;
   constexpr std::string_view kBytes = " \n\t\r()[]{}-=.,;:\"'\\a1e+~<";
   int disagreements = 0;
   for (uint64_t seed = 1; seed <= 60; ++seed) {
-    const std::string input = testing::GenerateLua(seed, options);
+    const std::string input = test_support::GenerateLua(seed, options);
     FormatStatus status;
     const std::string output = FormatUnix(input, status);
     std::vector<std::string> outputs = {input, output};
@@ -243,13 +243,13 @@ TEST(SoundOutput, GeneratedProgramsKeepTheirMeaning) {
     std::ifstream file(folder / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
   };
-  testing::GeneratorOptions options;
-  options.style = testing::GeneratedStyle::kValidProgram;
+  test_support::GeneratorOptions options;
+  options.style = test_support::GeneratedStyle::kValidProgram;
   options.target_size = 400;
   int runs = 0;
   int refused = 0;
   for (uint64_t seed = 1; seed <= 80; ++seed) {
-    const std::string input = testing::GenerateLua(seed, options);
+    const std::string input = test_support::GenerateLua(seed, options);
     ASSERT_TRUE(compile("in", input)) << "the generator wrote no Lua 5.1:\n" << input;
     const std::string input_key = read("in.key");
     for (int variant = 0; variant < 4; ++variant) {

@@ -13,31 +13,12 @@
 #include "frontend/log_line.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
+#include "tests/frontend/runner_test_support.h"
 
 namespace kelvane::frontend {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-// Lines as a failure message shows them: long ones by length and start.
-std::vector<std::string> Summary(const std::vector<std::string>& lines) {
-  std::vector<std::string> summary;
-  for (const std::string& line : lines) {
-    summary.push_back(line.size() <= 80
-                          ? line
-                          : std::to_string(line.size()) + " bytes: " + line.substr(0, 20) + "...");
-  }
-  return summary;
-}
 
 struct RunOutcome {
   int result = 0;
@@ -45,30 +26,8 @@ struct RunOutcome {
   std::vector<std::string> errors;
 };
 
-class PosixRunnerTest : public testing::Test {
+class PosixRunnerTest : public TempFolderTest {
  protected:
-  void SetUp() override {
-    const char* outer = std::getenv("TMPDIR");
-    saved_tmpdir_ = outer != nullptr ? outer : "";
-    root_ =
-        fs::temp_directory_path() / ("kelvane_runner_test_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    temp_ = root_ / "tmp";
-    work_ = root_ / "work";
-    fs::remove_all(root_);
-    fs::create_directories(temp_);
-    fs::create_directories(work_);
-    setenv("TMPDIR", temp_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_tmpdir_.empty()) {
-      unsetenv("TMPDIR");
-    } else {
-      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-    }
-    fs::remove_all(root_);
-  }
-
   // Runs `engine_image` as the engine, or the embedded engine when none.
   RunOutcome RunWith(const fs::path& input, const fs::path& output, signed char overwrite = 0,
                      signed char strip = 0, const std::string* engine_image = nullptr) {
@@ -83,7 +42,7 @@ class PosixRunnerTest : public testing::Test {
     if (engine_image == nullptr) {
       outcome.result = RunEngine(input.string(), output.string(), overwrite, strip, log, error_box);
     } else {
-      PosixRunnerPlatform platform(
+      NativeRunnerPlatform platform(
           {reinterpret_cast<const unsigned char*>(engine_image->data()), engine_image->size()});
       outcome.result = RunEngineWith(platform, input.string(), output.string(), overwrite, strip,
                                      log, error_box);
@@ -92,10 +51,6 @@ class PosixRunnerTest : public testing::Test {
     return outcome;
   }
 
-  fs::path root_;
-  fs::path temp_;
-  fs::path work_;
-  std::string saved_tmpdir_;
   std::string echo_child_ = ReadFile(KELVANE_ECHO_CHILD);
 };
 

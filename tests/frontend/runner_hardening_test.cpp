@@ -22,6 +22,7 @@
 #include "frontend/line_reader.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
+#include "tests/frontend/runner_test_support.h"
 
 namespace kelvane::frontend {
 namespace {
@@ -29,15 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -256,7 +248,7 @@ TEST_F(RunnerHardeningTest, AnUnsafeTemporaryFolderIsRefused) {
 TEST_F(RunnerHardeningTest, TheEngineRunsFromTheFileItWasWrittenThrough) {
   setenv("TMPDIR", temp_.c_str(), 1);
   const std::string image = "#!/bin/sh\necho mine\n";
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
   std::string error;
   const std::optional<EngineFile> engine = platform.WriteEngineFile(error);
@@ -305,7 +297,7 @@ TEST_F(RunnerHardeningTest, SignalsWhileTheEngineIsWrittenLeaveNothing) {
       setenv("TMPDIR", temp_.c_str(), 1);
       for (const int other : {SIGINT, SIGTERM, SIGHUP}) signal(other, SIG_DFL);
       InstallRunnerSignalCleanup();
-      PosixRunnerPlatform platform(
+      NativeRunnerPlatform platform(
           {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
       std::string error;
       platform.WriteEngineFile(error);

@@ -22,20 +22,12 @@
 #include "frontend/log_line.h"
 #include "frontend/platform_runner.h"
 #include "frontend/posix/posix_platform.h"
+#include "tests/frontend/runner_test_support.h"
 
 namespace kelvane::frontend {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
 
 size_t OpenDescriptorCount() {
   size_t count = 0;
@@ -50,17 +42,6 @@ bool HasChildLeft() {
   return !(result < 0 && errno == ECHILD);
 }
 
-// Lines as a failure message shows them: long ones by length and start.
-std::vector<std::string> Summary(const std::vector<std::string>& lines) {
-  std::vector<std::string> summary;
-  for (const std::string& line : lines) {
-    summary.push_back(line.size() <= 80
-                          ? line
-                          : std::to_string(line.size()) + " bytes: " + line.substr(0, 20) + "...");
-  }
-  return summary;
-}
-
 struct RunLog {
   int result = 0;
   std::vector<std::string> lines;
@@ -69,7 +50,7 @@ struct RunLog {
 // Runs `engine_image` as the engine on `input`; safe to call from two threads.
 RunLog RunImage(const std::string& engine_image, const fs::path& input, const fs::path& output) {
   RunLog log;
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(engine_image.data()), engine_image.size()});
   log.result = RunEngineWith(
       platform, input.string(), output.string(), 0, 0,
@@ -81,40 +62,17 @@ RunLog RunImage(const std::string& engine_image, const fs::path& input, const fs
   return log;
 }
 
-class RunnerRobustnessTest : public testing::Test {
+class RunnerRobustnessTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    const char* outer = std::getenv("TMPDIR");
-    saved_tmpdir_ = outer != nullptr ? outer : "";
-    root_ =
-        fs::temp_directory_path() / ("kelvane_robustness_" + std::to_string(getpid()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    temp_ = root_ / "tmp";
-    work_ = root_ / "work";
-    fs::remove_all(root_);
-    fs::create_directories(temp_);
-    fs::create_directories(work_);
-    setenv("TMPDIR", temp_.c_str(), 1);
+    TempFolderTest::SetUp();
     WriteFile(work_ / "in.lua", "x=1\n");
   }
-  void TearDown() override {
-    if (saved_tmpdir_.empty()) {
-      unsetenv("TMPDIR");
-    } else {
-      setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-    }
-    fs::remove_all(root_);
-  }
-
-  fs::path root_;
-  fs::path temp_;
-  fs::path work_;
-  std::string saved_tmpdir_;
 };
 
 TEST_F(RunnerRobustnessTest, EngineFileIsPrivateAndFresh) {
   const std::string image = "#!/bin/sh\necho hello\n";
-  PosixRunnerPlatform platform(
+  NativeRunnerPlatform platform(
       {reinterpret_cast<const unsigned char*>(image.data()), image.size()});
   // Modes must not depend on the caller's umask.
   const mode_t saved_umask = umask(0);

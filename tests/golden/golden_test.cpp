@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/header_line.h"
+#include "engine/format_text.h"
 #include "engine/messages.h"
-#include "engine/process_code.h"
 #include "engine/run_settings.h"
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -66,16 +65,15 @@ std::vector<GoldenCase> GoldenCasesUnder(const fs::path& source) {
 
 std::vector<GoldenCase> GoldenCases() { return GoldenCasesUnder(KELVANE_SOURCE_DIR); }
 
-// What the program writes with default settings: ProcessCode's text, earlier
-// header lines removed, the header line in front.
+// What the program writes with default settings.
 std::string FormatLikeTheProgram(const std::string& input, std::string& error) {
   NullMessages messages;
-  ProcessResult result = ProcessCode(input, RunSettings{}, messages);
-  if (result.status != ProcessStatus::kOk) {
-    error = result.guard_message != nullptr ? result.guard_message : "ProcessCode failed";
+  FormatResult result = FormatText(input, RunSettings{}, messages);
+  if (result.status != FormatStatus::kOk) {
+    error = result.reason.empty() ? "FormatText failed" : result.reason;
     return {};
   }
-  return ReplaceHeaderLines(result.text, /*strip_comments=*/false);
+  return result.text;
 }
 
 TEST(GoldenTest, EveryInputHasItsExpectedResult) {
@@ -130,4 +128,4 @@ TEST(GoldenTest, ProgramWritesTheStoredResults) {
 }
 
 }  // namespace
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -9,14 +9,19 @@
 
 #include "engine/format_text.h"
 #include "engine/messages.h"
-#include "tests/kelvanefmt/fmt_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace kelvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FmtResult;
-using testing::FmtSandbox;
+using FmtResult = test_support::CliResult;
+
+// kelvanefmt in a sandbox; a write past the file-size limit fails with EFBIG.
+class FmtSandbox : public test_support::CliSandbox {
+ public:
+  FmtSandbox() : CliSandbox(test_support::KelvanefmtPath(), test_support::FileSizeSignal::kIgnored) {}
+};
 
 const std::string kUnformatted = "local speed=1.50\nprint(speed)\n";
 const std::string kRefused = "x = 1 } }\n";  // more "}" than "{": the brace guard fires

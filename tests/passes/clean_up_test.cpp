@@ -9,15 +9,13 @@
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRowsOnText;
+using test_support::Visible;
 
 std::string RunPasses(PassFunction first, PassFunction last, const std::string& input, bool unix_end_of_line = false) {
-  CodeState state;
-  state.text = input;
   RunSettings settings;
   settings.UnixEndOfLine = unix_end_of_line;
-  return RunRows(std::move(state), first, last, settings).state.text;
+  return RunRowsOnText(input, first, last, settings);
 }
 
 TEST(CleanUp, SinglePasses) {

@@ -4,12 +4,13 @@
 
 #include "engine/passes/operator_spacing.h"
 #include "tests/passes/pass_rows.h"
+#include "tests/support/pass_examples.h"
 
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 struct Row {
   const char* input;
@@ -17,19 +18,11 @@ struct Row {
 };
 
 std::string RunPasses(PassFunction first, PassFunction last, const std::string& input) {
-  CodeState state;
-  state.text = input;
-  return RunRows(std::move(state), first, last).state.text;
+  return test_support::RunRowsOnText(input, first, last);
 }
 
 TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
   const Row rows[] = {
-      {"\tx=-5\n", "\tx =  - 5\n"},
-      {"\ty=a\n\t-\n\tb\n\t*\n\tc\n", "\ty = a - b * c\n"},
-      {"\t\tif n\n\t\t>=10 and n\n\t\t~=20 then\t\n", "\t\tif n >= 10 and n ~= 20 then\t\n"},
-      {"\ta~b\n", "\ta~b\n"},
-      {"\ta=<b\n", "\ta =  < b\n"},
-      {"\tx=1e-5\n", "\tx = 1e - 5\n"},
       {"\tf@a0a@..x..y\n", "\tf@a0a@ .. x .. y\n"},
       // Three points are the vararg, no operator.
       {"\tf@a0a@=...\n", "\tf@a0a@ = ...\n"},
@@ -37,6 +30,12 @@ TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
               Visible(row.expected));
+  }
+  for (const test_support::PassExample& row : test_support::kOperatorExamples) {
+    const std::string input(row.input);
+    EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, input)),
+              Visible(std::string(row.expected)))
+        << "input: " << Visible(input);
   }
 }
 

@@ -14,20 +14,20 @@
 #include <vector>
 
 #include "engine/char_class.h"
-#include "engine/masking.h"
+#include "engine/passes/masking.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
 #include "engine/passes/operator_spacing.h"
 #include "engine/passes/spacing_and_joining.h"
-#include "engine/pre_processing.h"
-#include "engine/restoring.h"
+#include "engine/passes/pre_processing.h"
+#include "engine/passes/restoring.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/reference/reference_passes.h"
 
 namespace kelvane {
 namespace {
 
-using testing::Visible;
+using test_support::Visible;
 
 // The number of random cases, scaled down when KELVANE_DIFF_CASES asks for
 // fewer than the usual 10,000 (the sanitizer build does).

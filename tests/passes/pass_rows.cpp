@@ -4,7 +4,7 @@
 
 #include "engine/process_code.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
                    const RunSettings& settings) {
@@ -16,7 +16,7 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
     for (const PassRow& row : stage.passes) {
       if (row.run == first) running = true;
       if (!running) continue;
-      if (row.condition == RowCondition::kUnlessUnix && settings.UnixEndOfLine) continue;
+      if (!RowRuns(row, settings)) continue;
       row.run(context);
       if (context.guard_message != nullptr) {
         result.guard_message = context.guard_message;
@@ -26,6 +26,13 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
     }
   }
   return result;
+}
+
+std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
+                          const RunSettings& settings) {
+  CodeState state;
+  state.text = std::move(text);
+  return RunRows(std::move(state), first, last, settings).state.text;
 }
 
 std::string Visible(const std::string& text) {
@@ -44,4 +51,4 @@ std::string Visible(const std::string& text) {
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -8,7 +8,7 @@
 #include "engine/pass.h"
 #include "engine/run_settings.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 struct RowsResult {
   CodeState state;
@@ -20,7 +20,11 @@ struct RowsResult {
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
                    const RunSettings& settings = {});
 
+// The working text after those rows, run on `text` with empty tables.
+std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
+                          const RunSettings& settings = {});
+
 // Escapes TAB, LF and CR so that failures show where they differ.
 std::string Visible(const std::string& text);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

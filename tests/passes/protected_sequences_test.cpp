@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/masking.h"
-#include "engine/pre_processing.h"
-#include "engine/restoring.h"
+#include "engine/passes/masking.h"
+#include "engine/passes/pre_processing.h"
+#include "engine/passes/restoring.h"
 #include "tests/passes/pass_rows.h"
 
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 CodeState Mask(const std::string& input, bool strip = false) {
   CodeState state;

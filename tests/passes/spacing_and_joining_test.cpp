@@ -5,12 +5,13 @@
 
 #include "engine/passes/spacing_and_joining.h"
 #include "tests/passes/pass_rows.h"
+#include "tests/support/pass_examples.h"
 
 namespace kelvane {
 namespace {
 
-using testing::RunRows;
-using testing::Visible;
+using test_support::RunRows;
+using test_support::Visible;
 
 struct Row {
   const char* input;
@@ -18,40 +19,11 @@ struct Row {
 };
 
 std::string Fix(const std::string& input) {
-  CodeState state;
-  state.text = input;
-  return RunRows(std::move(state), CollapseWhitespaceRuns, JoinLoopHeads).state.text;
+  return test_support::RunRowsOnText(input, CollapseWhitespaceRuns, JoinLoopHeads);
 }
 
 TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
   const Row rows[] = {
-      {"a = { b = 1, c = { 2 } }\n", "\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-      {"b = { 1 ,2 ,{ 3 } , 4 }\n",
-       "\tb=\n\t{\n\t\t1,\n\t\t2,\n\t\t{\n\t\t\t3\n\t\t},\n\t\t4\n\t}\n"},
-      {"t = { {1}; {2} }\n",
-       "\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-      {"t = {\n  name = @s0s@,\n  @i0i@ = { x = 1 },\n}\n",
-       "\tt=\n\t{\n\t\tname=@s0s@,\n\t\t@i0i@=\n\t\t{\n\t\t\tx=1\n\t\t},\n\t}\n"},
-      {"function f@a0a@\n  if x then return @a1a@ end\n  for i = 1, 10 do print@a2a@ end\nend\n",
-       "\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 do\n\tprint@a2a@\n\tend\n"
-       "\tend\n"},
-      {"if a == 1 and not b then x = -1 end\n", "\tif a==1 and not\n\tb then\n\tx=-1\n\tend\n"},
-      {"if not x then y@a0a@ end\n", "\tif not x then\n\ty@a0a@\n\tend\n"},
-      {"if x ~= y then z = 1 end\n", "\tif x\n\t~=y then\n\tz=1\n\tend\n"},
-      {"local a, b = 1, 2\n", "\tlocal a,\n\tb=1,\n\t2\n"},
-      {"for k, v in pairs@a0a@ do print@a1a@ end\n",
-       "\tfor k, v in pairs@a0a@ do\n\tprint@a1a@\n\tend\n"},
-      {"for i = 1, n + 1 do y = i end\n", "\tfor i=1,\n\tn\n\t+\n\t1\n\tdo\n\ty=i\n\tend\n"},
-      {"while a do a = nil end\n", "\twhile a do\n\ta=nil\n\tend\n"},
-      {"while a > 0 do a = a - 1 end\n",
-       "\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n"},
-      {"a = { f = function@a0a@ return @a1a@ end }\n",
-       "\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t@a1a@\n\t\tend\n\t}\n"},
-      {"x = 1 @c0c@\ny = { a = 1 @c1c@\n}\n",
-       "\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n"},
-      {"x = @tet@\ny = @tet@\n", "\tx=@tet@\n\ty=@tet@\n"},
-      {"  x = { 1 }\n", "\n\tx=\n\t{\n\t\t1\n\t}\n"},
-      {"x = 1 }\n", "\tx=1\n}\n"},
       // Keywords whose white space the previous match consumed stay put.
       {"a and not x\n", "\ta and not\n\tx\n"},
       {"local function f@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
@@ -73,6 +45,10 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(Fix(row.input)), Visible(row.expected)) << "input: " << Visible(row.input);
+  }
+  for (const test_support::PassExample& row : test_support::kSpacingExamples) {
+    const std::string input(row.input);
+    EXPECT_EQ(Visible(Fix(input)), Visible(std::string(row.expected))) << "input: " << Visible(input);
   }
 }
 

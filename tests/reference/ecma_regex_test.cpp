@@ -21,8 +21,8 @@ struct ReplaceRow {
 
 void CheckReplaceAll(const ReplaceRow& row) {
   SCOPED_TRACE(row.name);
-  EXPECT_EQ(testing::Escape(ReplaceAll(row.text, row.pattern, row.flags, row.replacement)),
-            testing::Escape(row.expected));
+  EXPECT_EQ(test_support::Escape(ReplaceAll(row.text, row.pattern, row.flags, row.replacement)),
+            test_support::Escape(row.expected));
 }
 
 constexpr RegexFlags kM = RegexFlags::kMultiline;

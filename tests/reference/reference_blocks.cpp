@@ -10,7 +10,7 @@ namespace kelvane::reference {
 namespace {
 
 // While the pattern matches: the text before the match's last character goes
-// to OutString, and the rest, shifted by `shift`, is searched again.
+// to `out_string`, and the rest, shifted by `shift`, is searched again.
 template <typename Shift>
 void CutAtMatches(std::string& text, std::string_view pattern, Shift shift) {
   std::string out_string;

@@ -10,6 +10,7 @@
 #include "engine/code_state.h"
 #include "tests/reference/reference_loops.h"
 #include "tests/reference/reference_stages.h"
+#include "tests/support/pass_examples.h"
 #include "tests/support/text_diff.h"
 
 namespace kelvane::reference {
@@ -74,24 +75,25 @@ void RunRange(CodeState& state, const Range& range, const RunSettings& settings 
       if (last_row_of_range && s == range.stage) return;
     }
   }
-  ASSERT_FALSE(running) << "range not closed: " << testing::Escape(range.last);
-  FAIL() << "range not found: " << testing::Escape(range.first);
+  ASSERT_FALSE(running) << "range not closed: " << test_support::Escape(range.last);
+  FAIL() << "range not found: " << test_support::Escape(range.first);
 }
 
-struct Row {
-  std::string_view input;
-  std::string_view expected;
-};
+using Row = test_support::PassExample;
 
 // Runs `range` over every row's input and compares, naming the failing row.
-void CheckRows(const Range& range, std::initializer_list<Row> rows, RunSettings settings = {}) {
+void CheckRows(const Range& range, std::span<const Row> rows, RunSettings settings = {}) {
   for (const Row& row : rows) {
-    SCOPED_TRACE("input \"" + testing::Escape(row.input) + "\"");
+    SCOPED_TRACE("input \"" + test_support::Escape(row.input) + "\"");
     CodeState state;
     state.text = std::string(row.input);
     RunRange(state, range, settings);
-    EXPECT_EQ(testing::Escape(state.text), testing::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.text), test_support::Escape(row.expected));
   }
+}
+
+void CheckRows(const Range& range, std::initializer_list<Row> rows, RunSettings settings = {}) {
+  CheckRows(range, std::span<const Row>(rows.begin(), rows.size()), settings);
 }
 
 std::string WholeRun(std::string_view input, bool unix_end_of_line, bool strip = false) {
@@ -111,10 +113,10 @@ TEST(ReferenceExamplesTest, WholeRunOfTheExampleScript) {
       "-- AI settings\t\n\nRules = \n{\n\tspeed = 1.5,\n\tnames = \n\t{\n\t\t\"a\",\n\t\t\"b\",\n"
       "\t},\n\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n"
       "\tif p > 0 then\t\n\t\tprint(\"go\")\n\tend\nend\n\n";
-  EXPECT_EQ(testing::Escape(WholeRun(kInput, true)), testing::Escape(kExpected));
+  EXPECT_EQ(test_support::Escape(WholeRun(kInput, true)), test_support::Escape(kExpected));
   std::string crlf;
   for (char c : kExpected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(testing::Escape(WholeRun(kInput, false)), testing::Escape(crlf));
+  EXPECT_EQ(test_support::Escape(WholeRun(kInput, false)), test_support::Escape(crlf));
 }
 
 TEST(ReferenceExamplesTest, AuxiliaryOperations) {
@@ -193,44 +195,17 @@ TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
       {"s = \"a\\\\\"\nt = \"x y\"\n", "s = \"a\\\\\"\nt = \"x\ny\"\n"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE("input \"" + testing::Escape(row.input) + "\"");
-    EXPECT_EQ(testing::Escape(WholeRun(row.input, true)), testing::Escape(row.expected));
+    SCOPED_TRACE("input \"" + test_support::Escape(row.input) + "\"");
+    EXPECT_EQ(test_support::Escape(WholeRun(row.input, true)), test_support::Escape(row.expected));
   }
   EXPECT_EQ(WholeRun("x = 1 -- note\n", true, true), "x = 1\n");
 }
 
 TEST(ReferenceExamplesTest, SpacingBreakingAndJoining) {
+  CheckRows(kSpacing, test_support::kSpacingExamples);
   CheckRows(
       kSpacing,
       {
-          {"a = { b = 1, c = { 2 } }\n",
-           "\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-          {"b = { 1 ,2 ,{ 3 } , 4 }\n",
-           "\tb=\n\t{\n\t\t1,\n\t\t2,\n\t\t{\n\t\t\t3\n\t\t},\n\t\t4\n\t}\n"},
-          {"t = { {1}; {2} }\n",
-           "\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n"},
-          {"t = {\n  name = @s0s@,\n  @i0i@ = { x = 1 },\n}\n",
-           "\tt=\n\t{\n\t\tname=@s0s@,\n\t\t@i0i@=\n\t\t{\n\t\t\tx=1\n\t\t},\n\t}\n"},
-          {"function f@a0a@\n  if x then return @a1a@ end\n  for i = 1, 10 do print@a2a@ "
-           "end\nend\n",
-           "\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 do\n"
-           "\tprint@a2a@\n\tend\n\tend\n"},
-          {"if a == 1 and not b then x = -1 end\n", "\tif a==1 and not\n\tb then\n\tx=-1\n\tend\n"},
-          {"if not x then y@a0a@ end\n", "\tif not x then\n\ty@a0a@\n\tend\n"},
-          {"if x ~= y then z = 1 end\n", "\tif x\n\t~=y then\n\tz=1\n\tend\n"},
-          {"local a, b = 1, 2\n", "\tlocal a,\n\tb=1,\n\t2\n"},
-          {"for k, v in pairs@a0a@ do print@a1a@ end\n",
-           "\tfor k, v in pairs@a0a@ do\n\tprint@a1a@\n\tend\n"},
-          {"for i = 1, n + 1 do y = i end\n", "\tfor i=1,\n\tn\n\t+\n\t1\n\tdo\n\ty=i\n\tend\n"},
-          {"while a do a = nil end\n", "\twhile a do\n\ta=nil\n\tend\n"},
-          {"while a > 0 do a = a - 1 end\n", "\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n"},
-          {"a = { f = function@a0a@ return @a1a@ end }\n",
-           "\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t@a1a@\n\t\tend\n\t}\n"},
-          {"x = 1 @c0c@\ny = { a = 1 @c1c@\n}\n",
-           "\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n"},
-          {"x = @tet@\ny = @tet@\n", "\tx=@tet@\n\ty=@tet@\n"},
-          {"  x = { 1 }\n", "\n\tx=\n\t{\n\t\t1\n\t}\n"},
-          {"x = 1 }\n", "\tx=1\n}\n"},
           {"a\nand\nnot\nx\n", "\ta and not\n\tx\n"},
           {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
           {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
@@ -246,15 +221,15 @@ TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
       {"({ a = 1,\n b = 2 })", "({ a = 1, b = 2 })"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE("entry \"" + testing::Escape(row.input) + "\"");
+    SCOPED_TRACE("entry \"" + test_support::Escape(row.input) + "\"");
     CodeState state;
     state.text = "f@a0a@\n";
     state.ArgumentsTable = {std::string(row.input)};
     state.IndicesTable = {std::string(row.input)};
     RunRange(state, kSpacing);
     EXPECT_EQ(state.text, "\tf@a0a@\n");
-    EXPECT_EQ(testing::Escape(state.ArgumentsTable[0]), testing::Escape(row.expected));
-    EXPECT_EQ(testing::Escape(state.IndicesTable[0]), testing::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.ArgumentsTable[0]), test_support::Escape(row.expected));
+    EXPECT_EQ(test_support::Escape(state.IndicesTable[0]), test_support::Escape(row.expected));
   }
 }
 
@@ -285,54 +260,17 @@ TEST(ReferenceExamplesTest, LeftBraceGuardLimit) {
 }
 
 TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
-  CheckRows(
-      kBlocks,
-      {
-          {"\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
-           "\n\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-          {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
-           "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-          {"\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 "
-           "do\n\tprint@a2a@\n"
-           "\tend\n\tend\n",
-           "\n\tfunction f@a0a@\t\n\t\tif x then\t\n\t\t\treturn\n\t\t\t@a1a@\n\t\tend\n"
-           "\t\tfor i=1, 10 do\t\n\t\t\tprint@a2a@\n\t\tend\n\tend\n\n"},
-          {"\tif a then\n\tx=1\n\telseif b then\n\tx=2\n\telse\n\tx=3\n\tend\n",
-           "\n\tif a then\t\n\t\tx=1\n\telseif b then\t\n\t\tx=2\n\telse\n\t\tx=3\n\tend\n\n"},
-          {"\trepeat\n\ta=a\n\t+\n\t1\n\tuntil a\n\t>\n\t10\n",
-           "\trepeat\t\n\t\ta=a\n\t\t+\n\t\t1\n\tuntil a\n\t>\n\t10\n"},
-          {"\twhile a\n\t>\n\t0\n\tdo\n\ta=a\n\t-\n\t1\n\tend\n",
-           "\n\twhile a\n\t>\n\t0\n\tdo\t\n\t\ta=a\n\t\t-\n\t\t1\n\tend\n\n"},
-          {"\tdo\n\tlocal x=1\n\tend\n", "\tdo\t\n\t\tlocal x=1\n\tend\n\n"},
-          {"\tf=function@a0a@\n\treturn\n\ta\n\tend\n",
-           "\tf=function@a0a@\t\n\t\treturn\n\t\ta\n\tend\n\n"},
-          {"\ta=\n\t{\n\t\tf=function@a0a@\n\t\treturn\n\t\t1\n\t\tend\n\t}\n",
-           "\n\ta=\n\t{\n\t\tf=function@a0a@\t\n\t\t\treturn\n\t\t\t1\n\t\tend,\n\t}\n\n"},
-          {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
-           "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
-          {"\tfunction f@a0a@\n\tfunction g@a1a@\n\tx=1\n\tend\n\tend\n",
-           "\n\tfunction f@a0a@\t\n\t\tfunction g@a1a@\t\n\t\t\tx=1\n\t\tend\n\tend\n\n"},
-          {"\tfunction o:m@a0a@\n\tx=1\n\tend\n\tfunction g@a1a@\n\ty=1\n\tend\n",
-           "\n\tfunction o:m@a0a@\n\tx=1\nend\nfunction g@a1a@\t\n\ty=1\nend\n"},
-          {"\tif a then\n\tx=1\n", "\n\tif a then\t\n\t\tx=1\n\t"},
-          {"\tx=1\n\t@c0c@\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@\n\t}\n",
-           "\tx=1\n\t@c0c@\n\n\ty=\n\t{\n\t\ta=1\n\t\t@c1c@,\n\t}\n\n"},
-          {"\tx=a or {\n\t\t1\n\t}\n", "\tx=a or {\n\t\t1,\n\t}\n\n"},
-          {"\tx=1\n}\n", "\tx=1,\n}\n"},
-          {"\tx=\n\t{\n\t\t1\n\t}\n}\n", "\n\tx=\n\t{\n\t\t1,\n\t},\n}\n"},
-      });
+  CheckRows(kBlocks, test_support::kBlockExamples);
+  CheckRows(kBlocks, {
+                         {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
+                          "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+                     });
 }
 
 TEST(ReferenceExamplesTest, OperatorSpacing) {
+  CheckRows(Only(kOperators, 2), test_support::kOperatorExamples);
   CheckRows(Only(kOperators, 2), {
-                                     {"\tx=-5\n", "\tx =  - 5\n"},
-                                     {"\ty=a\n\t-\n\tb\n\t*\n\tc\n", "\ty = a - b * c\n"},
-                                     {"\t\tif n\n\t\t>=10 and n\n\t\t~=20 then\t\n",
-                                      "\t\tif n >= 10 and n ~= 20 then\t\n"},
-                                     {"\ta~b\n", "\ta~b\n"},
-                                     {"\ta=<b\n", "\ta =  < b\n"},
-                                     {"\tx=1e-5\n", "\tx = 1e - 5\n"},
-                                     {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
+                                      {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
                                       "\tt = {\n\t\t1, - 2, + 3,\n\t\tn = 1.50,\n\t}\n"},
                                  });
   CheckRows({kOperators, kUnary, 2},
@@ -392,7 +330,7 @@ TEST(ReferenceExamplesTest, OperatorSpacingOfStoredEntries) {
       {Only(kStoredBrackets, 2), "(t [ 1 ], f)", "(t[1], f)"},
   };
   for (const EntryRow& row : rows) {
-    SCOPED_TRACE("entry \"" + testing::Escape(row.entry) + "\"");
+    SCOPED_TRACE("entry \"" + test_support::Escape(row.entry) + "\"");
     CodeState state;
     state.text = "\tx\n";
     state.ArgumentsTable = {std::string(row.entry)};

@@ -1,113 +1,123 @@
-// The reference pipeline, declared in the same order and with the same verbose
-// messages and flags as the engine's own stage tables.
+// The reference pipeline: the engine's own stage table (messages, order,
+// flags and conditions), each row run by its literal rule instead of the
+// engine's pass.
 
 #include "tests/reference/reference_stages.h"
 
 #include <utility>
+#include <vector>
 
+#include "engine/passes/masking.h"
+#include "engine/passes/block_indentation.h"
+#include "engine/passes/clean_up.h"
+#include "engine/passes/operator_spacing.h"
+#include "engine/passes/spacing_and_joining.h"
+#include "engine/passes/pre_processing.h"
+#include "engine/process_code.h"
+#include "engine/passes/restoring.h"
 #include "tests/reference/reference_passes.h"
 
 namespace kelvane::reference {
 namespace {
 
-using enum RowAnnounce;
-using enum RowDebug;
-using enum RowCondition;
-
-constexpr PassRow kPreProcessing[] = {
-    {"\t\tRemoving all carriage returns...", RemoveCarriageReturns},
-    {"\t\tAdding a blank line to the end if not already...", AddFinalLineFeed},
-    {"\t\tRemoving blank lines at the beginning of the file...", RemoveLeadingLineFeeds},
+struct LiteralRule {
+  PassFunction pass;     // the engine's pass, as its row names it
+  PassFunction literal;  // the same rule run as its pattern and loop
 };
 
-constexpr PassRow kStoring[] = {
-    {"\t\tReplacing comments with gibberish...", MaskComments},
-    {"\t\tReplacing escaped quotation marks with gibberish...", MaskEscapedQuotes},
-    {"\t\tReplacing strings with gibberish.", MaskStrings},
-    {"\t\tReplacing empty tables with gibberish...", MaskEmptyTables},
-    {"\t\tReplacing function arguments with gibberish...", MaskArguments},
-    {"\t\tReplacing table indices with gibberish...", MaskIndices},
+// The literal column of the engine's stage table.
+constexpr LiteralRule kLiteralRules[] = {
+    {kelvane::RemoveCarriageReturns, RemoveCarriageReturns},
+    {kelvane::AddFinalLineFeed, AddFinalLineFeed},
+    {kelvane::RemoveLeadingLineFeeds, RemoveLeadingLineFeeds},
+    {kelvane::MaskComments, MaskComments},
+    {kelvane::MaskEscapedQuotes, MaskEscapedQuotes},
+    {kelvane::MaskStrings, MaskStrings},
+    {kelvane::MaskEmptyTables, MaskEmptyTables},
+    {kelvane::MaskArguments, MaskArguments},
+    {kelvane::MaskIndices, MaskIndices},
+    {kelvane::CollapseWhitespaceRuns, CollapseWhitespaceRuns},
+    {kelvane::ReplaceWhitespaceWithSpaces, ReplaceWhitespaceWithSpaces},
+    {kelvane::RemoveSpacesBeforeCommas, RemoveSpacesBeforeCommas},
+    {kelvane::PlaceSpacesAfterCommas, PlaceSpacesAfterCommas},
+    {kelvane::AddBaseTab, AddBaseTab},
+    {kelvane::BreakAtLeftBraces, BreakAtLeftBraces},
+    {kelvane::BreakAtRightBraces, BreakAtRightBraces},
+    {kelvane::BreakAtSpaces, BreakAtSpaces},
+    {kelvane::RemoveBlankLines, RemoveBlankLines},
+    {kelvane::JoinKeysWithValues, JoinKeysWithValues},
+    {kelvane::JoinKeywords, JoinKeywords},
+    {kelvane::JoinNamesWithArguments, JoinNamesWithArguments},
+    {kelvane::SpaceConditionKeywords, SpaceConditionKeywords},
+    {kelvane::BreakAfterReturn, BreakAfterReturn},
+    {kelvane::JoinLoopHeads, JoinLoopHeads},
+    {kelvane::IndentAfterOpeners, IndentAfterOpeners},
+    {kelvane::OutdentAfterClosers, OutdentAfterClosers},
+    {kelvane::PutCommaBetweenTables, PutCommaBetweenTables},
+    {kelvane::PutCommaAfterLastEntry, PutCommaAfterLastEntry},
+    {kelvane::OutdentCloserLines, OutdentCloserLines},
+    {kelvane::PlaceBlankLinesBeforeGlobalBlocks, PlaceBlankLinesBeforeGlobalBlocks},
+    {kelvane::PlaceBlankLinesAfterGlobalBlocks, PlaceBlankLinesAfterGlobalBlocks},
+    {kelvane::SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces},
+    {kelvane::SpaceBeforeLineEndEquals, SpaceBeforeLineEndEquals},
+    {kelvane::BreakUnarySigns, BreakUnarySigns},
+    {kelvane::TightenExponents, TightenExponents},
+    {kelvane::TightenStoredBrackets, TightenStoredBrackets},
+    {kelvane::BreakBeforeLeftBraces, BreakBeforeLeftBraces},
+    {kelvane::BreakAfterRightBraces, BreakAfterRightBraces},
+    {kelvane::RestoreIndices, RestoreIndices},
+    {kelvane::RestoreArguments, RestoreArguments},
+    {kelvane::RestoreEmptyTables, RestoreEmptyTables},
+    {kelvane::RestoreStrings, RestoreStrings},
+    {kelvane::RestoreEscapedQuotes, RestoreEscapedQuotes},
+    {kelvane::RestoreComments, RestoreComments},
+    {kelvane::OutdentEveryLine, OutdentEveryLine},
+    {kelvane::RemoveZeroDecimals, RemoveZeroDecimals},
+    {kelvane::RemoveTrailingDecimalZeros, RemoveTrailingDecimalZeros},
+    {kelvane::AddMissingDecimalZeros, AddMissingDecimalZeros},
+    {kelvane::RemoveLineEndSemicolons, RemoveLineEndSemicolons},
+    {kelvane::CloseExponentSigns, CloseExponentSigns},
+    {kelvane::CollapseBlankLines, CollapseBlankLines},
+    {kelvane::RemoveLeadingBlankLines, RemoveLeadingBlankLines},
+    {kelvane::AddFinalLineEnd, AddFinalLineEnd},
+    {kelvane::UseCrLfLineEnds, UseCrLfLineEnds},
 };
 
-// The single-spaces pass writes two debug entries, one after the runs of
-// white space are collapsed and one after every run is a single space: two rows.
-constexpr const char kSingleSpaces[] = "\t\tReplacing whitespace with single spaces...";
-
-constexpr PassRow kFixing[] = {
-    {kSingleSpaces, CollapseWhitespaceRuns},
-    {kSingleSpaces, ReplaceWhitespaceWithSpaces, kContinuation},
-    {"\t\tRemoving spaces before commas...", RemoveSpacesBeforeCommas},
-    {"\t\tPlacing spaces after commas...", PlaceSpacesAfterCommas},
-    {"\t\tAdding a tab to the beginning of the string...", AddBaseTab},
-    {"\t\tBreaking and indenting at every occurance of a left bracket...", BreakAtLeftBraces},
-    {"\t\tBreaking and outdenting at every occurance of a right bracket...", BreakAtRightBraces},
-    {"\t\tReplacing single spaces with new-lines...", BreakAtSpaces},
-    {"\t\tRemoving blank lines...", RemoveBlankLines},
-    {"\t\tPutting key/variable pairs on the same line...", JoinKeysWithValues},
-    {"\t\tPutting keywords on the same line...", JoinKeywords},
-    {"\t\tRemoving whitespace between names and arguments...", JoinNamesWithArguments},
-    {"\t\tRe-adding whitespace between \"if\", \"elseif\", \"while\" and \"until\" and their "
-     "arguments...",
-     SpaceConditionKeywords},
-    {"\t\tRe-adding whitespace between return and returned statements...", BreakAfterReturn},
-    {"\t\tPutting \"for\" and \"while\" statements all on one line...", JoinLoopHeads},
-    {"\t\tIndenting after \"function\", \"then\", \"repeat\" and \"do\"...", IndentAfterOpeners},
-    {"\t\tOutdenting after \"end\", \"elseif\" and \"until\"...", OutdentAfterClosers},
-    {"\t\tPutting a comma between table-entries that are tables, if missing...",
-     PutCommaBetweenTables},
-    {"\t\tPutting a comma after the last table-entry, if missing...", PutCommaAfterLastEntry},
-    {"\t\tOutdenting all \"else\", \"elseif\", \"until\" and \"end\" statements...",
-     OutdentCloserLines},
-    {"\t\tPlacing blank lines before code blocks with global scope...",
-     PlaceBlankLinesBeforeGlobalBlocks},
-    {"\t\tPlacing blank lines after code blocks with global scope...",
-     PlaceBlankLinesAfterGlobalBlocks},
-    {"\t\tSurrounding most operators with single spaces...", SurroundOperatorsWithSpaces},
-    {"\t\tAdding a space before equal signs at the end of a line...", SpaceBeforeLineEndEquals},
-    {"\t\tBreaking unary operators onto new lines.", BreakUnarySigns},
-    {"\t\tRemove spaces from around the exponation operator...", TightenExponents},
-    {"\t\tRemove spaces from around table indices...", TightenStoredBrackets, kAnnounce,
-     kNoDebugEntry},
-    {"\t\tBreaking before left table brackets, if not already...", BreakBeforeLeftBraces},
-    {"\t\tBreaking after right table brackets, if not already...", BreakAfterRightBraces},
+// The engine's stages with every row's function replaced by its literal rule.
+// A fused row's shortcut is dropped: the reference runs both rows.
+struct ReferencePipeline {
+  std::vector<std::vector<PassRow>> rows;
+  std::vector<Stage> stages;
 };
 
-constexpr PassRow kRetrieving[] = {
-    {"\t\tReplacing gibberish with original table indices...", RestoreIndices},
-    {"\t\tReplacing gibberish with original function arguments...", RestoreArguments},
-    {"\t\tReplacing gibberish with original empty tables...", RestoreEmptyTables},
-    {"\t\tReplacing gibberish with original strings...", RestoreStrings},
-    {"\t\tReplacing gibberish with original escaped quotation marks...", RestoreEscapedQuotes},
-    {"\t\tReplacing gibberish with original comments...", RestoreComments},
-};
-
-constexpr PassRow kCleanUp[] = {
-    {"\t\tOutdenting every line...", OutdentEveryLine},
-    {"\t\tRemoving zero-value decimals...", RemoveZeroDecimals},
-    {"\t\tRemoving trailing zero-value decimals...", RemoveTrailingDecimalZeros},
-    {"\t\tAdding missing zeros before decimals...", AddMissingDecimalZeros},
-    {"\t\tRemoving semi-colons at the end of lines...", RemoveLineEndSemicolons},
-    {"\t\tFixing natural logarithms...", CloseExponentSigns},
-    {"\t\tRemoving double-blank lines...", CollapseBlankLines},
-    {"\t\tRemoving blank lines at the beginning of the file...", RemoveLeadingBlankLines},
-    {"\t\tAdding a blank line to the end of the file if not already...", AddFinalLineEnd},
-    {"\t\tReplacing all carriage returns...", UseCrLfLineEnds, kAnnounce, kDebugEntry, kUnlessUnix},
-};
-
-constexpr Stage kStages[] = {
-    {"\tPre-processing...", kPreProcessing},
-    {"\tStoring special sequences...", kStoring},
-    {"\tFixing whitespace and indentation...", kFixing},
-    {"\tRetrieving special sequences...", kRetrieving},
-    {"\tClean-up...", kCleanUp},
-};
+ReferencePipeline BuildReferencePipeline() {
+  ReferencePipeline pipeline;
+  const std::span<const Stage> engine = ProcessStages();
+  pipeline.rows.reserve(engine.size());
+  for (const Stage& stage : engine) {
+    std::vector<PassRow>& rows = pipeline.rows.emplace_back();
+    for (PassRow row : stage.passes) {
+      row.run = LiteralRuleOf(row.run);
+      row.fused_with_next = nullptr;
+      rows.push_back(row);
+    }
+    pipeline.stages.push_back({stage.message, rows});
+  }
+  return pipeline;
+}
 
 }  // namespace
 
-std::span<const Stage> ReferenceStages() { return kStages; }
+PassFunction LiteralRuleOf(PassFunction pass) {
+  for (const LiteralRule& rule : kLiteralRules) {
+    if (rule.pass == pass) return rule.literal;
+  }
+  return nullptr;
+}
 
-bool RowRuns(const PassRow& row, const RunSettings& settings) {
-  return row.condition == kAlways || !settings.UnixEndOfLine;
+std::span<const Stage> ReferenceStages() {
+  static const ReferencePipeline pipeline = BuildReferencePipeline();
+  return pipeline.stages;
 }
 
 ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settings) {
@@ -115,7 +125,7 @@ ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settin
   state.text = std::move(text);
   PassContext context{state, settings};
   ReferenceResult result;
-  for (const Stage& stage : kStages) {
+  for (const Stage& stage : ReferenceStages()) {
     for (const PassRow& row : stage.passes) {
       if (!RowRuns(row, settings)) continue;
       row.run(context);

@@ -1,5 +1,5 @@
-// The literal reference of ProcessCode: stages of rows that mirror the
-// production stage tables row for row, and a runner over them.
+// The literal reference of ProcessCode: the engine's stage table with each
+// row's literal rule, and a runner over it.
 #pragma once
 
 #include <span>
@@ -10,9 +10,12 @@
 
 namespace kelvane::reference {
 
-// The stages in the order they run; row for row the same messages and flags
-// as kelvane::ProcessStages(), each row's function the literal rule.
+// kelvane::ProcessStages() with each row's function replaced by its literal
+// rule: the same rows, messages, flags and conditions.
 std::span<const Stage> ReferenceStages();
+
+// The literal rule of an engine pass, or nullptr if it has none.
+PassFunction LiteralRuleOf(PassFunction pass);
 
 struct ReferenceResult {
   std::string text;                     // the formatted text, when no guard fired
@@ -22,8 +25,5 @@ struct ReferenceResult {
 // Runs every row in order; the CR LF row is skipped with "-unix". Stops when
 // a guard fires.
 ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settings);
-
-// Whether a row runs under these settings.
-bool RowRuns(const PassRow& row, const RunSettings& settings);
 
 }  // namespace kelvane::reference

@@ -1,13 +1,13 @@
-// A seeded, deterministic generator of Lua-like input texts for the
-// differential tests: mostly well-formed game data and scripts, or random
-// soup over the characters and keywords that the passes react to.
+// The seeded, deterministic generator of Lua-like input texts for the tests,
+// the benchmark and the fuzz seeds: mostly well-formed game data and scripts,
+// or random soup over the characters and keywords that the passes react to.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 enum class GeneratedStyle {
   kRealistic,  // statements, tables, functions and blocks, mostly well-formed
@@ -40,4 +40,22 @@ struct GeneratorOptions {
 // The same seed and options give the same text on every platform.
 std::string GenerateLua(uint64_t seed, const GeneratorOptions& options);
 
-}  // namespace kelvane::testing
+// Settings tables with nested tables, decimal numbers such as "1.50",
+// "-0.75", ".5" and "2.5E-3", strings with escapes, comments, functions with
+// if/for/while/repeat blocks and method heads with ":". Stops at the first
+// chunk boundary at or past `target_size`; the same seed gives the same text.
+std::string GenerateGameLua(size_t target_size, uint64_t seed);
+
+// One line of statements, operators and calls with no brace and no line end.
+std::string GenerateOneLongLine(size_t target_size);
+
+// A table nested `depth` deep at the top of the text, then ordinary game data
+// up to `target_size`.
+std::string GenerateDeepTable(size_t target_size, size_t depth);
+
+// Method heads ("function Unit:Move(dt)"), which open no block while their
+// "end" closes one, followed by ordinary code: at least `min_lines` lines that
+// all end up at depth 0.
+std::string GenerateAfterMethodHeads(size_t target_size, size_t min_lines);
+
+}  // namespace kelvane::test_support

@@ -3,7 +3,7 @@
 
 #include "tests/support/shrink.h"
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 std::string Shrink(std::string input, const std::function<bool(std::string_view)>& still_fails,
                    size_t max_tries) {
@@ -31,4 +31,4 @@ std::string Shrink(std::string input, const std::function<bool(std::string_view)
   return input;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

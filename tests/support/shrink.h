@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 // Returns a text, no longer than `input`, for which `still_fails` holds
 // (`input` itself must fail). Tries chunks from half the text down to single
@@ -15,4 +15,4 @@ namespace kelvane::testing {
 std::string Shrink(std::string input, const std::function<bool(std::string_view)>& still_fails,
                    size_t max_tries = 4000);
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 // How much of each side is shown before and after the first difference.
@@ -73,4 +73,4 @@ std::string DescribeDifference(std::string_view a, std::string_view b, std::stri
   return out;
 }
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

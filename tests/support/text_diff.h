@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 
 // TAB, LF, CR and other control or high bytes as escapes ("\t", "\n", "\x0b");
 // a backslash doubled.
@@ -22,4 +22,4 @@ std::string DescribeDifference(std::string_view a, std::string_view b,
                                std::string_view a_name = "expected",
                                std::string_view b_name = "actual");
 
-}  // namespace kelvane::testing
+}  // namespace kelvane::test_support

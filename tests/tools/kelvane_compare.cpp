@@ -27,9 +27,9 @@ bool ReadWhole(const char* path, std::string& text) {
   return true;
 }
 
-kelvane::testing::RowDifference Compare(std::string_view input,
+kelvane::test_support::RowDifference Compare(std::string_view input,
                                         const kelvane::RunSettings& settings) {
-  return kelvane::testing::CompareWhereReferenceJudges(input, settings);
+  return kelvane::test_support::CompareWhereReferenceJudges(input, settings);
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kelvane_compare: cannot read '%s'\n", argv[1]);
     return 2;
   }
-  kelvane::testing::RowDifference difference = Compare(input, settings);
+  kelvane::test_support::RowDifference difference = Compare(input, settings);
   if (!difference.judged) {
     // Still "identical" for the corpus script: nothing to compare.
     std::puts("identical (not judged: the literal rules' output changes when formatted again)");
@@ -72,15 +72,15 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::fputs(kelvane::testing::DescribeRowDifference(difference, input, settings).c_str(), stdout);
+  std::fputs(kelvane::test_support::DescribeRowDifference(difference, input, settings).c_str(), stdout);
   if (shrink) {
-    std::string smallest = kelvane::testing::Shrink(input, [&](std::string_view candidate) {
-      kelvane::testing::RowDifference again = Compare(candidate, settings);
+    std::string smallest = kelvane::test_support::Shrink(input, [&](std::string_view candidate) {
+      kelvane::test_support::RowDifference again = Compare(candidate, settings);
       return again.differs && again.message == difference.message;
     });
-    kelvane::testing::RowDifference again = Compare(smallest, settings);
+    kelvane::test_support::RowDifference again = Compare(smallest, settings);
     std::puts("\nshrunk:");
-    std::fputs(kelvane::testing::DescribeRowDifference(again, smallest, settings).c_str(), stdout);
+    std::fputs(kelvane::test_support::DescribeRowDifference(again, smallest, settings).c_str(), stdout);
   }
   return 1;
 }

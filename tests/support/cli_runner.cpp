@@ -1,7 +1,8 @@
-// The CLI test runner: fork, redirect, exec, wait. The captures are written to
-// files beside (not in) the working folder, so they never show up in it.
+// The CLI test runner: fork, redirect, exec, wait. Standard input and the
+// captures are files beside (not in) the working folder, so they never show
+// up in it.
 
-#include "tests/engine/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -14,10 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
+#include <utility>
 
-namespace kelvane::testing {
+namespace kelvane::test_support {
 namespace {
 
 std::string Slurp(const std::string& path) {
@@ -25,11 +26,18 @@ std::string Slurp(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void Spill(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 }  // namespace
 
 std::string EnginePath() { return std::string(KELVANE_BINARY_DIR) + "/zorv_kelvane"; }
+std::string KelvanefmtPath() { return std::string(KELVANE_BINARY_DIR) + "/kelvanefmt"; }
 
-CliSandbox::CliSandbox() {
+CliSandbox::CliSandbox(std::string program, FileSizeSignal file_size_signal)
+    : program_(std::move(program)), file_size_signal_(file_size_signal) {
   std::string pattern = std::filesystem::temp_directory_path().string() + "/kelvane-cli-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
@@ -43,9 +51,21 @@ CliSandbox::~CliSandbox() {
 }
 
 CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_limit) const {
+  return RunWithInput(args, "/dev/null", file_size_limit);
+}
+
+CliResult CliSandbox::Run(const std::vector<std::string>& args, const std::string& stdin_bytes,
+                          long file_size_limit) const {
+  const std::string in_path = root_ + "/stdin";
+  Spill(in_path, stdin_bytes);
+  return RunWithInput(args, in_path, file_size_limit);
+}
+
+CliResult CliSandbox::RunWithInput(const std::vector<std::string>& args,
+                                   const std::string& stdin_path, long file_size_limit) const {
   const std::string out_path = root_ + "/stdout";
   const std::string err_path = root_ + "/stderr";
-  const std::string program = EnginePath();
+  const std::string& program = program_;
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -55,14 +75,13 @@ CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_l
   if (pid == 0) {
     const int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int null_fd = open("/dev/null", O_RDONLY);
-    if (out_fd < 0 || err_fd < 0 || null_fd < 0 || chdir(work_.c_str()) != 0) _exit(126);
-    dup2(null_fd, 0);
+    const int in_fd = open(stdin_path.c_str(), O_RDONLY);
+    if (out_fd < 0 || err_fd < 0 || in_fd < 0 || chdir(work_.c_str()) != 0) _exit(126);
+    dup2(in_fd, 0);
     dup2(out_fd, 1);
     dup2(err_fd, 2);
     if (file_size_limit > 0) {
-      // SIGXFSZ keeps its default action (ending the program): the program
-      // itself must turn the limit into a failed write.
+      if (file_size_signal_ == FileSizeSignal::kIgnored) signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{static_cast<rlim_t>(file_size_limit),
                          static_cast<rlim_t>(file_size_limit)};
       setrlimit(RLIMIT_FSIZE, &limit);
@@ -81,8 +100,7 @@ CliResult CliSandbox::Run(const std::vector<std::string>& args, long file_size_l
 }
 
 void CliSandbox::WriteFile(const std::string& name, const std::string& bytes) const {
-  std::ofstream out(work_ + "/" + name, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  Spill(Path(name), bytes);
 }
 
 std::string CliSandbox::ReadFile(const std::string& name) const {
@@ -106,4 +124,13 @@ std::vector<std::string> CliSandbox::List() const {
   return names;
 }
 
-}  // namespace kelvane::testing
+std::vector<std::string> CliSandbox::ListAll() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(work_)) {
+    if (!entry.is_directory()) names.push_back(entry.path().lexically_relative(work_).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace kelvane::test_support

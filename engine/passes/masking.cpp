@@ -10,7 +10,7 @@
 // always the one that closes first: a stack of the open brackets seen so far
 // reduces each group the moment its closing bracket is read.
 
-#include "engine/masking.h"
+#include "engine/passes/masking.h"
 
 #include <algorithm>
 #include <cstring>
@@ -82,12 +82,12 @@ size_t EscapedPairAt(std::string_view text, size_t pos, std::string& out) {
   if (text[pos] != '\\' || pos + 1 >= text.size()) return 0;
   const char next = text[pos + 1];
   if (next == '"' || next == '\'') {
-    out.append(next == '"' ? "@qdq@" : "@qsq@");
+    out.append(next == '"' ? kEscapedDoubleQuoteToken : kEscapedSingleQuoteToken);
     return 2;
   }
   if ((next == '[' || next == ']') && pos + 3 < text.size() && text[pos + 2] == '\\' &&
       text[pos + 3] == next) {
-    out.append(next == '[' ? "@qlq@" : "@qrq@");
+    out.append(next == '[' ? kEscapedOpenBracketsToken : kEscapedCloseBracketsToken);
     return 4;
   }
   return 0;

@@ -2,7 +2,7 @@
 // even when it looks like a switch; the second is the output path unless it
 // is exactly one of the switches; anything unknown after that is ignored.
 
-#include "engine/command_line.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,8 +1,10 @@
 // Stage 1 of ProcessCode: line ends and the first and last line.
 
-#include "engine/pre_processing.h"
+#include "engine/passes/pre_processing.h"
 
 #include <algorithm>
+
+#include "engine/passes/clean_up.h"
 
 namespace kelvane {
 
@@ -22,14 +24,9 @@ void RemoveCarriageReturns(PassContext& context) {
   text.resize(kept);
 }
 
-void AddFinalLineFeed(PassContext& context) {
-  std::string& text = context.state.text;
-  if (text.empty() || text.back() != '\n') text.push_back('\n');
-}
+// The same rules as the clean-up's last two: one body each, two rows.
+void AddFinalLineFeed(PassContext& context) { AddFinalLineEnd(context); }
 
-void RemoveLeadingLineFeeds(PassContext& context) {
-  std::string& text = context.state.text;
-  text.erase(0, text.find_first_not_of('\n'));
-}
+void RemoveLeadingLineFeeds(PassContext& context) { RemoveLeadingBlankLines(context); }
 
 }  // namespace kelvane

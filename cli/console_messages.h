@@ -2,7 +2,9 @@
 // debug file: the engine's console implementation of Messages.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "engine/file_io.h"
@@ -37,8 +39,8 @@ class ConsoleMessages final : public Messages {
   int debug_error_ = 0;
 };
 
-// Puts standard output into binary mode, so that an LF is never written as
-// CR LF. Does nothing where there is no difference.
-void UseBinaryStandardOutput();
+// Writes a duration in whole milliseconds as seconds in the shortest decimal
+// form: 12 -> "0.012", 1500 -> "1.5", 2000 -> "2".
+std::string FormatSeconds(int64_t milliseconds);
 
 }  // namespace kelvane

@@ -16,7 +16,7 @@ enum class RunOutcome {
 
 // Runs the engine on `args` (without the program name). Progress messages go
 // to `out`, file errors to `err`.
-RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+RunOutcome RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 // The process exit status for an outcome: 0, 1 for file errors, 2 for the guard.
 int ExitStatus(RunOutcome outcome);

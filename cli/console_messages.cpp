@@ -1,15 +1,11 @@
 // The console implementation of Messages: standard output and the debug file.
 
-#include "engine/console_messages.h"
+#include "cli/console_messages.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <string>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace kelvane {
 namespace {
@@ -58,10 +54,21 @@ bool ConsoleMessages::WriteDebug(std::string_view text, std::string_view label) 
   return status.ok();
 }
 
-void UseBinaryStandardOutput() {
-#ifdef _WIN32
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
+std::string FormatSeconds(int64_t milliseconds) {
+  if (milliseconds < 0) milliseconds = 0;
+  std::string result = std::to_string(milliseconds / 1000);
+  int fraction = static_cast<int>(milliseconds % 1000);
+  if (fraction == 0) return result;
+  int digits = 3;
+  while (fraction % 10 == 0) {
+    fraction /= 10;
+    --digits;
+  }
+  std::string tail = std::to_string(fraction);
+  result += '.';
+  result.append(static_cast<size_t>(digits) - tail.size(), '0');
+  result += tail;
+  return result;
 }
 
 }  // namespace kelvane

@@ -1,7 +1,7 @@
 // The run order of the engine: help or command line, read the input, start
 // the debug file, run ProcessCode and time it, replace the header line, write.
 
-#include "engine/driver.h"
+#include "cli/driver.h"
 
 #include <cerrno>
 #include <new>
@@ -10,11 +10,10 @@
 #include <utility>
 
 #include "engine/app_text.h"
-#include "engine/command_line.h"
-#include "engine/console_messages.h"
+#include "cli/command_line.h"
+#include "cli/console_messages.h"
 #include "engine/file_io.h"
 #include "engine/format_text.h"
-#include "engine/header_line.h"
 
 namespace kelvane {
 namespace {
@@ -119,7 +118,7 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
 
 }  // namespace
 
-RunOutcome RunEngine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+RunOutcome RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   // A text too large for the memory at hand (the result of deep nesting
   // grows with the square of the depth) ends the run like a file error: one
   // line, exit status 1, and nothing written, since the output is written last.

@@ -14,7 +14,7 @@
 // masking to here (CodeState::at_sign_stand_in), so only a token that a pass
 // lost or doubled can take that path.
 
-#include "engine/restoring.h"
+#include "engine/passes/restoring.h"
 
 #include <algorithm>
 #include <cstring>
@@ -225,10 +225,10 @@ void RestoreStrings(PassContext& context) {
 // Four replacements in a row, as they may overlap: "@qsq@qdq@".
 void RestoreEscapedQuotes(PassContext& context) {
   std::string& text = context.state.text;
-  ReplaceAll(text, "@qdq@", "\\\"");
-  ReplaceAll(text, "@qsq@", "\\'");
-  ReplaceAll(text, "@qlq@", "\\[\\[");
-  ReplaceAll(text, "@qrq@", "\\]\\]");
+  ReplaceAll(text, kEscapedDoubleQuoteToken, "\\\"");
+  ReplaceAll(text, kEscapedSingleQuoteToken, "\\'");
+  ReplaceAll(text, kEscapedOpenBracketsToken, "\\[\\[");
+  ReplaceAll(text, kEscapedCloseBracketsToken, "\\]\\]");
 }
 
 void RestoreComments(PassContext& context) {
