@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/format_text.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
 #include "engine/run_settings.h"
@@ -106,8 +107,9 @@ size_t MaxLeadingTabs(const std::string& text) {
 }
 
 // Speed figures are only worth having for inputs the engine formats right:
-// small versions of every shape agree with the literal reference, with and
-// without "-s" and "-unix", and their blocks and tables balance, so that the
+// small versions of every shape agree with the literal reference where it
+// judges them (and keep their meaning elsewhere), with and without "-s" and
+// "-unix", and their blocks and tables balance, so that the
 // output does not drift ever deeper (which a stray "--" in generated code
 // once caused, turning the rest of a line into a comment).
 TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
@@ -127,7 +129,15 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
       RunSettings settings;
       settings.StripComments = (variant & 1) != 0;
       settings.UnixEndOfLine = (variant & 2) != 0;
-      test_support::RowDifference difference = test_support::CompareWholeRuns(row.text, settings);
+      // Where the literal rules would break the input (a ";" between
+      // table fields at a line end), the engine's mends and meaning check
+      // judge it instead: the run must then not be refused.
+      test_support::RowDifference difference =
+          test_support::CompareWhereReferenceJudges(row.text, settings);
+      if (!difference.judged) {
+        NullMessages messages;
+        EXPECT_EQ(FormatText(row.text, settings, messages).status, FormatStatus::kOk) << row.name;
+      }
       EXPECT_FALSE(difference.differs)
           << row.name << " variant " << variant << ":\n"
           << test_support::DescribeRowDifference(difference, row.text, settings);
