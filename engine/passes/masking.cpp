@@ -222,14 +222,12 @@ void MaskEmptyTables(PassContext& context) {
     out.append(text, i, next - i);
     i = next;
     if (i == text.size()) break;
-    if (text[i] == '{') {
-      size_t j = i + 1;
-      while (j < text.size() && IsSpace(text[j])) ++j;
-      if (j < text.size() && text[j] == '}') {
-        out.append(kEmptyTableToken);
-        i = j + 1;
-        continue;
-      }
+    size_t j = i + 1;
+    while (j < text.size() && IsSpace(text[j])) ++j;
+    if (j < text.size() && text[j] == '}') {
+      out.append(kEmptyTableToken);
+      i = j + 1;
+      continue;
     }
     out.push_back(text[i]);
     ++i;
