@@ -343,21 +343,16 @@ void JoinKeysWithValues(PassContext& context) {
   context.state.CommitScratch();
 }
 
-// Keywords, three replacements in a row:
-//   "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
-//       -> "$1$2 $4"      "\tlocal\n\tx" -> "\tlocal x"
-//   "([^\}\s])(\s+)(then)(\s)" -> "$1 $3$4"      "\tb\n\tthen\n" -> "\tb then\n"
-//   "(\s+)(or|and|not)(\s+)" -> " $2 "       "\ta\n\tor\n\tb" -> "\ta or b"
-// Each match consumes the white space around its keyword, so a keyword whose
-// white space the previous match took is left alone in that scan.
-void JoinKeywords(PassContext& context) {
+namespace {
+
+// "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
+// -> "$1$2 $4": "\tlocal\n\tx" -> "\tlocal x".
+void JoinHeadKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 8> kHeadKeywords = {
       "function", "while", "for", "if", "elseif", "local", "global", "until"};
   static constexpr ByteSet kHeadLetters =
       ByteSet::Of([](char c) { return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' ||
                                       c == 'g' || c == 'u'; });
-  std::string& text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
   // A match starts at the white space before a keyword's first letter; a
   // match ends on a character that is not white space, so that white space
   // never belongs to the previous match.
@@ -390,13 +385,14 @@ void JoinKeywords(PassContext& context) {
       i = letter;
     }
   }
-  text.swap(out);
+}
 
+// "([^\}\s])(\s+)(then)(\s)" -> "$1 $3$4": "\tb\n\tthen\n" -> "\tb then\n".
+void JoinThen(std::string_view text, std::string& out) {
   // "then" decides the match: the white space before it and the character
   // before that, which must not lie in the previous match.
-  out.clear();
   size_t i = 0;
-  for (size_t then; (then = text.find("then", i)) != std::string::npos;) {
+  for (size_t then; (then = text.find("then", i)) != std::string_view::npos;) {
     size_t start = then;
     while (start > i && IsSpace(text[start - 1])) --start;
     if (start < then && start > i && text[start - 1] != '}' && then + 4 < text.size() &&
@@ -411,9 +407,10 @@ void JoinKeywords(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+}
 
-  out.clear();
+// "(\s+)(or|and|not)(\s+)" -> " $2 ": "\ta\n\tor\n\tb" -> "\ta or b".
+void JoinOperatorKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
   for (size_t i = 0; i < text.size();) {
     if (!IsSpace(text[i])) {
@@ -442,7 +439,17 @@ void JoinKeywords(PassContext& context) {
       i = run_end;
     }
   }
-  text.swap(out);
+}
+
+}  // namespace
+
+// Keywords, the three replacements above in a row. Each match consumes the
+// white space around its keyword, so a keyword whose white space the
+// previous match took is left alone in that scan.
+void JoinKeywords(PassContext& context) {
+  RewriteText(context.state, JoinHeadKeywords);
+  RewriteText(context.state, JoinThen);
+  RewriteText(context.state, JoinOperatorKeywords);
 }
 
 namespace {
