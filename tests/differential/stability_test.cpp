@@ -90,6 +90,17 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // Heads whose parts come back as one line stay joined.
       {__LINE__, "for i = 1, x==y do end\n", header + "for i = 1, x == y do\t\nend\n\n"},
       {__LINE__, "for i = 1, 1e-5 do end\n", header + "for i = 1, 1e-5 do\t\nend\n\n"},
+      // "^" in a head was spaced while the head was joined, then tightened;
+      // the next run joined the head with "2^n" in one piece.
+      {__LINE__, "for i = 1, 2 ^ n do x = i end\n", header + "for i = 1, 2^n do\t\n\tx = i\nend\n\n"},
+      {__LINE__, "while x ^ 2 do x = 1 end\n", header + "while x^2 do\t\n\tx = 1\nend\n\n"},
+      // "not" glued to the operator before it, and an operator glued to
+      // "and", were joined with their operands only on the next run; "not"
+      // after "^" (and after "<=") is apart on every run.
+      {__LINE__, "x = 1+not y\n", header + "x = 1 + not y\n"},
+      {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
+      {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
+      {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
       // Each run took one more ".0" of a chain.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
       // A ";" alone on its line after "}" left an empty line, or one of TABs,
