@@ -101,6 +101,9 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
       {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
       {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
+      // A comment glued to the first comment, a block comment ("]]--"), had
+      // that comment's TABs put between them, and the next run broke there.
+      {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},
       // Each run took one more ".0" of a chain.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
       // A ";" alone on its line after "}" left an empty line, or one of TABs,
