@@ -409,6 +409,13 @@ void JoinThen(std::string_view text, std::string& out) {
   out.append(text, i);
 }
 
+// Whether white space and then an argument-list token follow `after`.
+bool NotBeforeArguments(std::string_view text, size_t after) {
+  const size_t next = SkipSpaces(text, after);
+  return next > after && next < text.size() && text[next] == '@' &&
+         ReadTokenShape(text, next, kArgumentKind, /*allow_no_digits=*/true).length != 0;
+}
+
 // "(\s+)(or|and|not)(\s+)" -> " $2 ": "\ta\n\tor\n\tb" -> "\ta or b".
 // And one more: "(\s+)(or|and|not)" before an operator -> " $2".
 void JoinOperatorKeywords(std::string_view text, std::string& out) {
@@ -428,6 +435,10 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
       // exponent's spaces go later ("t^not n"), and the next run, which sees
       // no white space before "not", broke the line there again.
       if (keyword == "not" && i > 0 && text[i - 1] == '^') break;
+      // Nor does "not" before an argument list ("return not (x)") join the
+      // line before it: the list is glued to "not" later, and the next run,
+      // with no white space after "not", left "not(x)" on a line of its own.
+      if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size())) break;
       const size_t after = run_end + keyword.size();
       const size_t next = SkipSpaces(text, after);
       if (next > after) {
@@ -510,13 +521,18 @@ bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
 // What may stand before an argument list that the join pulls up to it: a
 // word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but not the operators
 // "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
-// be split on the next run); and, beyond that rule, the end of an argument
+// be split on the next run), nor "then" ("then (f)()" stays two lines, while
+// "then(f)()" lost its place after the condition on the next run); and,
+// beyond that rule, the end of an argument
 // list, index or string, or a "}". An argument list on a line of its own after
 // those is a call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay
 // "f\"x\"(y)", not become "f\"x\"" and "(y)" on two lines.
 bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
   const char c = text[end - 1];
-  if (IsWord(c)) return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or")));
+  if (IsWord(c)) {
+    return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or") ||
+                              WordEndsAt(text, end, "then")));
+  }
   if (c == '}') return true;
   if (c != '@' || end < 4) return false;
   const char kind = text[end - 2];

@@ -101,6 +101,13 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
       {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
       {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
+      // "not (x)" and "then (f)" were glued to their argument lists as calls;
+      // the next run found no white space after the keyword and broke the line
+      // before it.
+      {__LINE__, "function f()\n\treturn not (v2 < v1)\nend\n",
+       header + "function f()\t\n\treturn\n\tnot(v2 < v1)\nend\n\n"},
+      {__LINE__, "if jid then\n\t(a or b):c()\nend\n", header + "if jid then\t\n\t(a or b):c()\nend\n\n"},
+      {__LINE__, "x = a and not (b)\n", header + "x = a and not(b)\n"},
       // A comment glued to the first comment, a block comment ("]]--"), had
       // that comment's TABs put between them, and the next run broke there.
       {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},

@@ -101,7 +101,8 @@ bool SemicolonAloneOnLine(std::string_view text) {
   return false;
 }
 
-// "and", "or" or "not" that touches an operator: "a and-b", "1+not x".
+// "and", "or" or "not" that touches an operator ("a and-b", "1+not x"), or
+// "not" before a token ("not (x)").
 bool OperatorKeywordTouchesOperator(std::string_view text) {
   for (std::string_view keyword : {"and", "or", "not"}) {
     for (size_t at = text.find(keyword); at != std::string_view::npos; at = text.find(keyword, at + 1)) {
@@ -110,6 +111,11 @@ bool OperatorKeywordTouchesOperator(std::string_view text) {
       if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.^")) return true;
       const size_t before = text.find_last_not_of(" \t\n\v\f\r", at == 0 ? 0 : at - 1);
       if (before != std::string_view::npos && before < at && text[before] == '^') return true;
+      // "not" before an argument list: "return not (x)".
+      const size_t next = text.find_first_not_of(" \t\n\v\f\r", after);
+      if (keyword == "not" && next != std::string_view::npos && next > after && text[next] == '@') {
+        return true;
+      }
     }
   }
   return false;
@@ -144,13 +150,13 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
     return text.find("...") == std::string_view::npos && text.find("//") == std::string_view::npos &&
            text.find("<<") == std::string_view::npos && text.find(">>") == std::string_view::npos;
   }
-  // Calls after tokens and "}"; "and"/"or" apart from "(".
+  // Calls after tokens and "}"; "and", "or" and "then" apart from "(".
   if (pass == "JoinNamesWithArguments") {
     for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
       if (at + 1 < text.size() && IsSpace(text[at + 1])) return false;
     }
     return !HasAny(text, "}") && text.find("and") == std::string_view::npos &&
-           text.find("or") == std::string_view::npos;
+           text.find("or") == std::string_view::npos && text.find("then") == std::string_view::npos;
   }
   return true;
 }

@@ -108,7 +108,10 @@ void JoinKeysWithValues(PassContext& context) {
 // and joined by the next run, once the operator spacing has put white space
 // there; the engine joins them at once. "t ^ not n" is joined by these rules
 // and broken by the next run ("t^not" has no white space before "not"); the
-// engine leaves it broken.
+// engine leaves it broken. So it does with "not" before an argument list
+// ("return not (x)"): these rules join "not" to the line before, the list is
+// glued to it, and the next run, with no white space after "not", breaks the
+// line before "not(x)".
 void JoinKeywords(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "(\\s)(function|while|for|if|elseif|local|global|until)(\\s+)([^\\{\\s])",
@@ -117,6 +120,9 @@ void JoinKeywords(PassContext& context) {
   text = ReplaceAll(text, "(\\s+)(or|and|not)(\\s+)", kSingle, " $2 ");
 }
 
+// The engine differs here: an argument list after white space is not joined
+// to "and", "or" or "then", which are no function names. "then (f)()" joined
+// as "then(f)()" lost its place after the condition on the next run.
 void JoinNamesWithArguments(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "(\\w|\\_)(\\s*)(@a\\d*a@)", kSingle, "$1$3");
 }
