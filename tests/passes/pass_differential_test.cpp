@@ -92,11 +92,9 @@ bool CommentTokenHasCodeAfterIt(std::string_view text) {
 // A ";" with only white space between it and the line end before it.
 bool SemicolonAloneOnLine(std::string_view text) {
   for (size_t at = text.find(';'); at != std::string_view::npos; at = text.find(';', at + 1)) {
-    const size_t before = text.find_last_not_of(" \t\n\v\f\r", at == 0 ? 0 : at - 1);
-    if (at > 0 && text.substr(before == std::string_view::npos ? 0 : before, at - before).find('\n') !=
-                      std::string_view::npos) {
-      return true;
-    }
+    size_t before = at;
+    while (before > 0 && IsSpace(text[before - 1]) && text[before - 1] != '\n') --before;
+    if (before > 0 && text[before - 1] == '\n') return true;
   }
   return false;
 }
