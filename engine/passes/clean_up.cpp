@@ -113,12 +113,34 @@ class CodeBrackets {
 // they say. Each pass finds the strings of its text (StringLiterals) and
 // leaves the places inside them alone.
 
-// "^\t" -> "": one TAB less at the start of every line.
+// "^\t" -> "": one TAB less at the start of every line. The lines inside a
+// block comment (after its first) lose all their leading TABs instead: the
+// comment comes back as it was on every run, so one TAB a run would take the
+// next TAB on the next run, until none is left. Lines inside strings keep
+// theirs.
 void OutdentEveryLine(PassContext& context) {
   TextRewriter rewriter(context.state, context.state.text.size());
   const std::string_view text = rewriter.text();
+  // The block comments over several lines: only they hold line starts. The
+  // text is scanned for them only when it has a "--[".
+  std::vector<TextRange> comments;
+  if (text.find("--[") != std::string_view::npos) {
+    ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
+      if (span.kind != LiteralKind::kBlockComment) return;
+      if (text.substr(span.begin, span.end - span.begin).find('\n') == std::string_view::npos) return;
+      comments.push_back({span.begin, span.end});
+    });
+  }
+  size_t next = 0;  // the first comment that does not end before the line
   for (size_t line = 0; line < text.size();) {
-    if (text[line] == '\t' && !rewriter.InString(line)) rewriter.Replace(line, line + 1);
+    while (next < comments.size() && comments[next].end <= line) ++next;
+    if (next < comments.size() && comments[next].begin <= line) {
+      size_t tabs = line;
+      while (tabs < text.size() && text[tabs] == '\t') ++tabs;
+      if (tabs > line) rewriter.Replace(line, tabs);
+    } else if (text[line] == '\t' && !rewriter.InString(line)) {
+      rewriter.Replace(line, line + 1);
+    }
     const size_t lf = text.find('\n', line);
     line = lf == std::string_view::npos ? text.size() : lf + 1;
   }
@@ -225,6 +247,16 @@ void RemoveLineEndSemicolons(PassContext& context) {
     while (start > rewriter.copied() && IsSpace(text[start - 1])) --start;
     if (start == rewriter.copied() || text[start - 1] == ',') continue;
     if (!brackets.MayDropSemicolon(semicolon)) continue;
+    // A ";" alone on its line ("}\n\t;" after a table) would leave a line of
+    // TABs, or an empty line after a line of code, which the next run takes
+    // away: the line goes now. After an empty line it leaves another, which
+    // the collapsing of blank lines takes anyway.
+    const size_t line = text.rfind('\n', semicolon);
+    if (line != std::string_view::npos && line >= start &&
+        (line + 1 < semicolon || text.find('\n', start) == line)) {
+      rewriter.Replace(line + 1, semicolon + 2);
+      continue;
+    }
     // The match takes the line end along: the next one cannot start on it.
     rewriter.Replace(semicolon, semicolon + 2, '\n');
   }

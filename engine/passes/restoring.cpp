@@ -186,9 +186,10 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     const size_t end = hit + shape.length;
     if (ReadTokenShape(text, end - 1, kCommentKind, true).length != 0) return false;
     const std::string& entry = state.CommentsTable[shape.number];
+    size_t tabs = 0;
+    while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
+    const bool first_starts_line = first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
     if (first) {
-      size_t tabs = 0;
-      while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
       out.append(entry);
       out.append(tabs * count, '\t');
       first = false;
@@ -197,7 +198,17 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     }
     next_expected_min = shape.number + 1;
     pos = end;
-    if (!IsClosedBlockComment(entry)) pos = BreakAfterComment(text, pos, out);
+    if (!IsClosedBlockComment(entry)) {
+      pos = BreakAfterComment(text, pos, out);
+    } else if (first_starts_line && entry.find('\n') != std::string::npos &&
+               ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0) {
+      // Beyond the rule: a comment glued to the end of the first comment, a
+      // block comment over several lines ("]]--"), goes to the next line at
+      // the block comment's depth. Left glued, it had the first comment's
+      // TABs before it, and the next run broke the line there.
+      out.push_back('\n');
+      out.append(tabs, '\t');
+    }
   }
   if (first) return false;  // comment 0 is missing
   out.append(text, pos);

@@ -343,21 +343,16 @@ void JoinKeysWithValues(PassContext& context) {
   context.state.CommitScratch();
 }
 
-// Keywords, three replacements in a row:
-//   "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
-//       -> "$1$2 $4"      "\tlocal\n\tx" -> "\tlocal x"
-//   "([^\}\s])(\s+)(then)(\s)" -> "$1 $3$4"      "\tb\n\tthen\n" -> "\tb then\n"
-//   "(\s+)(or|and|not)(\s+)" -> " $2 "       "\ta\n\tor\n\tb" -> "\ta or b"
-// Each match consumes the white space around its keyword, so a keyword whose
-// white space the previous match took is left alone in that scan.
-void JoinKeywords(PassContext& context) {
+namespace {
+
+// "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
+// -> "$1$2 $4": "\tlocal\n\tx" -> "\tlocal x".
+void JoinHeadKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 8> kHeadKeywords = {
       "function", "while", "for", "if", "elseif", "local", "global", "until"};
   static constexpr ByteSet kHeadLetters =
       ByteSet::Of([](char c) { return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' ||
                                       c == 'g' || c == 'u'; });
-  std::string& text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
   // A match starts at the white space before a keyword's first letter; a
   // match ends on a character that is not white space, so that white space
   // never belongs to the previous match.
@@ -390,13 +385,14 @@ void JoinKeywords(PassContext& context) {
       i = letter;
     }
   }
-  text.swap(out);
+}
 
+// "([^\}\s])(\s+)(then)(\s)" -> "$1 $3$4": "\tb\n\tthen\n" -> "\tb then\n".
+void JoinThen(std::string_view text, std::string& out) {
   // "then" decides the match: the white space before it and the character
   // before that, which must not lie in the previous match.
-  out.clear();
   size_t i = 0;
-  for (size_t then; (then = text.find("then", i)) != std::string::npos;) {
+  for (size_t then; (then = text.find("then", i)) != std::string_view::npos;) {
     size_t start = then;
     while (start > i && IsSpace(text[start - 1])) --start;
     if (start < then && start > i && text[start - 1] != '}' && then + 4 < text.size() &&
@@ -411,9 +407,18 @@ void JoinKeywords(PassContext& context) {
     }
   }
   out.append(text, i);
-  text.swap(out);
+}
 
-  out.clear();
+// Whether white space and then an argument-list token follow `after`.
+bool NotBeforeArguments(std::string_view text, size_t after) {
+  const size_t next = SkipSpaces(text, after);
+  return next > after && next < text.size() && text[next] == '@' &&
+         ReadTokenShape(text, next, kArgumentKind, /*allow_no_digits=*/true).length != 0;
+}
+
+// "(\s+)(or|and|not)(\s+)" -> " $2 ": "\ta\n\tor\n\tb" -> "\ta or b".
+// And one more: "(\s+)(or|and|not)" before an operator -> " $2".
+void JoinOperatorKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
   for (size_t i = 0; i < text.size();) {
     if (!IsSpace(text[i])) {
@@ -426,6 +431,14 @@ void JoinKeywords(PassContext& context) {
     bool joined = false;
     for (std::string_view keyword : kOperatorKeywords) {
       if (!StartsWithAt(text, run_end, keyword)) continue;
+      // Beyond the rule: "not" after "^" stays apart from its operand. The
+      // exponent's spaces go later ("t^not n"), and the next run, which sees
+      // no white space before "not", broke the line there again.
+      if (keyword == "not" && i > 0 && text[i - 1] == '^') break;
+      // Nor does "not" before an argument list ("return not (x)") join the
+      // line before it: the list is glued to "not" later, and the next run,
+      // with no white space after "not", left "not(x)" on a line of its own.
+      if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size())) break;
       const size_t after = run_end + keyword.size();
       const size_t next = SkipSpaces(text, after);
       if (next > after) {
@@ -433,6 +446,15 @@ void JoinKeywords(PassContext& context) {
         out.append(keyword);
         out.push_back(' ');
         i = next;
+        joined = true;
+      } else if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
+        // Beyond the rule: an operator glued to the keyword ("a and-b") gets
+        // its spaces later, and the next run then joined the line "and - b"
+        // up to "a". Joined now, the first run gives that shape. ("and=" is
+        // kept whole by the next run's key/value join.)
+        out.push_back(' ');
+        out.append(keyword);
+        i = after;
         joined = true;
       }
       break;
@@ -442,7 +464,45 @@ void JoinKeywords(PassContext& context) {
       i = run_end;
     }
   }
-  text.swap(out);
+}
+
+// Beyond the rule: "not" right after an operator that the operator spacing
+// will stand on a line of its own ("+ - * / < > ..") takes its operand (a
+// name, number or token) up too. The rule above needs white space before "not", which "1+not" only gets
+// from the operator spacing, so the next run joined what this one left:
+// "x = 1+not\n\ty" -> "x = 1+not y". After "=" or "^" the next run leaves
+// "not" apart as well, so it stays apart here.
+void JoinNotAfterOperators(std::string_view text, std::string& out) {
+  static constexpr ByteSet kOperatorEnds = ByteSet::Of([](char c) {
+    return c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' || c == '.';
+  });
+  size_t i = 0;
+  for (size_t word; (word = text.find("not", i)) != std::string_view::npos;) {
+    const size_t after = word + 3;
+    const size_t next = SkipSpaces(text, after);
+    if (word > 0 && kOperatorEnds(text[word - 1]) && next > after && next < text.size() &&
+        (IsWord(text[next]) || text[next] == '@')) {
+      out.append(text, i, after - i);
+      out.push_back(' ');
+      i = next;
+    } else {
+      out.append(text, i, after - i);
+      i = after;
+    }
+  }
+  out.append(text, i);
+}
+
+}  // namespace
+
+// Keywords, the replacements above in a row. Each match consumes the
+// white space around its keyword, so a keyword whose white space the
+// previous match took is left alone in that scan.
+void JoinKeywords(PassContext& context) {
+  RewriteText(context.state, JoinHeadKeywords);
+  RewriteText(context.state, JoinThen);
+  RewriteText(context.state, JoinOperatorKeywords);
+  RewriteText(context.state, JoinNotAfterOperators);
 }
 
 namespace {
@@ -461,13 +521,18 @@ bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
 // What may stand before an argument list that the join pulls up to it: a
 // word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but not the operators
 // "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
-// be split on the next run); and, beyond that rule, the end of an argument
+// be split on the next run), nor "then" ("then (f)()" stays two lines, while
+// "then(f)()" lost its place after the condition on the next run); and,
+// beyond that rule, the end of an argument
 // list, index or string, or a "}". An argument list on a line of its own after
 // those is a call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay
 // "f\"x\"(y)", not become "f\"x\"" and "(y)" on two lines.
 bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
   const char c = text[end - 1];
-  if (IsWord(c)) return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or")));
+  if (IsWord(c)) {
+    return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or") ||
+                              WordEndsAt(text, end, "then")));
+  }
   if (c == '}') return true;
   if (c != '@' || end < 4) return false;
   const char kind = text[end - 2];
@@ -638,12 +703,50 @@ bool HoldsSplittingOperator(std::string_view text) {
   return false;
 }
 
+// Whether a whole word `word` stands at `pos`, with white space on both sides.
+bool SpacedWordAt(std::string_view text, size_t pos, std::string_view word) {
+  return pos > 0 && IsSpace(text[pos - 1]) && StartsWithAt(text, pos, word) &&
+         pos + word.size() < text.size() && IsSpace(text[pos + word.size()]);
+}
+
+// The text without the white space on either side of each "^", as the
+// operator spacing leaves it: "2\n\t^\n\tn" -> "2^n".
+void TightenCarets(std::string_view text, std::string& out) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t caret = text.find('^', i);
+    if (caret == std::string_view::npos) {
+      out.append(text, i);
+      return;
+    }
+    size_t before = caret;
+    while (before > i && IsSpace(text[before - 1])) --before;
+    out.append(text, i, before - i);
+    out.push_back('^');
+    i = SkipSpaces(text, caret + 1);
+  }
+}
+
+// Whether `head`, a head from its opening white space to the white space
+// after "do", matches `pattern` whole and every part comes back as one line.
+bool HeadJoins(SequenceMatcher& matcher, std::string_view head, int last_group) {
+  if (!matcher.MatchAt(head, 0) || matcher.End() != head.size()) return false;
+  for (int group = 1; group <= last_group; group += 2) {
+    if (HoldsSplittingOperator(matcher.Group(group))) return false;
+  }
+  return true;
+}
+
 // One global replacement of a loop-head pattern by its odd groups joined with
 // single spaces. A head is only joined when the output keeps it joined: when
 // each part comes back as one line on the next run (HoldsSplittingOperator).
 // A head such as "for i = 1, n/2 do" used to be joined while "n/2" was one piece;
 // formatted again, "n / 2" was three, the head stayed broken, and the second
 // run undid the first. Left broken now, it gets the second run's shape at once.
+//
+// The other way round, "2 ^ n" in a head stands on three lines here, and the
+// operator spacing later writes "2^n", which the next run joins as one part.
+// A head that does not match as it stands is therefore tried once more with
+// the white space around its "^" taken out, and joined so if it matches then.
 void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::string_view opening,
                int last_group) {
   std::string& text = state.text;
@@ -656,15 +759,55 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
     }
     return true;
   };
+  // For the second try: the next "^" and the next "do" as cursors that only
+  // move forward, and the end of the last head tried, so that no stretch of
+  // the text is tried twice.
+  SequenceMatcher tight_matcher(pattern);
+  std::string tight;
+  size_t caret = text.find('^');
+  size_t next_do = 0;
+  size_t tried_until = 0;
+  auto tightened_head_end = [&](size_t start, size_t word) -> size_t {
+    if (word < tried_until || caret == std::string::npos) return 0;
+    if (caret < word) caret = text.find('^', word);
+    if (caret == std::string::npos) return 0;
+    if (next_do != std::string::npos && next_do < word) {
+      next_do = word;
+      while ((next_do = text.find("do", next_do + 1)) != std::string::npos &&
+             !SpacedWordAt(text, next_do, "do")) {
+      }
+    }
+    tried_until = next_do == std::string::npos ? text.size() : next_do;
+    if (next_do == std::string::npos || caret > next_do) return 0;
+    const size_t end = next_do + 3;  // "do" and the white space after it
+    tight.clear();
+    TightenCarets(std::string_view(text).substr(start, end - start), tight);
+    return HeadJoins(tight_matcher, tight, last_group) ? end : 0;
+  };
   for (size_t word; (word = text.find(opening, i + 1)) != std::string::npos;) {
     const size_t start = word - 1;
-    if (IsSpace(text[start]) && matcher.MatchAt(text, start) && parts_keep_their_lines()) {
+    if (!IsSpace(text[start])) {
+      out.append(text, i, word - i);
+      i = word;
+      continue;
+    }
+    if (matcher.MatchAt(text, start) && parts_keep_their_lines()) {
       out.append(text, i, start - i);
       for (int group = 1; group <= last_group; group += 2) {
         if (group > 1) out.push_back(' ');
         out.append(matcher.Group(group));
       }
       i = matcher.End();
+      if (i >= text.size()) break;
+      continue;
+    }
+    if (const size_t end = tightened_head_end(start, word); end != 0) {
+      out.append(text, i, start - i);
+      for (int group = 1; group <= last_group; group += 2) {
+        if (group > 1) out.push_back(' ');
+        out.append(tight_matcher.Group(group));
+      }
+      i = end;
       if (i >= text.size()) break;
       continue;
     }

@@ -26,6 +26,10 @@ TEST(CleanUp, SinglePasses) {
   };
   const Row rows[] = {
       {OutdentEveryLine, "\tx = 1\n\t\ty\n\nz\n", "x = 1\n\ty\n\nz\n"},
+      // Inside a block comment every leading TAB goes: one a run took one
+      // more on every later run. Inside a string all stay.
+      {OutdentEveryLine, "\t--[[ a\n\t\t\tb\n\t]] x\n\t\tc\n", "--[[ a\nb\n]] x\n\tc\n"},
+      {OutdentEveryLine, "\ts = [[\n\t\tb]]\n\t-- [[\n\t\tc\n", "s = [[\n\t\tb]]\n-- [[\n\tc\n"},
       {RemoveZeroDecimals, "x = 1.0\n", "x = 1\n"},
       {RemoveZeroDecimals, "\t1.00,\n\t2.0,\n", "\t1,\n\t2,\n"},
       {RemoveZeroDecimals, "z =  - 0.000,\n", "z =  - 0,\n"},
@@ -45,7 +49,10 @@ TEST(CleanUp, SinglePasses) {
        "x = 0.5\nx = 0\n-- 1.9\nx = 0.50e3\n"},
       // A chain loses all its trailing zeros in one run, not one number a run.
       {RemoveTrailingDecimalZeros, "-- v1.10.20\n", "-- v1.1.2\n"},
-      {RemoveLineEndSemicolons, "print(x);\na = 1 ;\nend\n;\n-- note;\n", "print(x)\na = 1 \nend\n\n-- note\n"},
+      // A ";" alone on its line goes with its line: the empty line or line of
+      // TABs it left went on the next run.
+      {RemoveLineEndSemicolons, "print(x);\na = 1 ;\nend\n;\n-- note;\n", "print(x)\na = 1 \nend\n-- note\n"},
+      {RemoveLineEndSemicolons, "\t}\n\t;\n\tx\n\t}\n\t ;\n", "\t}\n\tx\n\t}\n"},
       {RemoveLineEndSemicolons, "a;;\na,;\nx = 1; y = 2\nx = 1;", "a;\na,;\nx = 1; y = 2\nx = 1;"},
       {CloseExponentSigns, "x = 1e - 5\nx = 2.5E + 10\nx = 3e\n - 5\n", "x = 1e-5\nx = 2.5E+10\nx = 3e-5\n"},
       {CloseExponentSigns, "y = x5e - 3\nz = 1e - n\n", "y = x5e - 3\nz = 1e - n\n"},

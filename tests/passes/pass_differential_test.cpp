@@ -89,9 +89,40 @@ bool CommentTokenHasCodeAfterIt(std::string_view text) {
   return false;
 }
 
+// A ";" with only white space between it and the line end before it.
+bool SemicolonAloneOnLine(std::string_view text) {
+  for (size_t at = text.find(';'); at != std::string_view::npos; at = text.find(';', at + 1)) {
+    size_t before = at;
+    while (before > 0 && IsSpace(text[before - 1]) && text[before - 1] != '\n') --before;
+    if (before > 0 && text[before - 1] == '\n') return true;
+  }
+  return false;
+}
+
+// "and", "or" or "not" that touches an operator ("a and-b", "1+not x"), or
+// "not" before a token ("not (x)").
+bool OperatorKeywordTouchesOperator(std::string_view text) {
+  for (std::string_view keyword : {"and", "or", "not"}) {
+    for (size_t at = text.find(keyword); at != std::string_view::npos; at = text.find(keyword, at + 1)) {
+      const size_t after = at + keyword.size();
+      if (after < text.size() && HasAny(text.substr(after, 1), "~<>+-*/.")) return true;
+      if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.^")) return true;
+      const size_t before = text.find_last_not_of(" \t\n\v\f\r", at == 0 ? 0 : at - 1);
+      if (before != std::string_view::npos && before < at && text[before] == '^') return true;
+      // "not" before an argument list: "return not (x)".
+      const size_t next = text.find_first_not_of(" \t\n\v\f\r", after);
+      if (keyword == "not" && next != std::string_view::npos && next > after && text[next] == '@') {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 // The passes that mend a literal rule differ from it on purpose where the
-// rule would break a program: the literal pass judges them only on texts
-// where the mend cannot apply.
+// rule would break a program, or where a second run would change what it
+// gives: the literal pass judges them only on texts where the mend cannot
+// apply.
 bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
   const auto is = [&](std::initializer_list<std::string_view> names) {
     for (std::string_view name : names) {
@@ -108,18 +139,22 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
           "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines"})) {
     return !HasAny(text, "\"'[");
   }
-  if (pass == "RemoveLineEndSemicolons") return !HasAny(text, "\"'[{(-");
+  if (pass == "RemoveLineEndSemicolons") return !HasAny(text, "\"'[{(-") && !SemicolonAloneOnLine(text);
+  // Keywords that touch operators, and "^" in loop heads, get the next run's
+  // shape at once.
+  if (pass == "JoinKeywords") return !OperatorKeywordTouchesOperator(text);
+  if (pass == "JoinLoopHeads") return !HasAny(text, "^");
   if (pass == "SurroundOperatorsWithSpaces") {
     return text.find("...") == std::string_view::npos && text.find("//") == std::string_view::npos &&
            text.find("<<") == std::string_view::npos && text.find(">>") == std::string_view::npos;
   }
-  // Calls after tokens and "}"; "and"/"or" apart from "(".
+  // Calls after tokens and "}"; "and", "or" and "then" apart from "(".
   if (pass == "JoinNamesWithArguments") {
     for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
       if (at + 1 < text.size() && IsSpace(text[at + 1])) return false;
     }
     return !HasAny(text, "}") && text.find("and") == std::string_view::npos &&
-           text.find("or") == std::string_view::npos;
+           text.find("or") == std::string_view::npos && text.find("then") == std::string_view::npos;
   }
   return true;
 }

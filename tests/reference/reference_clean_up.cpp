@@ -8,6 +8,9 @@
 
 namespace kelvane::reference {
 
+// The engine differs here: inside a block comment (after its first line) a
+// line loses all its leading TABs. The comment comes back unchanged on every
+// run, so this rule took one more TAB from it each time.
 void OutdentEveryLine(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "^\\t", kMulti, "");
 }
@@ -46,6 +49,9 @@ void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
 }
 
+// The engine differs here: a ";" alone on its line goes with the line when
+// that leaves a line of TABs, or an empty line right after code ("}\n;").
+// This rule leaves those lines, and the next run takes them away.
 void RemoveLineEndSemicolons(PassContext& context) {
   context.state.text =
       ReplaceAll(context.state.text, "([^,\\s])(\\s*)(\\;)(\\n)", kMulti, "$1$2$4");

@@ -111,10 +111,6 @@ class Generator {
 
   void StringLiteral() {
     const size_t kind = Pick(9);
-    if (options_.avoid_unmended_faults && (kind == 4 || kind == 5)) {
-      Emit("\"go\"");
-      return;
-    }
     switch (kind) {
       case 0:
         Emit("\"go\"");
@@ -209,7 +205,7 @@ class Generator {
           Emit("{}");
         break;
       case 13:
-        Emit(Chance(2) && !options_.avoid_unmended_faults ? "not " : "-");
+        Emit(Chance(2) ? "not " : "-");
         Name();
         break;
       default:
@@ -222,8 +218,7 @@ class Generator {
     while (depth < 4 && Chance(3)) {
       Space();
       const std::string_view op = PickOf(kBinaryOperators);
-      const bool unmended = op == "and" || op == "or" || op == "^" || op == "-";
-      Emit(options_.avoid_unmended_faults && unmended ? "+" : op);
+      Emit(op);
       Space();
       Atom(depth + 1);
     }
@@ -297,7 +292,7 @@ class Generator {
       }
       if (i + 1 < entries) {
         Space();
-        Emit(Chance(6) && !options_.avoid_unmended_faults ? ";" : ",");
+        Emit(Chance(6) ? ";" : ",");
       } else if (Chance(3)) {
         Emit(",");
       }
