@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -21,8 +21,8 @@
 #include <malloc.h>
 #endif
 
-#include "engine/messages.h"
 #include "engine/format_text.h"
+#include "engine/messages.h"
 #include "engine/run_settings.h"
 
 namespace kelvane::bench {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 
-
 namespace kelvane {
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/app_text.h"
 #include "cli/command_line.h"
 #include "cli/console_messages.h"
+#include "engine/app_text.h"
 #include "engine/file_io.h"
 #include "engine/format_text.h"
 

@@ -11,7 +11,8 @@ namespace kelvane {
 enum class RunOutcome {
   kOk,          // formatted and written, or the help printed for an empty command line
   kFileError,   // a file could not be read or written; reported on the error stream
-  kGuardFired,  // not formatted: the brace guard fired or the meaning check refused; nothing written
+  kGuardFired,  // not formatted: the brace guard fired or the meaning check refused; nothing
+                // written
 };
 
 // Runs the engine on `args` (without the program name). Progress messages go

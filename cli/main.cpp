@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/allocator_tuning.h"
 #include "cli/console_messages.h"
 #include "cli/driver.h"
+#include "engine/allocator_tuning.h"
 #include "engine/file_io.h"
 
 int main(int argc, char** argv) {

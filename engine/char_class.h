@@ -19,7 +19,8 @@ constexpr std::array<uint8_t, 256> MakeTable() {
   std::array<uint8_t, 256> table{};
   for (int c = 0; c < 256; ++c) {
     uint8_t bits = 0;
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') bits |= kSpaceBit;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r')
+      bits |= kSpaceBit;
     if (c >= '0' && c <= '9') bits |= kDigitBit | kWordBit;
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') bits |= kWordBit;
     table[c] = bits;
@@ -29,7 +30,9 @@ constexpr std::array<uint8_t, 256> MakeTable() {
 
 inline constexpr std::array<uint8_t, 256> kTable = MakeTable();
 
-constexpr bool Has(char c, uint8_t bit) { return (kTable[static_cast<unsigned char>(c)] & bit) != 0; }
+constexpr bool Has(char c, uint8_t bit) {
+  return (kTable[static_cast<unsigned char>(c)] & bit) != 0;
+}
 
 }  // namespace char_class_detail
 

@@ -214,7 +214,8 @@ struct FileReplacement::State {
       int done = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
       // Without /proc, linking the descriptor itself needs privileges.
-      if (done != 0 && errno == ENOENT) done = linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+      if (done != 0 && errno == ENOENT)
+        done = linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
 #endif
       return done == 0;
     });

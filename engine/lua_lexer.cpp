@@ -71,7 +71,8 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBrac
       }
       ++i;
     }
-    if (memo != nullptr) memo->no_double_close_from = std::min(memo->no_double_close_from, after_last_close);
+    if (memo != nullptr)
+      memo->no_double_close_from = std::min(memo->no_double_close_from, after_last_close);
     return kNone;
   }
   const bool memoised = memo != nullptr && level < LongBracketMemo::kLevels;

@@ -29,9 +29,9 @@ struct Token {
 };
 
 constexpr std::array<std::string_view, 22> kKeywords = {
-    "and",   "break", "do",     "else", "elseif", "end",   "false", "for",
-    "function", "goto", "if",   "in",   "local",  "nil",   "not",   "or",
-    "repeat", "return", "then", "true", "until",  "while"};
+    "and",      "break",  "do",   "else", "elseif", "end",  "false", "for",
+    "function", "goto",   "if",   "in",   "local",  "nil",  "not",   "or",
+    "repeat",   "return", "then", "true", "until",  "while"};
 
 bool IsKeyword(std::string_view word) {
   for (std::string_view keyword : kKeywords) {
@@ -155,8 +155,8 @@ class RawTokens {
     token.kind = kind;
     token.text = std::string_view(data + pos, end - pos);
     token.line = line_;
-    token.ambiguous_call = new_line_ && kind == TokenKind::kSymbol && end == pos + 1 &&
-                           c == '(' && EndsCall(previous_kind_, previous_text_);
+    token.ambiguous_call = new_line_ && kind == TokenKind::kSymbol && end == pos + 1 && c == '(' &&
+                           EndsCall(previous_kind_, previous_text_);
     previous_kind_ = kind;
     previous_text_ = token.text;
     line_ += lines_inside;

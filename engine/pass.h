@@ -19,7 +19,10 @@ struct PassContext {
 
 using PassFunction = void (*)(PassContext&);
 
-enum class RowAnnounce { kAnnounce, kContinuation };  // kContinuation: second half of the pass above
+enum class RowAnnounce {
+  kAnnounce,
+  kContinuation
+};                                                   // kContinuation: second half of the pass above
 enum class RowDebug { kDebugEntry, kNoDebugEntry };  // write a debug entry after the row?
 enum class RowCondition { kAlways, kUnlessUnix };
 

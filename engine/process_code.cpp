@@ -5,13 +5,13 @@
 
 #include <utility>
 
-#include "engine/passes/masking.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
+#include "engine/passes/masking.h"
 #include "engine/passes/operator_spacing.h"
-#include "engine/passes/spacing_and_joining.h"
 #include "engine/passes/pre_processing.h"
 #include "engine/passes/restoring.h"
+#include "engine/passes/spacing_and_joining.h"
 
 namespace kelvane {
 namespace {
@@ -75,7 +75,8 @@ constexpr PassRow kFixing[] = {
     {"\t\tAdding a space before equal signs at the end of a line...", SpaceBeforeLineEndEquals},
     {"\t\tBreaking unary operators onto new lines.", BreakUnarySigns},
     {"\t\tRemove spaces from around the exponation operator...", TightenExponents},
-    {"\t\tRemove spaces from around table indices...", TightenStoredBrackets, kAnnounce, kNoDebugEntry},
+    {"\t\tRemove spaces from around table indices...", TightenStoredBrackets, kAnnounce,
+     kNoDebugEntry},
     {"\t\tBreaking before left table brackets, if not already...", BreakBeforeLeftBraces},
     {"\t\tBreaking after right table brackets, if not already...", BreakAfterRightBraces},
 };

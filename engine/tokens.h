@@ -18,9 +18,9 @@ inline constexpr char kIndexKind = 'i';
 inline constexpr std::string_view kEmptyTableToken = "@tet@";
 
 // The escaped quotes and escaped long brackets, masked as fixed tokens.
-inline constexpr std::string_view kEscapedDoubleQuoteToken = "@qdq@";  // \"
-inline constexpr std::string_view kEscapedSingleQuoteToken = "@qsq@";  // \'
-inline constexpr std::string_view kEscapedOpenBracketsToken = "@qlq@";  // \[\[
+inline constexpr std::string_view kEscapedDoubleQuoteToken = "@qdq@";    // \"
+inline constexpr std::string_view kEscapedSingleQuoteToken = "@qsq@";    // \'
+inline constexpr std::string_view kEscapedOpenBracketsToken = "@qlq@";   // \[\[
 inline constexpr std::string_view kEscapedCloseBracketsToken = "@qrq@";  // \]\]
 
 // Appends "@<kind><number><kind>@".
@@ -28,9 +28,9 @@ void AppendToken(std::string& out, char kind, size_t number);
 
 // A "@<kind><digits><kind>@" found at some position of a text.
 struct TokenShape {
-  size_t length = 0;          // 0: no such shape at that position
-  bool canonical = false;     // at least one digit and no leading zero
-  uint64_t number = 0;        // saturates for absurdly long digit runs
+  size_t length = 0;       // 0: no such shape at that position
+  bool canonical = false;  // at least one digit and no leading zero
+  uint64_t number = 0;     // saturates for absurdly long digit runs
 };
 
 // Reads a token shape of the given kind starting at text[pos] (which must be

@@ -13,8 +13,8 @@ constexpr size_t kGrowFree = 4096;
 // Position of the first CR or LF in text[from..end), or end.
 size_t FindLineEnd(const std::string& text, size_t from, size_t end) {
   const char* begin = text.data();
-  const char* found = std::find_if(begin + from, begin + end,
-                                   [](char c) { return c == '\r' || c == '\n'; });
+  const char* found =
+      std::find_if(begin + from, begin + end, [](char c) { return c == '\r' || c == '\n'; });
   return static_cast<size_t>(found - begin);
 }
 

@@ -32,12 +32,12 @@ inline constexpr int kClientWidth = 350;
 inline constexpr int kClientHeight = 340;
 
 enum class ControlKind {
-  kGroupFrame,   // group box, takes no focus
-  kText,         // left-aligned static text, takes no focus
-  kPathField,    // read-only single-line edit with a sunken edge
-  kPushButton,   // plain push button
-  kCheckBox,     // automatic check box
-  kListBox,      // unsorted list box with a sunken edge
+  kGroupFrame,  // group box, takes no focus
+  kText,        // left-aligned static text, takes no focus
+  kPathField,   // read-only single-line edit with a sunken edge
+  kPushButton,  // plain push button
+  kCheckBox,    // automatic check box
+  kListBox,     // unsorted list box with a sunken edge
 };
 
 struct ControlLayout {
@@ -55,8 +55,8 @@ std::span<const ControlLayout> MainWindowControls();
 
 // Controls 2, 3, 5, 6, 9, 10, 11, 12, disabled and re-enabled in this order
 // around a run. Frames, texts and the log list stay enabled.
-inline constexpr std::array<int, 8> kRunLockList = {
-    kInputField,  kInputBrowse,    kOutputField, kOutputBrowse,
-    kStripCheck,  kOverwriteCheck, kStartButton, kExitButton};
+inline constexpr std::array<int, 8> kRunLockList = {kInputField,   kInputBrowse, kOutputField,
+                                                    kOutputBrowse, kStripCheck,  kOverwriteCheck,
+                                                    kStartButton,  kExitButton};
 
 }  // namespace kelvane::frontend

@@ -31,8 +31,8 @@ enum class LoopStep { kContinue, kEnd };
 struct EngineServices {
   std::function<int64_t(std::string_view path)> probe_file_size;
   std::function<int(std::string_view input_path, std::string_view output_path,
-                    signed char overwrite, signed char strip,
-                    const LogCallback& log, const ErrorBox& error_box)>
+                    signed char overwrite, signed char strip, const LogCallback& log,
+                    const ErrorBox& error_box)>
       run_engine;
 };
 

@@ -9,7 +9,6 @@
 
 namespace kelvane::frontend {
 
-
 using LogCallback = std::function<int(std::string_view line)>;  // may be empty
 using ErrorBox =
     std::function<void(std::string_view message)>;  // modal "Error" box owned by the window

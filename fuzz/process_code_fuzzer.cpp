@@ -30,7 +30,7 @@ size_t ReferenceLimit() {
   static const size_t limit = [] {
     const char* value = std::getenv("KELVANE_FUZZ_REFERENCE_LIMIT");
     return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10)
-                                               : kDefaultReferenceLimit;
+                                              : kDefaultReferenceLimit;
   }();
   return limit;
 }
@@ -50,9 +50,11 @@ void CheckMeaningCheckWalk(std::string_view input, std::string_view output) {
   const kelvane::MeaningCheck read = kelvane::CompareMeaningByTokens(input, output);
   if (walked.same != read.same ||
       (!read.same && (walked.input_line != read.input_line || walked.why != read.why))) {
-    std::fprintf(stderr, "the meaning check's walk says %d (line %zu: %s), reading every token %d (line %zu: %s)\n",
-                 walked.same, walked.input_line, walked.why.c_str(), read.same, read.input_line,
-                 read.why.c_str());
+    std::fprintf(
+        stderr,
+        "the meaning check's walk says %d (line %zu: %s), reading every token %d (line %zu: %s)\n",
+        walked.same, walked.input_line, walked.why.c_str(), read.same, read.input_line,
+        read.why.c_str());
     std::abort();
   }
 }
@@ -66,10 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.UnixEndOfLine = (data[0] & 2) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
   const size_t cut = input.find('\xff');
-  if (cut != std::string_view::npos) CheckMeaningCheckWalk(input.substr(0, cut), input.substr(cut + 1));
+  if (cut != std::string_view::npos)
+    CheckMeaningCheckWalk(input.substr(0, cut), input.substr(cut + 1));
 
   kelvane::NullMessages messages;
-  const kelvane::ProcessResult result = kelvane::ProcessCode(std::string(input), settings, messages);
+  const kelvane::ProcessResult result =
+      kelvane::ProcessCode(std::string(input), settings, messages);
   if (result.status == kelvane::ProcessStatus::kDebugWriteFailed) {
     std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
     std::abort();

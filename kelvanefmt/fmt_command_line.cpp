@@ -23,8 +23,8 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
   app.add_option("PATH", options.paths, "Files and folders to format; \"-\" for standard input");
   bool check = false;
   bool diff = false;
-  auto* check_flag =
-      app.add_flag("--check", check, "Write nothing; name every file that would change, exit 1 if any");
+  auto* check_flag = app.add_flag(
+      "--check", check, "Write nothing; name every file that would change, exit 1 if any");
   app.add_flag("--diff", diff, "Write nothing; print a unified diff of every change, exit 1 if any")
       ->excludes(check_flag);
   app.add_option("--exclude", options.excludes,
@@ -38,7 +38,8 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
                "Delete comments, and add no header line (the engine's -s)");
   app.add_flag("--lf", options.lf, "End lines with LF instead of CR LF (the engine's -unix)");
   app.add_flag("-q,--quiet", options.quiet, "No line per changed file");
-  app.add_option("-j,--jobs", options.jobs, "Files formatted in parallel (default: hardware threads)")
+  app.add_option("-j,--jobs", options.jobs,
+                 "Files formatted in parallel (default: hardware threads)")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
 

@@ -92,9 +92,8 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
 }
 
 int RunFmtUnchecked(const FmtOptions& options, FmtStreams& streams) {
-  const bool reads_stdin =
-      (options.paths.empty() && !streams.in_is_terminal) ||
-      (options.paths.size() == 1 && options.paths.front() == "-");
+  const bool reads_stdin = (options.paths.empty() && !streams.in_is_terminal) ||
+                           (options.paths.size() == 1 && options.paths.front() == "-");
   if (reads_stdin) return FormatStandardInput(options, streams);
   for (const std::string& path : options.paths) {
     if (path == "-") {

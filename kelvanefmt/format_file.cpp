@@ -4,9 +4,9 @@
 #include "kelvanefmt/format_file.h"
 
 #include <cerrno>
-#include <system_error>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 
 #include "engine/file_io.h"
 #include "engine/messages.h"

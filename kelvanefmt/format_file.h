@@ -20,8 +20,8 @@ enum class FileOutcome {
 
 struct FileResult {
   FileOutcome outcome = FileOutcome::kUnchanged;
-  std::string cause;      // for kRefused and kFailed: the message after "path: "
-  std::string diff;       // kDiff mode: the unified diff of the change
+  std::string cause;  // for kRefused and kFailed: the message after "path: "
+  std::string diff;   // kDiff mode: the unified diff of the change
   uint64_t input_bytes = 0;
 };
 

@@ -20,8 +20,7 @@ ProgressBar::ProgressBar(std::ostream& err, bool enabled, size_t total)
 void ProgressBar::Update(size_t done, uint64_t bytes) {
   if (!enabled_) return;
   const Clock::time_point now = Clock::now();
-  if (now - start_ < std::chrono::seconds(1) ||
-      now - last_draw_ < std::chrono::milliseconds(100)) {
+  if (now - start_ < std::chrono::seconds(1) || now - last_draw_ < std::chrono::milliseconds(100)) {
     return;
   }
   last_draw_ = now;

@@ -54,7 +54,7 @@ void AppendLines(std::string& out, const std::vector<Element>& lines) {
 std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view name) {
   if (before == after) return {};
   dtl::Diff<std::string_view, std::vector<std::string_view>> diff(SplitLines(before),
-                                                                   SplitLines(after));
+                                                                  SplitLines(after));
   diff.compose();
   diff.composeUnifiedHunks();
 

@@ -15,7 +15,6 @@
 namespace kelvane {
 namespace {
 
-
 // An argument token at `pos` followed by white space: the position of that
 // white-space character, or kNone.
 size_t AfterArgumentToken(std::string_view text, size_t pos) {
@@ -34,8 +33,8 @@ size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_
   const char c = text[pos];
   if (!IsSpace(c) && c != '=') return kNone;
   const size_t word = pos + 1;
-  for (std::string_view keyword : {std::string_view("do"), std::string_view("then"),
-                                   std::string_view("repeat")}) {
+  for (std::string_view keyword :
+       {std::string_view("do"), std::string_view("then"), std::string_view("repeat")}) {
     if (StartsWithAt(text, word, keyword)) {
       const size_t end = word + keyword.size();
       if (end < text.size() && IsSpace(text[end])) return end;
@@ -89,7 +88,6 @@ size_t CloserEndAt(std::string_view text, size_t pos, std::span<const std::strin
 
 constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
 constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "until"};
-
 
 // Indenting after openers: cut the text after every block opener and indent
 // the rest, searching again in the indented rest. Each cut puts one TAB in
@@ -172,7 +170,6 @@ class CloserOutdenter {
   size_t cuts_ = 0;
 };
 
-
 }  // namespace
 
 void IndentAfterOpeners(PassContext& context) {
@@ -189,7 +186,8 @@ void OutdentAfterClosers(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   CloserOutdenter outdenter(out);
-  ForEachLineWithItsEnd(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
+  ForEachLineWithItsEnd(text,
+                        [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
   context.state.CommitScratch();
 }
 
@@ -201,7 +199,8 @@ void IndentAndOutdentBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   CloserOutdenter outdenter(out);
-  ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
+  ForEachIndentedLine(text,
+                      [&](size_t tabs, std::string_view rest) { outdenter.Line(tabs, rest); });
   context.state.CommitScratch();
 }
 
@@ -263,7 +262,8 @@ bool EndsInComma(std::string_view comment) {
 // comment, though, the comma is code: where no entry stands before the block
 // comments ("{ --[[ x ]] }", "{ a = 1, --[[ x ]] }") there is nothing for a
 // comma to end, and "{ , }" is no Lua. Returns whether a comma goes in.
-bool CommaAfterComment(std::string_view text, size_t end, const std::vector<std::string>& comments) {
+bool CommaAfterComment(std::string_view text, size_t end,
+                       const std::vector<std::string>& comments) {
   size_t start = 0;
   const std::string* comment = CommentTokenBefore(text, end, comments, start);
   if (comment == nullptr) return true;
@@ -320,7 +320,8 @@ void OutdentCloserLines(PassContext& context) {
     size_t keyword = line;
     while (keyword < text.size() && text[keyword] == '\t') ++keyword;
     size_t start = line;
-    if (keyword > line && CloserEndAt(text, keyword, kCloserLineKeywords) != kNone) start = line + 1;
+    if (keyword > line && CloserEndAt(text, keyword, kCloserLineKeywords) != kNone)
+      start = line + 1;
     size_t end = text.find('\n', keyword);
     end = end == kNone ? text.size() : end + 1;
     out.append(text, start, end - start);

@@ -19,7 +19,9 @@ size_t SkipDigits(std::string_view text, size_t pos) {
   return pos;
 }
 
-bool IsNonWordAt(std::string_view text, size_t pos) { return pos < text.size() && !IsWord(text[pos]); }
+bool IsNonWordAt(std::string_view text, size_t pos) {
+  return pos < text.size() && !IsWord(text[pos]);
+}
 
 bool IsSignAt(std::string_view text, size_t pos) {
   return pos < text.size() && (text[pos] == '+' || text[pos] == '-');
@@ -127,7 +129,8 @@ void OutdentEveryLine(PassContext& context) {
   if (text.find("--[") != std::string_view::npos) {
     ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
       if (span.kind != LiteralKind::kBlockComment) return;
-      if (text.substr(span.begin, span.end - span.begin).find('\n') == std::string_view::npos) return;
+      if (text.substr(span.begin, span.end - span.begin).find('\n') == std::string_view::npos)
+        return;
       comments.push_back({span.begin, span.end});
     });
   }
@@ -265,7 +268,8 @@ void RemoveLineEndSemicolons(PassContext& context) {
 
 // "([^\w]\d+)(e|E)(\s+)(\-|\+)(\s+)(\d+)" -> "$1$2$4$6": "x = 1e - 5" -> "x = 1e-5".
 void CloseExponentSigns(PassContext& context) {
-  static constexpr ByteSet kExponentLetters = ByteSet::Of([](char c) { return c == 'e' || c == 'E'; });
+  static constexpr ByteSet kExponentLetters =
+      ByteSet::Of([](char c) { return c == 'e' || c == 'E'; });
   TextRewriter rewriter(context.state, context.state.text.size());
   const std::string_view text = rewriter.text();
   for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();

@@ -28,9 +28,8 @@ namespace {
 // Every "@" that touches a letter of a token kind could be read as part of a
 // token once the masking puts tokens beside it.
 bool HoldsTokenLikeText(std::string_view text) {
-  static constexpr ByteSet kTokenLetters = ByteSet::Of([](char c) {
-    return c == 'c' || c == 's' || c == 'a' || c == 'i' || c == 'q' || c == 't';
-  });
+  static constexpr ByteSet kTokenLetters = ByteSet::Of(
+      [](char c) { return c == 'c' || c == 's' || c == 'a' || c == 'i' || c == 'q' || c == 't'; });
   for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
     if ((at + 1 < text.size() && kTokenLetters(text[at + 1])) ||
         (at > 0 && kTokenLetters(text[at - 1]))) {

@@ -13,7 +13,6 @@
 namespace kelvane {
 namespace {
 
-
 // The length of the operator at `pos` ("~=", "<=", ">=", "==", "<", ">", "=",
 // "+", "-", "*", "/", ".."; two characters win), or 0. Lua 5.3's "//", "<<"
 // and ">>" are spaced as one operator: split, they would mean nothing.
@@ -25,8 +24,8 @@ size_t SpacedOperatorAt(std::string_view text, size_t pos) {
   if ((c == '/' || c == '<' || c == '>') && next == c) return 2;
   // Three points are the vararg "...", no concatenation: "f(...)" stays.
   if (c == '.' && next == '.') {
-    const bool vararg = (pos + 2 < text.size() && text[pos + 2] == '.') ||
-                        (pos > 0 && text[pos - 1] == '.');
+    const bool vararg =
+        (pos + 2 < text.size() && text[pos + 2] == '.') || (pos > 0 && text[pos - 1] == '.');
     return vararg ? 0 : 2;
   }
   if (c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' || c == '/') return 1;
@@ -38,7 +37,8 @@ constexpr ByteSet kSpacedOperatorStarts = ByteSet::Of([](char c) {
          c == '/' || c == '.';
 });
 constexpr ByteSet kCaret = ByteSet::Of([](char c) { return c == '^'; });
-constexpr ByteSet kBrackets = ByteSet::Of([](char c) { return c == '(' || c == ')' || c == '[' || c == ']'; });
+constexpr ByteSet kBrackets =
+    ByteSet::Of([](char c) { return c == '(' || c == ')' || c == '[' || c == ']'; });
 
 size_t CaretAt(std::string_view text, size_t pos) {
   return pos < text.size() && text[pos] == '^' ? 1 : 0;
@@ -106,7 +106,9 @@ void SpaceEqualsAtLineEnd(std::string_view text, std::string& out) {
 size_t SignAfter(std::string_view text, size_t pos) {
   size_t x = pos + 1;
   while (x < text.size() && (text[x] == ' ' || text[x] == '\t')) ++x;
-  auto is_sign = [&](size_t at) { return at < text.size() && (text[at] == '+' || text[at] == '-'); };
+  auto is_sign = [&](size_t at) {
+    return at < text.size() && (text[at] == '+' || text[at] == '-');
+  };
   if (x < text.size() && IsSpace(text[x]) && text[x] != '\n' && is_sign(x + 1)) return x;
   if (x > pos + 1 && is_sign(x)) return x - 1;
   return kNone;
@@ -157,8 +159,10 @@ void SpaceBeforeLineEndEquals(PassContext& context) {
 
 void BreakUnarySigns(PassContext& context) {
   CodeState& state = context.state;
-  RewriteText(state, [](std::string_view in, std::string& out) { BreakBeforeSigns(in, '{', "\t", out); });
-  RewriteText(state, [](std::string_view in, std::string& out) { BreakBeforeSigns(in, ',', "", out); });
+  RewriteText(state,
+              [](std::string_view in, std::string& out) { BreakBeforeSigns(in, '{', "\t", out); });
+  RewriteText(state,
+              [](std::string_view in, std::string& out) { BreakBeforeSigns(in, ',', "", out); });
 }
 
 void TightenExponents(PassContext& context) {
@@ -178,7 +182,8 @@ void KeepSpaceBeforeLongStrings(const CodeState& state, std::string& entry, std:
   for (size_t bracket = entry.find("[@s"); bracket != std::string::npos;
        bracket = entry.find("[@s", bracket + 1)) {
     const TokenShape token = ReadTokenShape(entry, bracket + 1, kStringKind);
-    if (token.length == 0 || !token.canonical || token.number >= state.StringsTable.size()) continue;
+    if (token.length == 0 || !token.canonical || token.number >= state.StringsTable.size())
+      continue;
     if (state.StringsTable[token.number].front() != '[') continue;
     out.append(entry, copied, bracket + 1 - copied);
     out.push_back(' ');
@@ -256,6 +261,8 @@ void BreakAfterRightBraces(PassContext& context) {
   context.state.CommitScratch();
 }
 
-size_t SpacedOperatorLength(std::string_view text, size_t pos) { return SpacedOperatorAt(text, pos); }
+size_t SpacedOperatorLength(std::string_view text, size_t pos) {
+  return SpacedOperatorAt(text, pos);
+}
 
 }  // namespace kelvane

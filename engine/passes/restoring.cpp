@@ -171,7 +171,8 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   bool first = true;
   size_t pos = 0;
   while (true) {
-    const char* at = static_cast<const char*>(std::memchr(text.data() + pos, '@', text.size() - pos));
+    const char* at =
+        static_cast<const char*>(std::memchr(text.data() + pos, '@', text.size() - pos));
     if (at == nullptr) break;
     const size_t hit = static_cast<size_t>(at - text.data());
     out.append(text, pos, hit - pos);
@@ -188,7 +189,8 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     const std::string& entry = state.CommentsTable[shape.number];
     size_t tabs = 0;
     while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
-    const bool first_starts_line = first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
+    const bool first_starts_line =
+        first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
     if (first) {
       out.append(entry);
       out.append(tabs * count, '\t');

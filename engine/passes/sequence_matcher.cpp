@@ -54,16 +54,19 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
   const std::string_view text = text_;
   switch (e.piece) {
     case Piece::kLiteral:
-      return text.substr(pos).starts_with(e.literal) && MatchFrom(element + 1, pos + e.literal.size());
+      return text.substr(pos).starts_with(e.literal) &&
+             MatchFrom(element + 1, pos + e.literal.size());
     case Piece::kSpace:
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
     case Piece::kLineChars: {
       const size_t end = LineEnd(element, pos);
-      LineMemo& memo = line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
+      LineMemo& memo =
+          line_memos_[element].try_emplace(end, LineMemo{kNone, end + 1}).first->second;
       if (memo.best != kNone) return memo.best >= pos && MatchFrom(element + 1, memo.best);
       // Longest first; a following literal can only start where its first
       // character stands.
-      const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
+      const SequenceElement* next =
+          element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
       while (memo.tried_down_to > pos) {
         const size_t stop = --memo.tried_down_to;
         if (next != nullptr && next->piece == Piece::kLiteral &&
@@ -87,7 +90,8 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
         while (end < text.size() && !IsSpace(text[end])) ++end;
       }
       const size_t shortest = e.piece == Piece::kSpaceRun ? pos + 1 : pos;
-      const SequenceElement* next = element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
+      const SequenceElement* next =
+          element + 1 < elements_.size() ? &elements_[element + 1] : nullptr;
       for (size_t stop = end + 1; stop-- > shortest;) {
         if (next != nullptr && next->piece == Piece::kLiteral &&
             (stop >= text.size() || text[stop] != next->literal.front())) {

@@ -24,7 +24,7 @@ namespace kelvane {
 enum class Piece {
   kLiteral,    // the exact text
   kSpace,      // \s
-  kSpaceRun,     // \s+
+  kSpaceRun,   // \s+
   kLineChars,  // .*   (never a line end)
   kNonSpaces,  // [^\s]*
 };

@@ -77,19 +77,16 @@ void OneSpaceAfterCommas(std::string_view text, std::string& out) {
 
 void AppendTabs(std::string& out, size_t count) { out.append(count, '\t'); }
 
-
 }  // namespace
 
 void CollapseWhitespaceRuns(PassContext& context) {
-  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    SqueezeWhitespace(in, 2, out);
-  });
+  RewriteTextAndStoredGroups(
+      context.state, [](std::string_view in, std::string& out) { SqueezeWhitespace(in, 2, out); });
 }
 
 void ReplaceWhitespaceWithSpaces(PassContext& context) {
-  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    SqueezeWhitespace(in, 1, out);
-  });
+  RewriteTextAndStoredGroups(
+      context.state, [](std::string_view in, std::string& out) { SqueezeWhitespace(in, 1, out); });
 }
 
 void RemoveSpacesBeforeCommas(PassContext& context) {
@@ -112,7 +109,8 @@ void BreakAtLeftBraces(PassContext& context) {
   size_t depth = LeadingTabs(text);
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   size_t segment = depth;
-  for (size_t brace; (brace = text.find('{', segment)) != std::string_view::npos; segment = brace + 1) {
+  for (size_t brace; (brace = text.find('{', segment)) != std::string_view::npos;
+       segment = brace + 1) {
     AppendTabs(out, depth);
     out.append(text, segment, brace - segment);
     out.push_back('\n');
@@ -350,9 +348,9 @@ namespace {
 void JoinHeadKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 8> kHeadKeywords = {
       "function", "while", "for", "if", "elseif", "local", "global", "until"};
-  static constexpr ByteSet kHeadLetters =
-      ByteSet::Of([](char c) { return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' ||
-                                      c == 'g' || c == 'u'; });
+  static constexpr ByteSet kHeadLetters = ByteSet::Of([](char c) {
+    return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' || c == 'g' || c == 'u';
+  });
   // A match starts at the white space before a keyword's first letter; a
   // match ends on a character that is not white space, so that white space
   // never belongs to the previous match.
@@ -468,10 +466,9 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
 
 // Beyond the rule: "not" right after an operator that the operator spacing
 // will stand on a line of its own ("+ - * / < > ..") takes its operand (a
-// name, number or token) up too. The rule above needs white space before "not", which "1+not" only gets
-// from the operator spacing, so the next run joined what this one left:
-// "x = 1+not\n\ty" -> "x = 1+not y". After "=" or "^" the next run leaves
-// "not" apart as well, so it stays apart here.
+// name, number or token) up too. The rule above needs white space before "not", which "1+not" only
+// gets from the operator spacing, so the next run joined what this one left: "x = 1+not\n\ty" -> "x
+// = 1+not y". After "=" or "^" the next run leaves "not" apart as well, so it stays apart here.
 void JoinNotAfterOperators(std::string_view text, std::string& out) {
   static constexpr ByteSet kOperatorEnds = ByteSet::Of([](char c) {
     return c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' || c == '.';
@@ -592,7 +589,8 @@ void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string
       for (std::string_view keyword : keywords) {
         if (at < i + keyword.size() + 1) continue;
         const size_t space = at - keyword.size() - 1;
-        if (!IsSpace(text[space]) || text.compare(space + 1, keyword.size(), keyword) != 0) continue;
+        if (!IsSpace(text[space]) || text.compare(space + 1, keyword.size(), keyword) != 0)
+          continue;
         out.append(text, i, at - i);
         out.append(between);
         if (repeat_space) out.push_back(text[space]);
@@ -631,24 +629,25 @@ using enum Piece;
 
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
-    {kSpace, {}, 1}, {kLiteral, "for", 1}, {kSpace, {}, 1}, {kLineChars, {}, 1}, {kLiteral, ",", 1},
-    {kSpaceRun, {}, 2}, {kLineChars, {}, 3}, {kSpaceRun, {}, 4}, {kLiteral, "do", 5}, {kSpace, {}, 5}};
+    {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "do", 5}, {kSpace, {}, 5}};
 // (\sfor\s.*,)(\s+)(.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7"
 constexpr SequenceElement kForThreeParts[] = {
-    {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},    {kLineChars, {}, 1},
-    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kLiteral, ",", 3},
-    {kSpaceRun, {}, 4},    {kLineChars, {}, 5},  {kSpaceRun, {}, 6},   {kLiteral, "do", 7},
+    {kSpace, {}, 1},    {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1}, {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kLiteral, ",", 3},
+    {kSpaceRun, {}, 4}, {kLineChars, {}, 5},  {kSpaceRun, {}, 6},  {kLiteral, "do", 7},
     {kSpace, {}, 7}};
 // (\sfor\s.*,)(\s+)(.*)(\s+)(in)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7 $9"
 constexpr SequenceElement kForIn[] = {
-    {kSpace, {}, 1},    {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1}, {kSpaceRun, {}, 2},     {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
-    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},    {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
+    {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},   {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
     {kLiteral, "do", 9}, {kSpace, {}, 9}};
 // (\swhile)(\s+)([^\s]*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kWhile[] = {
-    {kSpace, {}, 1},      {kLiteral, "while", 1}, {kSpaceRun, {}, 2}, {kNonSpaces, {}, 3},
-    {kSpaceRun, {}, 4},     {kLiteral, "do", 5},    {kSpace, {}, 5}};
+    {kSpace, {}, 1},    {kLiteral, "while", 1}, {kSpaceRun, {}, 2}, {kNonSpaces, {}, 3},
+    {kSpaceRun, {}, 4}, {kLiteral, "do", 5},    {kSpace, {}, 5}};
 
 // Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
 // operator spacing puts spaces around it, and the clean-up takes them out

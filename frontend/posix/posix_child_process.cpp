@@ -125,8 +125,8 @@ bool ReachedExec(int status_fd) {
 }  // namespace
 
 std::unique_ptr<ChildProcess> NativeRunnerPlatform::StartChild(const EngineFile& engine,
-                                                              const EngineCommand& command,
-                                                              const std::string& working_folder) {
+                                                               const EngineCommand& command,
+                                                               const std::string& working_folder) {
   // Everything the child needs is prepared before fork. The arguments go as
   // they are: no character of a path can turn into another argument.
   std::vector<std::string> arguments = command.arguments;

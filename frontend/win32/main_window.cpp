@@ -92,10 +92,10 @@ bool Win32MainWindow::Create() {
 bool Win32MainWindow::CreateControl(const ControlLayout& layout) {
   const ControlClass control_class = ClassOf(layout.kind);
   const std::string text(layout.text);
-  HWND control = CreateWindowExA(control_class.ex_style, control_class.name, text.c_str(),
-                                 control_class.style, layout.x, layout.y, layout.width, layout.height,
-                                 hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.number)),
-                                 instance_, nullptr);
+  HWND control = CreateWindowExA(
+      control_class.ex_style, control_class.name, text.c_str(), control_class.style, layout.x,
+      layout.y, layout.width, layout.height, hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.number)), instance_, nullptr);
   if (control == nullptr) return false;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                /*redraw=*/TRUE);

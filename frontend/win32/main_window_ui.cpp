@@ -1,8 +1,8 @@
 // MainWindowUi over the real controls: texts, check marks, enabling, focus,
 // the file-open dialog, the error box and the log list's rows.
-#include "frontend/win32/main_window.h"
-
 #include <commdlg.h>
+
+#include "frontend/win32/main_window.h"
 
 namespace kelvane::frontend {
 namespace {
@@ -17,7 +17,8 @@ constexpr DWORD kResultBufferSize = 260;
 std::string Win32MainWindow::ControlText(int control) {
   HWND window = Control(control);
   std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 

@@ -72,8 +72,8 @@ HANDLE CreateKillOnCloseJob() {
 }  // namespace
 
 std::unique_ptr<ChildProcess> NativeRunnerPlatform::StartChild(const EngineFile& engine,
-                                                              const EngineCommand& command,
-                                                              const std::string& working_folder) {
+                                                               const EngineCommand& command,
+                                                               const std::string& working_folder) {
   SECURITY_ATTRIBUTES inheritable{};
   inheritable.nLength = sizeof inheritable;
   inheritable.bInheritHandle = TRUE;

@@ -68,9 +68,10 @@ class DifferenceLog {
 
   // One failure that sums up every difference by row.
   void Finish() {
-    std::printf("%zu of %zu cases judged by the reference (the others' literal output is not "
-                "stable)\n",
-                cases_ - not_judged_, cases_);
+    std::printf(
+        "%zu of %zu cases judged by the reference (the others' literal output is not "
+        "stable)\n",
+        cases_ - not_judged_, cases_);
     if (by_row_.empty()) return;
     std::ostringstream summary;
     size_t differing = 0;

@@ -16,7 +16,7 @@ namespace kelvane::test_support {
 struct RowDifference {
   bool differs = false;
   bool judged = true;  // false: the reference does not judge this input (LiteralReferenceJudges)
-  size_t stage = 0;  // index of the stage, and of the row within it
+  size_t stage = 0;    // index of the stage, and of the row within it
   size_t row = 0;
   bool whole_run = false;  // found by CompareWholeRuns, not at a row
   std::string message;     // the row's verbose message

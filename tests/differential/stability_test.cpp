@@ -77,8 +77,7 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
        header + "function f()\t\n\treturn\n\t1\nend\n\n"},
       {__LINE__, "t = { a = 1 }\n", header + "t = \n{\n\ta = 1,\n}\n\n"},
       // The last entry's comma went into the comment, and one more every run.
-      {__LINE__, "t = { a = 1, -- note\n}\n",
-       header + "t = \n{\n\ta = 1,\n\t-- note\t\t,\n}\n\n"},
+      {__LINE__, "t = { a = 1, -- note\n}\n", header + "t = \n{\n\ta = 1,\n\t-- note\t\t,\n}\n\n"},
       {__LINE__, "t = { a = 1 -- note,\n}\n", header + "t = \n{\n\ta = 1\n\t-- note,\t\t\n}\n\n"},
       // The head was joined while "n/2" was one piece; the next run left it broken.
       {__LINE__, "for i = 1, n/2 do x = i end\n",
@@ -92,7 +91,8 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "for i = 1, 1e-5 do end\n", header + "for i = 1, 1e-5 do\t\nend\n\n"},
       // "^" in a head was spaced while the head was joined, then tightened;
       // the next run joined the head with "2^n" in one piece.
-      {__LINE__, "for i = 1, 2 ^ n do x = i end\n", header + "for i = 1, 2^n do\t\n\tx = i\nend\n\n"},
+      {__LINE__, "for i = 1, 2 ^ n do x = i end\n",
+       header + "for i = 1, 2^n do\t\n\tx = i\nend\n\n"},
       {__LINE__, "while x ^ 2 do x = 1 end\n", header + "while x^2 do\t\n\tx = 1\nend\n\n"},
       // "not" glued to the operator before it, and an operator glued to
       // "and", were joined with their operands only on the next run; "not"
@@ -106,7 +106,8 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // before it.
       {__LINE__, "function f()\n\treturn not (v2 < v1)\nend\n",
        header + "function f()\t\n\treturn\n\tnot(v2 < v1)\nend\n\n"},
-      {__LINE__, "if jid then\n\t(a or b):c()\nend\n", header + "if jid then\t\n\t(a or b):c()\nend\n\n"},
+      {__LINE__, "if jid then\n\t(a or b):c()\nend\n",
+       header + "if jid then\t\n\t(a or b):c()\nend\n\n"},
       {__LINE__, "x = a and not (b)\n", header + "x = a and not(b)\n"},
       // A comment glued to the first comment, a block comment ("]]--"), had
       // that comment's TABs put between them, and the next run broke there.
@@ -140,7 +141,8 @@ TEST(StabilityTest, ExamplesAndGoldenFilesFormatTheSameTwice) {
   std::vector<fs::path> paths;
   for (const fs::path& folder : {source / "examples", source / "tests" / "golden"}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
-      if (entry.is_regular_file() && entry.path().extension() == ".lua") paths.push_back(entry.path());
+      if (entry.is_regular_file() && entry.path().extension() == ".lua")
+        paths.push_back(entry.path());
     }
   }
   std::sort(paths.begin(), paths.end());

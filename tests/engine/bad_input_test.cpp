@@ -20,9 +20,9 @@
 #include "engine/app_text.h"
 #include "engine/meaning_check.h"
 #include "tests/differential/pipeline_compare.h"
+#include "tests/reference/reference_stages.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/lua_generator.h"
-#include "tests/reference/reference_stages.h"
 #include "tests/support/text_diff.h"
 
 namespace kelvane {

@@ -1,12 +1,12 @@
 // Removal of earlier header lines, and the elapsed-time figure of the console messages.
 
-#include "cli/console_messages.h"
 #include "engine/header_line.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "cli/console_messages.h"
 #include "engine/app_text.h"
 
 namespace kelvane {
@@ -53,9 +53,9 @@ TEST(RemoveOldHeadersTest, RemovesTheWordsWithTheRestOfTheirLine) {
       // that the first run dropped as a blank line at the start.
       {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\t\n\nfunction f()\n",
        "function f()\n"},
-      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27\t\r\n\r\nt = \r\n",
-       "t = \r\n"},
-      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1\n-- Pretty-Printed using Zorv Kelvane 2\n\nx\n",
+      {__LINE__, "-- Pretty-Printed using Zorv Kelvane 1.27\t\r\n\r\nt = \r\n", "t = \r\n"},
+      {__LINE__,
+       "-- Pretty-Printed using Zorv Kelvane 1\n-- Pretty-Printed using Zorv Kelvane 2\n\nx\n",
        "x\n"},
       // Only one empty line, and only after headers at the start.
       {__LINE__, "-- Pretty-Printed using Zorv Kelvane\n\n\nx\n", "\nx\n"},

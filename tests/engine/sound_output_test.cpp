@@ -4,7 +4,6 @@
 // for the classes nobody has seen yet.
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -91,7 +90,8 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
     const std::string output = FormatUnix(row.input, status);
     ASSERT_EQ(status, FormatStatus::kOk) << output;
     const std::string expected = std::string(AppComment) + row.body;
-    EXPECT_TRUE(output == expected) << test_support::DescribeDifference(expected, output, "expected", "engine");
+    EXPECT_TRUE(output == expected)
+        << test_support::DescribeDifference(expected, output, "expected", "engine");
   }
 }
 
@@ -202,7 +202,8 @@ TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
         ADD_FAILURE() << "seed " << seed << ": walked says " << walked.same << " "
                       << walked.input_line << " " << walked.why << ", read says " << read.same
                       << " " << read.input_line << " " << read.why << "\ninput:\n"
-                      << input << "\noutput:\n" << candidate;
+                      << input << "\noutput:\n"
+                      << candidate;
       }
       if (disagreements > 3) return;
     }
@@ -215,9 +216,10 @@ TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
   FormatStatus status;
   const std::string reason = FormatUnix("x = 1\ny = f{} ()\n", status);
   EXPECT_EQ(status, FormatStatus::kRefused);
-  EXPECT_EQ(reason,
-            "Error: Was unable to keep the meaning of line 2: a line would start with \"(\" right after "
-            "a call, which Lua 5.1 rejects.");
+  EXPECT_EQ(
+      reason,
+      "Error: Was unable to keep the meaning of line 2: a line would start with \"(\" right after "
+      "a call, which Lua 5.1 rejects.");
 }
 
 // Generated programs that Lua 5.1 compiles, formatted with each combination
@@ -234,9 +236,9 @@ TEST(SoundOutput, GeneratedProgramsKeepTheirMeaning) {
   // Compiles NAME.lua into NAME.key; false when it does not compile.
   auto compile = [&](const std::string& name, const std::string& text) {
     std::ofstream(folder / (name + ".lua"), std::ios::binary) << text;
-    const std::string command = "cd '" + folder.string() + "' && luac5.1 -s -o " + name +
-                                ".luac " + name + ".lua 2>/dev/null && lua5.1 '" + script + "' " +
-                                name + ".luac " + name + ".key";
+    const std::string command = "cd '" + folder.string() + "' && luac5.1 -s -o " + name + ".luac " +
+                                name + ".lua 2>/dev/null && lua5.1 '" + script + "' " + name +
+                                ".luac " + name + ".key";
     return std::system(command.c_str()) == 0;
   };
   auto read = [&](const std::string& name) {
@@ -266,8 +268,10 @@ TEST(SoundOutput, GeneratedProgramsKeepTheirMeaning) {
       ASSERT_EQ(result.status, FormatStatus::kOk) << result.reason;
       const bool compiles = compile("out", result.text);
       EXPECT_TRUE(compiles && read("out.key") == input_key)
-          << "seed " << seed << ", variant " << variant << (compiles ? ": meaning changed" : ": does not compile")
-          << "\ninput:\n" << input << "\noutput:\n" << result.text;
+          << "seed " << seed << ", variant " << variant
+          << (compiles ? ": meaning changed" : ": does not compile") << "\ninput:\n"
+          << input << "\noutput:\n"
+          << result.text;
       if (::testing::Test::HasFailure()) break;
     }
     if (::testing::Test::HasFailure()) break;

@@ -19,7 +19,9 @@ TEST(LogLineTest, DropsEmptyLinesAndTheFilterWord) {
       {"MICROSOFT", false},
       {"xxmicrosoftxx", false},
       {"Micro soft", true},
-      {"micros\xC3\xB6" "ft", true},
+      {"micros\xC3\xB6"
+       "ft",
+       true},
   };
   for (const auto& row : rows) EXPECT_EQ(IsLineShown(row.line), row.shown) << "line: " << row.line;
 }
@@ -35,7 +37,8 @@ TEST(LogLineTest, ExpandsEachTabToFourSpaces) {
       {"no tabs", "no tabs"},
       {"", ""},
   };
-  for (const auto& row : rows) EXPECT_EQ(ExpandTabs(row.line), row.expected) << "line: " << row.line;
+  for (const auto& row : rows)
+    EXPECT_EQ(ExpandTabs(row.line), row.expected) << "line: " << row.line;
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM main_window) {
   const auto ex_style = static_cast<unsigned long>(GetWindowLongPtrA(control, GWL_EXSTYLE));
   std::printf("%d %s %ld %ld %ld %ld style=%08lx ex=%08lx enabled=%d \"%s\"\n",
               GetDlgCtrlID(control), class_name, rect.left, rect.top, rect.right - rect.left,
-              rect.bottom - rect.top, style, ex_style, IsWindowEnabled(control) ? 1 : 0, TextOf(control).c_str());
+              rect.bottom - rect.top, style, ex_style, IsWindowEnabled(control) ? 1 : 0,
+              TextOf(control).c_str());
   return TRUE;
 }
 
@@ -72,8 +73,9 @@ int PrintRows(HWND main_window) {
       return 3;
     }
     std::string text(copied * 2 + 1, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied),
-                                          text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), text.data(),
+                            static_cast<int>(text.size()), nullptr, nullptr);
     text.resize(static_cast<size_t>(bytes));
     std::printf("%s\n", text.c_str());
   }
@@ -112,8 +114,8 @@ int PrintErrorText() {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: kelvane_window_probe client-size|controls|rows|focus|check N|error-text\n");
+    std::fprintf(
+        stderr, "usage: kelvane_window_probe client-size|controls|rows|focus|check N|error-text\n");
     return 2;
   }
   const char* command = argv[1];

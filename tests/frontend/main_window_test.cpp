@@ -1,7 +1,5 @@
 // The main window's state machine driven through a fake UI and a fake
 // runner: dispatch, Browse with the equal-paths rule, Start, and Tab focus.
-#include "frontend/main_window_logic.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "frontend/main_window_logic.h"
 
 namespace kelvane::frontend {
 namespace {
@@ -31,7 +31,8 @@ class FakeUi : public MainWindowUi {
   FakeUi() {
     for (const ControlLayout& layout : MainWindowControls()) {
       FakeControl control;
-      control.tab_stop = layout.kind != ControlKind::kGroupFrame && layout.kind != ControlKind::kText;
+      control.tab_stop =
+          layout.kind != ControlKind::kGroupFrame && layout.kind != ControlKind::kText;
       controls_[layout.number] = control;
     }
   }
@@ -179,7 +180,10 @@ TEST(MainWindowDispatch, OnlyExitCloseBrowseAndStartDoAnything) {
       {{EventKind::kCloseRequest}, LoopStep::kEnd, {}, {}},
       {{EventKind::kControl, kInputBrowse}, LoopStep::kContinue, {"Select an input file"}, {}},
       {{EventKind::kControl, kOutputBrowse}, LoopStep::kContinue, {"Select an output file"}, {}},
-      {{EventKind::kControl, kStartButton}, LoopStep::kContinue, {}, {"Please give a valid input file!"}},
+      {{EventKind::kControl, kStartButton},
+       LoopStep::kContinue,
+       {},
+       {"Please give a valid input file!"}},
       {{EventKind::kControl, kInputField}, LoopStep::kContinue, {}, {}},
       {{EventKind::kControl, kOutputField}, LoopStep::kContinue, {}, {}},
       {{EventKind::kControl, kStripCheck}, LoopStep::kContinue, {}, {}},
@@ -264,18 +268,37 @@ TEST(MainWindowStart, ChecksThePathsBeforeRunning) {
       {"both fields empty", "", "", false, false, {"Please give a valid input file!"}, {}},
       {"input missing", fresh, out, false, false, {"Please give a valid input file!"}, {}},
       {"input is a folder", folder, out, false, false, {"Please give a valid input file!"}, {}},
-      {"input missing wins over output", fresh, fresh, false, true,
-       {"Please give a valid input file!"}, {}},
-      {"empty input file is valid", empty_file, out, false, false, {},
+      {"input missing wins over output",
+       fresh,
+       fresh,
+       false,
+       true,
+       {"Please give a valid input file!"},
+       {}},
+      {"empty input file is valid",
+       empty_file,
+       out,
+       false,
+       false,
+       {},
        RunCall{empty_file, out, 0, 0}},
       {"empty output, overwrite off", in, "", false, false, {}, RunCall{in, "", 0, 0}},
       {"new output, overwrite off", in, fresh, true, false, {}, RunCall{in, fresh, 0, 1}},
-      {"new output, overwrite on", in, fresh, false, true, {"Please give a valid output file!"},
+      {"new output, overwrite on",
+       in,
+       fresh,
+       false,
+       true,
+       {"Please give a valid output file!"},
        {}},
-      {"empty output, overwrite on", in, "", false, true, {"Please give a valid output file!"},
+      {"empty output, overwrite on", in, "", false, true, {"Please give a valid output file!"}, {}},
+      {"folder output, overwrite on",
+       in,
+       folder,
+       false,
+       true,
+       {"Please give a valid output file!"},
        {}},
-      {"folder output, overwrite on", in, folder, false, true,
-       {"Please give a valid output file!"}, {}},
       {"existing output, overwrite on", in, out, true, true, {}, RunCall{in, out, 1, 1}},
   };
   for (const Row& row : rows) {
@@ -335,12 +358,15 @@ TEST(MainWindowLog, ShowsEachLineWithTabsExpandedAndSelectsTheLastRow) {
   Window window;
   window.engine.files = {{"in.lua", 10}};
   window.ui.Control(kInputField).text = "in.lua";
-  window.engine.lines_to_log = {"Parsing file...\t[in.lua]", "\tStage", "\t\tpass...",
-                                "\tx\t", "   "};
+  window.engine.lines_to_log = {"Parsing file...\t[in.lua]", "\tStage", "\t\tpass...", "\tx\t",
+                                "   "};
   window.Click(kStartButton);
-  const std::vector<std::string> expected = {
-      "Parsing file...    [in.lua]", "    Stage", "        pass...", "    x    ", "   ",
-      "+OK Ready..."};
+  const std::vector<std::string> expected = {"Parsing file...    [in.lua]",
+                                             "    Stage",
+                                             "        pass...",
+                                             "    x    ",
+                                             "   ",
+                                             "+OK Ready..."};
   EXPECT_EQ(window.ui.log_rows, expected);
   EXPECT_EQ(window.ui.selected_row, 5);
   EXPECT_EQ(window.ui.repaints, 6);
@@ -398,20 +424,40 @@ TEST(MainWindowFocus, TabWalksEligibleControlsInCreationOrder) {
       {"Tab from Exit", EventKind::kFocusNext, kExitButton, {}, {}, kStripCheck},
       {"Tab from log list wraps", EventKind::kFocusNext, kLogList, {}, {}, kInputField},
       {"Tab without focus", EventKind::kFocusNext, kNoControl, {}, {}, kInputField},
-      {"Tab skips disabled check box", EventKind::kFocusNext, kStripCheck, {kOverwriteCheck}, {},
+      {"Tab skips disabled check box",
+       EventKind::kFocusNext,
+       kStripCheck,
+       {kOverwriteCheck},
+       {},
        kLogList},
-      {"Tab skips hidden control", EventKind::kFocusNext, kInputField, {}, {kInputBrowse},
+      {"Tab skips hidden control",
+       EventKind::kFocusNext,
+       kInputField,
+       {},
+       {kInputBrowse},
        kOutputField},
       {"Tab from a frame", EventKind::kFocusNext, kOptionsFrame, {}, {}, kStripCheck},
-      {"Tab with one eligible control stays", EventKind::kFocusNext, kLogList,
-       {2, 3, 5, 6, 9, 10, 11, 12}, {}, kLogList},
-      {"Shift+Tab from input field wraps", EventKind::kFocusPrevious, kInputField, {}, {},
+      {"Tab with one eligible control stays",
+       EventKind::kFocusNext,
+       kLogList,
+       {2, 3, 5, 6, 9, 10, 11, 12},
+       {},
+       kLogList},
+      {"Shift+Tab from input field wraps",
+       EventKind::kFocusPrevious,
+       kInputField,
+       {},
+       {},
        kLogList},
       {"Shift+Tab from Strip", EventKind::kFocusPrevious, kStripCheck, {}, {}, kExitButton},
       {"Shift+Tab from Start", EventKind::kFocusPrevious, kStartButton, {}, {}, kOutputBrowse},
       {"Shift+Tab without focus", EventKind::kFocusPrevious, kNoControl, {}, {}, kLogList},
-      {"Shift+Tab skips disabled check box", EventKind::kFocusPrevious, kLogList,
-       {kOverwriteCheck}, {}, kStripCheck},
+      {"Shift+Tab skips disabled check box",
+       EventKind::kFocusPrevious,
+       kLogList,
+       {kOverwriteCheck},
+       {},
+       kStripCheck},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -426,7 +472,8 @@ TEST(MainWindowFocus, TabWalksEligibleControlsInCreationOrder) {
 
 TEST(MainWindowFocus, NothingEligibleLeavesTheFocusAlone) {
   Window window;
-  for (const ControlLayout& control : MainWindowControls()) window.ui.Control(control.number).enabled = false;
+  for (const ControlLayout& control : MainWindowControls())
+    window.ui.Control(control.number).enabled = false;
   window.ui.focused = kNoControl;
   window.logic.Handle({EventKind::kFocusNext});
   EXPECT_EQ(window.ui.focused, kNoControl);

@@ -20,7 +20,8 @@ using FmtResult = test_support::CliResult;
 // kelvanefmt in a sandbox; a write past the file-size limit fails with EFBIG.
 class FmtSandbox : public test_support::CliSandbox {
  public:
-  FmtSandbox() : CliSandbox(test_support::KelvanefmtPath(), test_support::FileSizeSignal::kIgnored) {}
+  FmtSandbox()
+      : CliSandbox(test_support::KelvanefmtPath(), test_support::FileSizeSignal::kIgnored) {}
 };
 
 const std::string kUnformatted = "local speed=1.50\nprint(speed)\n";
@@ -106,14 +107,23 @@ TEST(FmtCliTest, StandardInputToStandardOutput) {
       {__LINE__, {"-"}, kUnformatted, 0, Formatted(kUnformatted), ""},
       // No PATH and standard input not a terminal: the same, for editors.
       {__LINE__, {"--lf"}, kUnformatted, 0, Formatted(kUnformatted, true), ""},
-      {__LINE__, {"--strip-comments", "-"}, "-- c\n" + kUnformatted, 0,
-       Formatted("-- c\n" + kUnformatted, false, true), ""},
+      {__LINE__,
+       {"--strip-comments", "-"},
+       "-- c\n" + kUnformatted,
+       0,
+       Formatted("-- c\n" + kUnformatted, false, true),
+       ""},
       {__LINE__, {"--check", "-"}, kUnformatted, 1, "<stdin>\n", ""},
       {__LINE__, {"--check", "--stdin-name", "ai.lua"}, kUnformatted, 1, "ai.lua\n", ""},
       {__LINE__, {"--check", "-"}, Formatted(kUnformatted), 0, "", ""},
       {__LINE__, {"--diff", "--stdin-name", "ai.lua"}, Formatted(kUnformatted), 0, "", ""},
       // A refused text comes back as it was, so an editor's buffer is never lost.
-      {__LINE__, {"--stdin-name", "ai.lua"}, kRefused, 2, kRefused, "ai.lua: " + kGuardCause + "\n"},
+      {__LINE__,
+       {"--stdin-name", "ai.lua"},
+       kRefused,
+       2,
+       kRefused,
+       "ai.lua: " + kGuardCause + "\n"},
       {__LINE__, {"--check", "-"}, kRefused, 2, "", "<stdin>: " + kGuardCause + "\n"},
       {__LINE__,
        {"-", "a.lua"},
@@ -148,9 +158,11 @@ TEST(FmtCliTest, MixedFolderReportsEveryFileAndFormatsTheRest) {
   const FmtResult result = box.Run({"mod", "missing.lua", "--jobs", "3"}, "", 4096);
   ExpectRun(result, 2, "mod/a_good.lua\n",
             "missing.lua: No such file or directory\n"
-            "mod/b_refused.lua: " + kGuardCause + "\n"
-            "mod/c_too_large.lua: cannot write: File too large\n"
-            "1 formatted, 1 unchanged, 1 refused, 2 failed\n",
+            "mod/b_refused.lua: " +
+                kGuardCause +
+                "\n"
+                "mod/c_too_large.lua: cannot write: File too large\n"
+                "1 formatted, 1 unchanged, 1 refused, 2 failed\n",
             __LINE__);
   EXPECT_EQ(box.ReadFile("mod/a_good.lua"), Formatted(kUnformatted));
   EXPECT_EQ(box.ReadFile("mod/b_refused.lua"), kRefused);
@@ -166,23 +178,26 @@ TEST(FmtCliTest, FolderSearchSkipsHiddenLinkedAndExcludedPaths) {
   } rows[] = {
       {__LINE__, {"mod"}, "mod/a.lua\nmod/sub/deep/b.lua\nmod/sub/x_gen.lua\nmod/vendor/v.lua\n"},
       // A file named and also found in a named folder is formatted once.
-      {__LINE__, {"mod/sub/x_gen.lua", "mod"},
+      {__LINE__,
+       {"mod/sub/x_gen.lua", "mod"},
        "mod/a.lua\nmod/sub/deep/b.lua\nmod/sub/x_gen.lua\nmod/vendor/v.lua\n"},
       // Named paths are taken as they are: any name, hidden, or a link.
       {__LINE__, {"mod/.hidden/h.lua", "mod/notes.txt"}, "mod/.hidden/h.lua\nmod/notes.txt\n"},
       {__LINE__, {"mod/linked"}, "mod/linked/o.lua\n"},
-      {__LINE__, {"--exclude", "vendor", "--exclude", "*_gen.lua", "mod"},
+      {__LINE__,
+       {"--exclude", "vendor", "--exclude", "*_gen.lua", "mod"},
        "mod/a.lua\nmod/sub/deep/b.lua\n"},
       {__LINE__, {"--exclude", "mod/sub/**", "mod"}, "mod/a.lua\nmod/vendor/v.lua\n"},
-      {__LINE__, {"--exclude=sub/*/b.lua", "./mod"},
+      {__LINE__,
+       {"--exclude=sub/*/b.lua", "./mod"},
        "./mod/a.lua\n./mod/sub/x_gen.lua\n./mod/vendor/v.lua\n"},
       // Excludes apply to named files too, as hooks name every file.
       {__LINE__, {"--exclude", "vendor", "mod/vendor/v.lua", "mod/a.lua"}, "mod/a.lua\n"},
   };
   FmtSandbox box;
-  for (const char* name : {"mod/a.lua", "mod/sub/deep/b.lua", "mod/sub/x_gen.lua",
-                           "mod/vendor/v.lua", "mod/.hidden/h.lua", "mod/.dot.lua",
-                           "mod/notes.txt", "outside/o.lua"}) {
+  for (const char* name :
+       {"mod/a.lua", "mod/sub/deep/b.lua", "mod/sub/x_gen.lua", "mod/vendor/v.lua",
+        "mod/.hidden/h.lua", "mod/.dot.lua", "mod/notes.txt", "outside/o.lua"}) {
     box.WriteFile(name, kUnformatted);
   }
   fs::create_directory_symlink("../outside", box.Path("mod/linked"));

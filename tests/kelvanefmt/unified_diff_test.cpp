@@ -21,8 +21,7 @@ TEST(UnifiedDiffTest, HunksAsDiffPrintsThem) {
       // Three lines of context; changes further apart make two hunks.
       {__LINE__, "1\n2\n3\n4\n5\n6\n7\n8\n9\n", "x\n2\n3\n4\n5\n6\n7\n8\ny\n",
        "@@ -1,4 +1,4 @@\n-1\n+x\n 2\n 3\n 4\n@@ -6,4 +6,4 @@\n 6\n 7\n 8\n-9\n+y\n"},
-      {__LINE__, "a\nb", "a\nb\n",
-       "@@ -1,2 +1,2 @@\n a\n-b\n\\ No newline at end of file\n+b\n"},
+      {__LINE__, "a\nb", "a\nb\n", "@@ -1,2 +1,2 @@\n a\n-b\n\\ No newline at end of file\n+b\n"},
       {__LINE__, "a\r\n", "a\n", "@@ -1,1 +1,1 @@\n-a\r\n+a\n"},
   };
   for (const auto& row : rows) {

@@ -1,12 +1,13 @@
 // Block indentation and table punctuation on texts as the spacing passes
 // leave them.
 
+#include "engine/passes/block_indentation.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "engine/passes/block_indentation.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/support/pass_examples.h"
 
@@ -39,9 +40,11 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       // A comment that already ends in a comma (then perhaps TABs) carries the
       // last entry's comma: "a = 1 -- note" before "}" became "-- note," on
       // the first run, then "-- note,,", "-- note,,," on every further run.
-      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@,\n\t}\n\n",
+      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n",
+       "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@,\n\t}\n\n",
        {"-- note"}},
-      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n\n",
+      {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n",
+       "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n\n",
        {"-- note,"}},
       {"\tt=\n\t{\n\t\t@c1c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c1c@\n\t}\n\n", {"--", "-- note\t\t,\t"}},
       {"\tt=\n\t{\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c0c@,\n\t}\n\n", {"-- a, b"}},
@@ -55,7 +58,8 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
   }
   for (const test_support::PassExample& row : test_support::kBlockExamples) {
     const std::string input(row.input);
-    EXPECT_EQ(Visible(Indent(input)), Visible(std::string(row.expected))) << "input: " << Visible(input);
+    EXPECT_EQ(Visible(Indent(input)), Visible(std::string(row.expected)))
+        << "input: " << Visible(input);
   }
 }
 

@@ -1,8 +1,9 @@
 // Operator spacing and bracket fix-ups on texts as the block passes leave them.
 
+#include "engine/passes/operator_spacing.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/passes/operator_spacing.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/support/pass_examples.h"
 
@@ -28,8 +29,9 @@ TEST(OperatorSpacing, SurroundsOperatorsWithSpaces) {
       {"\tf@a0a@=...\n", "\tf@a0a@ = ...\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
-              Visible(row.expected));
+    EXPECT_EQ(
+        Visible(RunPasses(SurroundOperatorsWithSpaces, SurroundOperatorsWithSpaces, row.input)),
+        Visible(row.expected));
   }
   for (const test_support::PassExample& row : test_support::kOperatorExamples) {
     const std::string input(row.input);
@@ -84,11 +86,8 @@ TEST(OperatorSpacing, SinglePasses) {
 
 TEST(OperatorSpacing, StoredGroupsLoseSpacesAroundBrackets) {
   const Row rows[] = {
-      {"(-1)", "(- 1)"},
-      {"( a, b )", "(a, b)"},
-      {"(t [ 1 ], f)", "(t[1], f)"},
-      {"(...)", "(...)"},
-      {"( ..., a )", "(..., a)"},
+      {"(-1)", "(- 1)"},  {"( a, b )", "(a, b)"},     {"(t [ 1 ], f)", "(t[1], f)"},
+      {"(...)", "(...)"}, {"( ..., a )", "(..., a)"},
   };
   for (const Row& row : rows) {
     CodeState state;

@@ -4,23 +4,22 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string_view>
-
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/char_class.h"
-#include "engine/passes/masking.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
+#include "engine/passes/masking.h"
 #include "engine/passes/operator_spacing.h"
-#include "engine/passes/spacing_and_joining.h"
 #include "engine/passes/pre_processing.h"
 #include "engine/passes/restoring.h"
+#include "engine/passes/spacing_and_joining.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/reference/reference_passes.h"
 
@@ -103,7 +102,8 @@ bool SemicolonAloneOnLine(std::string_view text) {
 // "not" before a token ("not (x)").
 bool OperatorKeywordTouchesOperator(std::string_view text) {
   for (std::string_view keyword : {"and", "or", "not"}) {
-    for (size_t at = text.find(keyword); at != std::string_view::npos; at = text.find(keyword, at + 1)) {
+    for (size_t at = text.find(keyword); at != std::string_view::npos;
+         at = text.find(keyword, at + 1)) {
       const size_t after = at + keyword.size();
       if (after < text.size() && HasAny(text.substr(after, 1), "~<>+-*/.")) return true;
       if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.^")) return true;
@@ -139,14 +139,16 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
           "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines"})) {
     return !HasAny(text, "\"'[");
   }
-  if (pass == "RemoveLineEndSemicolons") return !HasAny(text, "\"'[{(-") && !SemicolonAloneOnLine(text);
+  if (pass == "RemoveLineEndSemicolons")
+    return !HasAny(text, "\"'[{(-") && !SemicolonAloneOnLine(text);
   // Keywords that touch operators, and "^" in loop heads, get the next run's
   // shape at once.
   if (pass == "JoinKeywords") return !OperatorKeywordTouchesOperator(text);
   if (pass == "JoinLoopHeads") return !HasAny(text, "^");
   if (pass == "SurroundOperatorsWithSpaces") {
-    return text.find("...") == std::string_view::npos && text.find("//") == std::string_view::npos &&
-           text.find("<<") == std::string_view::npos && text.find(">>") == std::string_view::npos;
+    return text.find("...") == std::string_view::npos &&
+           text.find("//") == std::string_view::npos && text.find("<<") == std::string_view::npos &&
+           text.find(">>") == std::string_view::npos;
   }
   // Calls after tokens and "}"; "and", "or" and "then" apart from "(".
   if (pass == "JoinNamesWithArguments") {
@@ -178,7 +180,8 @@ void ExpectSameOnText(const PassPair& pair, const std::string& text, const CodeS
   ASSERT_EQ(production_state.CommentsTable, reference_state.CommentsTable) << pair.name;
 }
 
-#define PAIR(name) PassPair{#name, name, reference::name}
+#define PAIR(name) \
+  PassPair { #name, name, reference::name }
 
 // The three decimal passes in a row. The engine's reach their fixed point in
 // one run: each as its rule repeated until nothing matches, and the zeros
@@ -200,29 +203,57 @@ void TidyDecimalsUntilSettled(PassContext& context) {
 // Passes that hold on any text.
 TEST(PassDifferential, PassesOnAnyText) {
   const std::vector<std::string> pieces = {
-      " ", "  ", "\t", "\n", "\n\n", "\v", "{", "}", "(", ")", "[", "]", "[[", "]]", "\"", "'",
-      "--", "-", "=", "==", "~=", "<=", ">", ",", ";", ".", "..", "...", "+", "*", "/", "^", "\\",
-      "0", "1", "1.0", "0.50", ".5", "e", "E", "x", "_", "@", "@a0a@", "@aa@", "@c0c@", "a",
-      "do", "then", "end", "else", "elseif", "until", "repeat", "function", "if", "while", "for",
-      "in", "local", "global", "return", "and", "or", "not", "}", "end,", "end;", "=\n"};
+      " ",      "  ",     "\t",    "\n",     "\n\n",     "\v",    "{",     "}",    "(",    ")",
+      "[",      "]",      "[[",    "]]",     "\"",       "'",     "--",    "-",    "=",    "==",
+      "~=",     "<=",     ">",     ",",      ";",        ".",     "..",    "...",  "+",    "*",
+      "/",      "^",      "\\",    "0",      "1",        "1.0",   "0.50",  ".5",   "e",    "E",
+      "x",      "_",      "@",     "@a0a@",  "@aa@",     "@c0c@", "a",     "do",   "then", "end",
+      "else",   "elseif", "until", "repeat", "function", "if",    "while", "for",  "in",   "local",
+      "global", "return", "and",   "or",     "not",      "}",     "end,",  "end;", "=\n"};
   const PassPair pairs[] = {
-      PAIR(RemoveCarriageReturns), PAIR(AddFinalLineFeed), PAIR(RemoveLeadingLineFeeds),
-      PAIR(MaskComments), PAIR(MaskEscapedQuotes), PAIR(MaskStrings), PAIR(MaskEmptyTables),
-      PAIR(MaskArguments), PAIR(MaskIndices), PAIR(CollapseWhitespaceRuns),
-      PAIR(ReplaceWhitespaceWithSpaces), PAIR(RemoveSpacesBeforeCommas),
-      PAIR(PlaceSpacesAfterCommas), PAIR(AddBaseTab), PAIR(RemoveBlankLines),
-      PAIR(JoinKeysWithValues), PAIR(JoinKeywords), PAIR(JoinNamesWithArguments),
-      PAIR(SpaceConditionKeywords), PAIR(BreakAfterReturn), PAIR(JoinLoopHeads),
-      PAIR(PutCommaBetweenTables), PAIR(PutCommaAfterLastEntry), PAIR(OutdentCloserLines),
-      PAIR(PlaceBlankLinesBeforeGlobalBlocks), PAIR(PlaceBlankLinesAfterGlobalBlocks),
-      PAIR(SurroundOperatorsWithSpaces), PAIR(SpaceBeforeLineEndEquals), PAIR(TightenExponents),
-      PAIR(BreakBeforeLeftBraces), PAIR(BreakAfterRightBraces), PAIR(OutdentEveryLine),
+      PAIR(RemoveCarriageReturns),
+      PAIR(AddFinalLineFeed),
+      PAIR(RemoveLeadingLineFeeds),
+      PAIR(MaskComments),
+      PAIR(MaskEscapedQuotes),
+      PAIR(MaskStrings),
+      PAIR(MaskEmptyTables),
+      PAIR(MaskArguments),
+      PAIR(MaskIndices),
+      PAIR(CollapseWhitespaceRuns),
+      PAIR(ReplaceWhitespaceWithSpaces),
+      PAIR(RemoveSpacesBeforeCommas),
+      PAIR(PlaceSpacesAfterCommas),
+      PAIR(AddBaseTab),
+      PAIR(RemoveBlankLines),
+      PAIR(JoinKeysWithValues),
+      PAIR(JoinKeywords),
+      PAIR(JoinNamesWithArguments),
+      PAIR(SpaceConditionKeywords),
+      PAIR(BreakAfterReturn),
+      PAIR(JoinLoopHeads),
+      PAIR(PutCommaBetweenTables),
+      PAIR(PutCommaAfterLastEntry),
+      PAIR(OutdentCloserLines),
+      PAIR(PlaceBlankLinesBeforeGlobalBlocks),
+      PAIR(PlaceBlankLinesAfterGlobalBlocks),
+      PAIR(SurroundOperatorsWithSpaces),
+      PAIR(SpaceBeforeLineEndEquals),
+      PAIR(TightenExponents),
+      PAIR(BreakBeforeLeftBraces),
+      PAIR(BreakAfterRightBraces),
+      PAIR(OutdentEveryLine),
       // One run takes a whole chain of zero decimals, as the rule repeated.
       PassPair{"RemoveZeroDecimals", RemoveZeroDecimals, reference::RemoveZeroDecimalsUntilSettled},
       PassPair{"RemoveTrailingDecimalZeros", RemoveTrailingDecimalZeros,
                reference::RemoveTrailingDecimalZerosUntilSettled},
-      PassPair{"TidyDecimals", TidyDecimals, TidyDecimalsUntilSettled}, PAIR(RemoveLineEndSemicolons), PAIR(CloseExponentSigns), PAIR(CollapseBlankLines),
-      PAIR(RemoveLeadingBlankLines), PAIR(AddFinalLineEnd), PAIR(UseCrLfLineEnds),
+      PassPair{"TidyDecimals", TidyDecimals, TidyDecimalsUntilSettled},
+      PAIR(RemoveLineEndSemicolons),
+      PAIR(CloseExponentSigns),
+      PAIR(CollapseBlankLines),
+      PAIR(RemoveLeadingBlankLines),
+      PAIR(AddFinalLineEnd),
+      PAIR(UseCrLfLineEnds),
   };
   TextMaker maker(20261207);
   for (int i = 0; i < Cases(1500); ++i) {
@@ -239,12 +270,36 @@ TEST(PassDifferential, PassesOnAnyText) {
 // Passes that rely on the shape earlier passes leave: TABs only at line
 // starts, and lines at depth 0 where a surplus "}" put them.
 TEST(PassDifferential, PassesOnLinesOfTabsAndContent) {
-  const std::vector<std::string> pieces = {
-      " ", " ", "a", "b=1,", "x", "{", "}", "},", "@a1a@", "do", " then", "end", "until", "elseif",
-      "repeat", "function", "function f@a0a@", "function@a0a@", "=", "for", "while", ";", ",", " - 1",
-      "{ - 2", ", + 3", "end;", "end,"};
+  const std::vector<std::string> pieces = {" ",
+                                           " ",
+                                           "a",
+                                           "b=1,",
+                                           "x",
+                                           "{",
+                                           "}",
+                                           "},",
+                                           "@a1a@",
+                                           "do",
+                                           " then",
+                                           "end",
+                                           "until",
+                                           "elseif",
+                                           "repeat",
+                                           "function",
+                                           "function f@a0a@",
+                                           "function@a0a@",
+                                           "=",
+                                           "for",
+                                           "while",
+                                           ";",
+                                           ",",
+                                           " - 1",
+                                           "{ - 2",
+                                           ", + 3",
+                                           "end;",
+                                           "end,"};
   const PassPair pairs[] = {
-      PAIR(BreakAtRightBraces), PAIR(BreakAtSpaces), PAIR(IndentAfterOpeners),
+      PAIR(BreakAtRightBraces),  PAIR(BreakAtSpaces),   PAIR(IndentAfterOpeners),
       PAIR(OutdentAfterClosers), PAIR(BreakUnarySigns),
   };
   TextMaker maker(4242);
@@ -272,10 +327,13 @@ TEST(PassDifferential, PassesOnLinesOfTabsAndContent) {
 // token-like text around them: the expansion or its literal fallback.
 TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
   TextMaker maker(99);
-  const std::vector<std::string> filler = {"x", " ", "\t", "\n", "@", "a", "@a", "a@", "c@", "@c", "1"};
+  const std::vector<std::string> filler = {"x",  " ",  "\t", "\n", "@", "a",
+                                           "@a", "a@", "c@", "@c", "1"};
   for (int i = 0; i < Cases(3000); ++i) {
     const size_t count = 1 + maker.Below(5);
-    auto token = [&](char kind, size_t n) { return std::string("@") + kind + std::to_string(n) + kind + "@"; };
+    auto token = [&](char kind, size_t n) {
+      return std::string("@") + kind + std::to_string(n) + kind + "@";
+    };
     CodeState base;
     // Entries keep their brackets and quotes; nested ones hold a lower token.
     auto enclose = [](char open, std::string inside, char close) {
@@ -304,9 +362,9 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
         text += token(kinds[maker.Below(4)], maker.Below(count + 1));
       }
     }
-    for (const PassPair& pair : {PAIR(RestoreIndices), PAIR(RestoreArguments), PAIR(RestoreStrings),
-                                 PAIR(RestoreEmptyTables), PAIR(RestoreEscapedQuotes),
-                                 PAIR(RestoreComments)}) {
+    for (const PassPair& pair :
+         {PAIR(RestoreIndices), PAIR(RestoreArguments), PAIR(RestoreStrings),
+          PAIR(RestoreEmptyTables), PAIR(RestoreEscapedQuotes), PAIR(RestoreComments)}) {
       ExpectSameOnText(pair, text, base);
       if (::testing::Test::HasFatalFailure()) return;
     }
@@ -347,9 +405,24 @@ void ExpectFusedMatches(PassFunction fused, PassFunction first, PassFunction sec
 TEST(PassDifferential, FusedPassesMatchTheirPairs) {
   TextMaker maker(555);
   const std::vector<std::string> line_pieces = {" ", "a", "=", "{", "}", "},", ",", "x y", "}}"};
-  const std::vector<std::string> block_pieces = {
-      " ", "a", "x=1", "do", " then", "end", "end;", "end,", "until", "elseif", "else", "repeat",
-      "function f@a0a@", "function@a0a@", "function o:m@a1a@", "=function@a2a@", "{", "}"};
+  const std::vector<std::string> block_pieces = {" ",
+                                                 "a",
+                                                 "x=1",
+                                                 "do",
+                                                 " then",
+                                                 "end",
+                                                 "end;",
+                                                 "end,",
+                                                 "until",
+                                                 "elseif",
+                                                 "else",
+                                                 "repeat",
+                                                 "function f@a0a@",
+                                                 "function@a0a@",
+                                                 "function o:m@a1a@",
+                                                 "=function@a2a@",
+                                                 "{",
+                                                 "}"};
   for (int i = 0; i < Cases(3000); ++i) {
     std::string line = "\t";
     line += maker.Pieces(line_pieces, maker.Below(25));

@@ -27,7 +27,8 @@ std::string RoundTrip(const std::string& input) {
 }
 
 TEST(ProtectedSequences, MasksEveryKindWithItsTable) {
-  const CodeState s = Mask("-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n");
+  const CodeState s =
+      Mask("-- demo\nt = { name = \"a b\", list = { }, f = g(x[1], 'q'), [k] = 1 }\n");
   EXPECT_EQ(s.text, "@c0c@\nt = { name = @s0s@, list = @tet@, f = g@a0a@, @i0i@ = 1 }\n");
   EXPECT_EQ(s.CommentsTable, std::vector<std::string>{"-- demo"});
   EXPECT_EQ(s.StringsTable, (std::vector<std::string>{"\"a b\"", "'q'"}));

@@ -1,9 +1,10 @@
 // Spacing, breaking at braces and line joining, on the texts they are made
 // for: what masking leaves, tokens in place.
 
+#include "engine/passes/spacing_and_joining.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/passes/spacing_and_joining.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/support/pass_examples.h"
 
@@ -48,7 +49,8 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
   }
   for (const test_support::PassExample& row : test_support::kSpacingExamples) {
     const std::string input(row.input);
-    EXPECT_EQ(Visible(Fix(input)), Visible(std::string(row.expected))) << "input: " << Visible(input);
+    EXPECT_EQ(Visible(Fix(input)), Visible(std::string(row.expected)))
+        << "input: " << Visible(input);
   }
 }
 

@@ -25,8 +25,7 @@ void RemoveZeroDecimals(PassContext& context) {
 }
 
 void RemoveZeroDecimalsUntilSettled(PassContext& context) {
-  context.state.text =
-      RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
+  context.state.text = RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
 
 // The engine differs here as with the zero decimals: one run takes a whole
@@ -37,8 +36,8 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 }
 
 void RemoveTrailingDecimalZerosUntilSettled(PassContext& context) {
-  context.state.text = RepeatWhileMatch(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])",
-                                        kMulti, "$1$3");
+  context.state.text =
+      RepeatWhileMatch(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
 }
 
 // The engine differs here: the number this rule completes is tidied at once

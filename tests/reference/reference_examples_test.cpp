@@ -203,14 +203,12 @@ TEST(ReferenceExamplesTest, ProtectedSequencesComeBack) {
 
 TEST(ReferenceExamplesTest, SpacingBreakingAndJoining) {
   CheckRows(kSpacing, test_support::kSpacingExamples);
-  CheckRows(
-      kSpacing,
-      {
-          {"a\nand\nnot\nx\n", "\ta and not\n\tx\n"},
-          {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
-          {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
-          {"for i=1,\n10,\n2\ndo\n", "\tfor i=1, 10, 2 do\n"},
-      });
+  CheckRows(kSpacing, {
+                          {"a\nand\nnot\nx\n", "\ta and not\n\tx\n"},
+                          {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
+                          {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
+                          {"for i=1,\n10,\n2\ndo\n", "\tfor i=1, 10, 2 do\n"},
+                      });
 }
 
 TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
@@ -270,7 +268,7 @@ TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
 TEST(ReferenceExamplesTest, OperatorSpacing) {
   CheckRows(Only(kOperators, 2), test_support::kOperatorExamples);
   CheckRows(Only(kOperators, 2), {
-                                      {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
+                                     {"\tt=\n\t{\n\t\t1,\n\t\t-2,\n\t\t+3,\n\t\tn=1.50,\n\t}\n",
                                       "\tt = {\n\t\t1, - 2, + 3,\n\t\tn = 1.50,\n\t}\n"},
                                  });
   CheckRows({kOperators, kUnary, 2},

@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "engine/passes/masking.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
+#include "engine/passes/masking.h"
 #include "engine/passes/operator_spacing.h"
-#include "engine/passes/spacing_and_joining.h"
 #include "engine/passes/pre_processing.h"
-#include "engine/process_code.h"
 #include "engine/passes/restoring.h"
+#include "engine/passes/spacing_and_joining.h"
+#include "engine/process_code.h"
 #include "tests/reference/reference_passes.h"
 
 namespace kelvane::reference {

@@ -550,24 +550,31 @@ class ValidProgramGenerator {
 
  private:
   static constexpr std::string_view kStrings[] = {
-      "\"--\"",          "\"a--b\"",       "\"http://x--y\"", "\"\\\\\"",      "'\"'",
-      "\"'\"",           "\"c-d\"",        "\"3.0.1\"",       "\"%.2f\"",      "\"1..9\"",
-      "\"@c0c@\"",       "\"@qdq@ @a0a@\"", "'it\\'s'",       "\"say \\\"hi\\\"\"", "[[a[1]-b]]",
-      "[==[ a]]b ]==]",  "[[\nint a;\n]]", "[[\n\tx]]",       "[[a\n\n\nb]]",  "\"127.0.0.1\"",
-      "\"1e-5\"",        "\"x = 1.0;\"",   "'\\\\'",          "[=[--[[ ]=]",   "\"a\\\nb\""};
-  static constexpr std::string_view kNumbersValid[] = {"0",   "1",    "2.50", ".5",  "1e-5",
+      "\"--\"",         "\"a--b\"",        "\"http://x--y\"", "\"\\\\\"",           "'\"'",
+      "\"'\"",          "\"c-d\"",         "\"3.0.1\"",       "\"%.2f\"",           "\"1..9\"",
+      "\"@c0c@\"",      "\"@qdq@ @a0a@\"", "'it\\'s'",        "\"say \\\"hi\\\"\"", "[[a[1]-b]]",
+      "[==[ a]]b ]==]", "[[\nint a;\n]]",  "[[\n\tx]]",       "[[a\n\n\nb]]",       "\"127.0.0.1\"",
+      "\"1e-5\"",       "\"x = 1.0;\"",    "'\\\\'",          "[=[--[[ ]=]",        "\"a\\\nb\""};
+  static constexpr std::string_view kNumbersValid[] = {"0",    "1",    "2.50", ".5",   "1e-5",
                                                        "10.0", "0x1F", "3",    "1.05", "2E+3"};
   static constexpr std::string_view kNames[] = {"a", "b", "x", "speed", "Rules", "t", "n"};
-  static constexpr std::string_view kOperators[] = {"+", "-", "*", "/", "^", "..", "==", "~=",
-                                                    "<", ">", "<=", ">=", "and", "or", "%"};
-  static constexpr std::string_view kComments[] = {
-      "-- note", "-- it's \"quoted\"", "-- 1.50;", "--[[ block ]]", "--[[ two\nlines \"q\" ]]",
-      "--[==[ level ]] ]==]", "-- @c0c@ @s0s@", "--"};
+  static constexpr std::string_view kOperators[] = {
+      "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or", "%"};
+  static constexpr std::string_view kComments[] = {"-- note",
+                                                   "-- it's \"quoted\"",
+                                                   "-- 1.50;",
+                                                   "--[[ block ]]",
+                                                   "--[[ two\nlines \"q\" ]]",
+                                                   "--[==[ level ]] ]==]",
+                                                   "-- @c0c@ @s0s@",
+                                                   "--"};
 
   size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
   bool Chance(size_t n) { return Below(n) == 0; }
   template <size_t N>
-  std::string_view Pick(const std::string_view (&items)[N]) { return items[Below(N)]; }
+  std::string_view Pick(const std::string_view (&items)[N]) {
+    return items[Below(N)];
+  }
   void Emit(std::string_view text) { out_.append(text); }
 
   std::string Replaced(std::string_view from, std::string_view to) {
@@ -592,19 +599,34 @@ class ValidProgramGenerator {
   void Expression(int depth, bool vararg) {
     const size_t choice = depth > 2 ? Below(4) : Below(13);
     switch (choice) {
-      case 0: Emit(Pick(kNumbersValid)); break;
-      case 1: Emit(Pick(kStrings)); break;
-      case 2: Emit(Pick(kNames)); break;
-      case 3: Emit(vararg ? "..." : "nil"); break;
-      case 4: Table(depth + 1, vararg); break;
-      case 5: Call(depth + 1, vararg); break;
+      case 0:
+        Emit(Pick(kNumbersValid));
+        break;
+      case 1:
+        Emit(Pick(kStrings));
+        break;
+      case 2:
+        Emit(Pick(kNames));
+        break;
+      case 3:
+        Emit(vararg ? "..." : "nil");
+        break;
+      case 4:
+        Table(depth + 1, vararg);
+        break;
+      case 5:
+        Call(depth + 1, vararg);
+        break;
       case 6:
         Emit("(");
         Expression(depth + 1, vararg);
         Emit(" ");
         Emit(Pick(kOperators));
         // A comment inside an expression, with the rest on the next line.
-        if (Chance(4)) Comment(); else Emit(" ");
+        if (Chance(4))
+          Comment();
+        else
+          Emit(" ");
         Expression(depth + 1, vararg);
         Emit(")");
         break;
@@ -614,11 +636,29 @@ class ValidProgramGenerator {
         Expression(depth + 1, vararg);
         Emit(")");
         break;
-      case 8: Emit(Pick(kNames)); Emit("[("); Expression(depth + 1, vararg); Emit(")]"); break;
-      case 9: Emit(Pick(kNames)); Emit("[ [[k]] ]"); break;
-      case 10: Function(depth + 1, ""); break;
-      case 11: Emit("#"); Emit(Pick(kNames)); break;
-      default: Emit(Pick(kNames)); Emit(" and ("); Expression(depth + 1, vararg); Emit(")"); break;
+      case 8:
+        Emit(Pick(kNames));
+        Emit("[(");
+        Expression(depth + 1, vararg);
+        Emit(")]");
+        break;
+      case 9:
+        Emit(Pick(kNames));
+        Emit("[ [[k]] ]");
+        break;
+      case 10:
+        Function(depth + 1, "");
+        break;
+      case 11:
+        Emit("#");
+        Emit(Pick(kNames));
+        break;
+      default:
+        Emit(Pick(kNames));
+        Emit(" and (");
+        Expression(depth + 1, vararg);
+        Emit(")");
+        break;
     }
   }
 
@@ -636,11 +676,23 @@ class ValidProgramGenerator {
   void Call(int depth, bool vararg) {
     Emit(Pick(kNames));
     switch (Below(6)) {
-      case 0: Emit(":m"); Arguments(depth, vararg); break;
-      case 1: Emit(Pick(kStrings)); break;
-      case 2: Table(depth, vararg); break;
-      case 3: Emit("\"x\" "); Arguments(depth, vararg); break;  // a call of a call
-      default: Arguments(depth, vararg); break;
+      case 0:
+        Emit(":m");
+        Arguments(depth, vararg);
+        break;
+      case 1:
+        Emit(Pick(kStrings));
+        break;
+      case 2:
+        Table(depth, vararg);
+        break;
+      case 3:
+        Emit("\"x\" ");
+        Arguments(depth, vararg);
+        break;  // a call of a call
+      default:
+        Arguments(depth, vararg);
+        break;
     }
   }
 
@@ -649,11 +701,22 @@ class ValidProgramGenerator {
     const size_t count = depth > 2 ? Below(2) : Below(4);
     for (size_t i = 0; i < count; ++i) {
       if (i > 0) Emit(Chance(3) ? ";" : ",");
-      if (Chance(5)) Comment(); else Emit(Chance(2) ? " " : "\n  ");
+      if (Chance(5))
+        Comment();
+      else
+        Emit(Chance(2) ? " " : "\n  ");
       switch (Below(3)) {
-        case 0: Emit(Pick(kNames)); Emit(" = "); break;
-        case 1: Emit("[("); Expression(depth + 1, vararg); Emit(")] = "); break;
-        default: break;
+        case 0:
+          Emit(Pick(kNames));
+          Emit(" = ");
+          break;
+        case 1:
+          Emit("[(");
+          Expression(depth + 1, vararg);
+          Emit(")] = ");
+          break;
+        default:
+          break;
       }
       Expression(depth + 1, vararg);
     }
@@ -691,28 +754,86 @@ class ValidProgramGenerator {
   void Statement(int depth, bool vararg) {
     const size_t choice = depth > 2 ? Below(3) : Below(12);
     switch (choice) {
-      case 0: Emit(Pick(kNames)); Emit(" = "); Expression(depth, vararg); break;
-      case 1: Call(depth, vararg); break;
-      case 2: Emit("local "); Emit(Pick(kNames)); Emit(", b = "); Expression(depth, vararg);
-              Emit(", "); Expression(depth, vararg); break;
-      case 3: Function(depth, Chance(2) ? "local " : "\n"); break;
-      case 4: Emit("if "); Expression(depth, vararg); Emit(" then\n"); Block(depth + 1, vararg);
-              if (Chance(2)) { Emit("elseif "); Expression(depth, vararg); Emit(" then\n");
-                               Block(depth + 1, vararg); }
-              if (Chance(2)) { Emit("else\n"); Block(depth + 1, vararg); }
-              Emit("end"); break;
-      case 5: Emit("for i = "); Expression(depth, vararg); Emit(", n / 2"); if (Chance(2)) Emit(", 2");
-              Emit(" do\n"); Block(depth + 1, vararg); Emit("end"); break;
-      case 6: Emit("for k, v in pairs(t) do\n"); Block(depth + 1, vararg); Emit("end"); break;
-      case 7: Emit("while "); Expression(depth, vararg); Emit(" do\n"); Block(depth + 1, vararg);
-              Emit("end"); break;
-      case 8: Emit("repeat\n"); Block(depth + 1, vararg); Emit("until "); Expression(depth, vararg); break;
-      case 9: Emit("do\n"); Block(depth + 1, vararg); Emit("end"); break;
-      case 10: Emit("x = f\n;(f)()"); break;  // a statement that starts with "("
-      default: Emit("s = \"a\" -- first\n  .. \"b\""); break;
+      case 0:
+        Emit(Pick(kNames));
+        Emit(" = ");
+        Expression(depth, vararg);
+        break;
+      case 1:
+        Call(depth, vararg);
+        break;
+      case 2:
+        Emit("local ");
+        Emit(Pick(kNames));
+        Emit(", b = ");
+        Expression(depth, vararg);
+        Emit(", ");
+        Expression(depth, vararg);
+        break;
+      case 3:
+        Function(depth, Chance(2) ? "local " : "\n");
+        break;
+      case 4:
+        Emit("if ");
+        Expression(depth, vararg);
+        Emit(" then\n");
+        Block(depth + 1, vararg);
+        if (Chance(2)) {
+          Emit("elseif ");
+          Expression(depth, vararg);
+          Emit(" then\n");
+          Block(depth + 1, vararg);
+        }
+        if (Chance(2)) {
+          Emit("else\n");
+          Block(depth + 1, vararg);
+        }
+        Emit("end");
+        break;
+      case 5:
+        Emit("for i = ");
+        Expression(depth, vararg);
+        Emit(", n / 2");
+        if (Chance(2)) Emit(", 2");
+        Emit(" do\n");
+        Block(depth + 1, vararg);
+        Emit("end");
+        break;
+      case 6:
+        Emit("for k, v in pairs(t) do\n");
+        Block(depth + 1, vararg);
+        Emit("end");
+        break;
+      case 7:
+        Emit("while ");
+        Expression(depth, vararg);
+        Emit(" do\n");
+        Block(depth + 1, vararg);
+        Emit("end");
+        break;
+      case 8:
+        Emit("repeat\n");
+        Block(depth + 1, vararg);
+        Emit("until ");
+        Expression(depth, vararg);
+        break;
+      case 9:
+        Emit("do\n");
+        Block(depth + 1, vararg);
+        Emit("end");
+        break;
+      case 10:
+        Emit("x = f\n;(f)()");
+        break;  // a statement that starts with "("
+      default:
+        Emit("s = \"a\" -- first\n  .. \"b\"");
+        break;
     }
     if (Chance(4)) Emit(";");
-    if (Chance(5)) Comment(); else Emit("\n");
+    if (Chance(5))
+      Comment();
+    else
+      Emit("\n");
   }
 
   std::mt19937_64 random_;
@@ -728,7 +849,6 @@ std::string GenerateLua(uint64_t seed, const GeneratorOptions& options) {
   }
   return Generator(seed, options).Run();
 }
-
 
 // Game data: settings tables, functions and method heads in the shapes our
 // users' files have, and the adversarial shapes that would expose a
@@ -876,7 +996,6 @@ void AppendStatements(std::string& out, Random& random) {
 
 }  // namespace game
 }  // namespace
-
 
 std::string GenerateGameLua(size_t target_size, uint64_t seed) {
   game::Random random(seed);

@@ -10,8 +10,8 @@
 namespace kelvane::test_support {
 
 enum class GeneratedStyle {
-  kRealistic,  // statements, tables, functions and blocks, mostly well-formed
-  kChaotic,    // random fragments: braces, quotes, operators, keywords, white space
+  kRealistic,     // statements, tables, functions and blocks, mostly well-formed
+  kChaotic,       // random fragments: braces, quotes, operators, keywords, white space
   kValidProgram,  // programs that Lua 5.1 compiles, full of the constructs that are
                   // easy to format wrongly: tricky strings, comments inside
                   // expressions, block comments, long strings, varargs, ";"

@@ -28,7 +28,7 @@ bool ReadWhole(const char* path, std::string& text) {
 }
 
 kelvane::test_support::RowDifference Compare(std::string_view input,
-                                        const kelvane::RunSettings& settings) {
+                                             const kelvane::RunSettings& settings) {
   return kelvane::test_support::CompareWhereReferenceJudges(input, settings);
 }
 
@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::fputs(kelvane::test_support::DescribeRowDifference(difference, input, settings).c_str(), stdout);
+  std::fputs(kelvane::test_support::DescribeRowDifference(difference, input, settings).c_str(),
+             stdout);
   if (shrink) {
     std::string smallest = kelvane::test_support::Shrink(input, [&](std::string_view candidate) {
       kelvane::test_support::RowDifference again = Compare(candidate, settings);
@@ -80,7 +81,8 @@ int main(int argc, char** argv) {
     });
     kelvane::test_support::RowDifference again = Compare(smallest, settings);
     std::puts("\nshrunk:");
-    std::fputs(kelvane::test_support::DescribeRowDifference(again, smallest, settings).c_str(), stdout);
+    std::fputs(kelvane::test_support::DescribeRowDifference(again, smallest, settings).c_str(),
+               stdout);
   }
   return 1;
 }
