@@ -1,6 +1,10 @@
 // MainWindowUi over the real controls: texts, check marks, enabling, focus,
 // the file-open dialog, the error box and the log list's rows.
+// <windows.h> must come before the other Windows headers.
+// clang-format off
+#include <windows.h>
 #include <commdlg.h>
+// clang-format on
 
 #include "frontend/win32/main_window.h"
 
