@@ -10,6 +10,7 @@
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
+#include "engine/passes/spacing_and_joining.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
@@ -330,12 +331,35 @@ void OutdentCloserLines(PassContext& context) {
   context.state.CommitScratch();
 }
 
+namespace {
+
+// Whether the depth-1 line at `line`, whose match of "^(\t)([^\t]*=\n)" ends
+// at `assign`, still has the empty line before it when the output is
+// formatted again.
+bool KeepsBlankLineOnNextRun(std::string_view text, size_t line, size_t assign) {
+  const size_t lf = text.find('\n', line);
+  if (lf + 1 == assign) return true;  // the match is the line itself
+  const std::string_view content = text.substr(line + 1, lf - line - 1);
+  const size_t piece = NextRunFirstPieceLength(content);
+  return piece == kNone || piece == 0 || content[piece - 1] == '=';
+}
+
+}  // namespace
+
 // An empty line goes before every line at depth 1 that ends with "=", and
 // before every line at depth 1 that begins with "function", "if", "while" or
 // "for" and white space:
 //   "^(\t)([^\t]*=\n)" -> "\n$1$2", then "^(\t)(function|if|while|for)(\s)" -> "\n$1$2$3".
 // "[^\t]*" crosses line ends: from a depth-1 line it reaches the last "=\n"
 // before the next TAB.
+//
+// Beyond the rule: where it reaches past the line's own end (lines without
+// TABs follow, after a surplus "end"), the next run puts the empty line
+// before the last piece of the line, since the operator spacing leaves the
+// line in pieces: "\tx=a..b\nend\ne=\n" comes back as "\tx=a\n\t..\n\tb\n...",
+// and the empty line lands before "\tb", where the spacing of ".." takes it
+// out again. Such a line gets none here either, unless its first piece ends
+// in "=" and takes the empty line on the next run ("\tx=#t").
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   CodeState& state = context.state;
   std::string& text = state.text;
@@ -355,9 +379,11 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
         }
       }
       if (assign != kNone) {
-        out.append(text, copied, line - copied);
-        out.push_back('\n');
-        copied = line;
+        if (KeepsBlankLineOnNextRun(text, line, assign)) {
+          out.append(text, copied, line - copied);
+          out.push_back('\n');
+          copied = line;
+        }
         line = assign;  // a line start: the match ends with its LF
         continue;
       }

@@ -122,6 +122,13 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // The lines of a block comment lost one TAB a run, until none was left.
       {__LINE__, "function f()\n\t--[[ a\n\t\tb\n\t]]\n\tx = 1\nend\n",
        header + "function f()\t\n\t--[[ a\nb\n]]\t\t\n\tx = 1\nend\n\n"},
+      // After a surplus "end" (a dotted function head opens no block), a line
+      // at depth 1 before lines at depth 0 that end in "=" had an empty line
+      // before it; the next run broke it at the spaced "..", put the empty
+      // line before "f", and the spacing of ".." took it out.
+      {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
+       header +
+           "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
   };
   RunSettings settings;
   settings.UnixEndOfLine = true;
