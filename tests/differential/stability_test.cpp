@@ -129,6 +129,11 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
        header +
            "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
+      // A ";" alone on such a line had the empty line before it and went in
+      // the clean-up; the next run put the empty line before the "}" above.
+      {__LINE__, "function m.f()\nend\nif x then\nt = { k = 1 };\nend\ne = {\nh = 1\n}\n",
+       header + "function m.f()\nend\nif x then\t\n\nt = \n{\n\tk = 1,\n\n}\n\n"
+                "end\ne = \n{\nh = 1,\n}\n"},
   };
   RunSettings settings;
   settings.UnixEndOfLine = true;

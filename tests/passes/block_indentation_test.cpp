@@ -59,6 +59,16 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
        "\n\tfunction a.b@a0a@\nend\nif x then\t\n\tz=y..f\nend\ne=\n{\n\th=1,\n}\n"},
       {"\tfunction a.b@a0a@\n\tend\n\tif x then\n\tz=#y\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
        "\n\tfunction a.b@a0a@\nend\nif x then\t\n\n\tz=#y\nend\ne=\n{\n\th=1,\n}\n"},
+      // A ";" alone, which the clean-up takes away, hands its empty line to the
+      // line before it; in a table constructor it stays and keeps it.
+      {"\tfunction m.f@a0a@\n\tend\n\tif x then\n"
+       "\tt=\n\t{\n\t\tk=1\n\t}\n\t;\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
+       "\n\tfunction m.f@a0a@\nend\nif x then\t\n"
+       "\n\tt=\n\t{\n\t\tk=1,\n\n\t}\n\n\t;\nend\ne=\n{\n\th=1,\n}\n"},
+      {"\tfunction m.f@a0a@\n\tend\n"
+       "\tt=\n\t{\n\t\t{\n\t\t\tk=1\n\t\t}\n\t\t;\n\t}\n\te=\n\t{\n\t\th=1\n\t}\n",
+       "\n\n\tfunction m.f@a0a@\nend\n"
+       "t=\n{\n\t{\n\t\tk=1,\n\t}\n\n\n\t;\n}\ne=\n{\n\th=1,\n}\n"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Visible(Indent(row.input, row.comments)), Visible(row.expected))

@@ -119,13 +119,14 @@ bool OperatorKeywordTouchesOperator(std::string_view text) {
   return false;
 }
 
-// A line at depth 1 with an operator other than "=" that lines without TABs
-// follow: the empty line before it may go, as the next run takes it away.
+// A line at depth 1 with an operator other than "=", or a ";", that lines
+// without TABs follow: the empty line before it may go, or go before the line
+// above, where the next run puts it.
 bool DepthOneOperatorLineBeforeDepthZero(std::string_view text) {
   for (size_t line = 0; line < text.size();) {
     size_t end = text.find('\n', line);
     if (end == std::string_view::npos) return false;
-    if (text[line] == '\t' && HasAny(text.substr(line, end - line), "~<>+-*/.") &&
+    if (text[line] == '\t' && HasAny(text.substr(line, end - line), "~<>+-*/.;") &&
         end + 1 < text.size() && text[end + 1] != '\t') {
       return true;
     }
