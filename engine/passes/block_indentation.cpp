@@ -10,6 +10,7 @@
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
 #include "engine/passes/scan.h"
+#include "engine/passes/spacing_and_joining.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
@@ -330,17 +331,91 @@ void OutdentCloserLines(PassContext& context) {
   context.state.CommitScratch();
 }
 
+namespace {
+
+// Whether the depth-1 line at `line`, whose match of "^(\t)([^\t]*=\n)" ends
+// at `assign`, still has the empty line before it when the output is
+// formatted again.
+bool KeepsBlankLineOnNextRun(std::string_view text, size_t line, size_t assign) {
+  const size_t lf = text.find('\n', line);
+  if (lf + 1 == assign) return true;  // the match is the line itself
+  const std::string_view content = text.substr(line + 1, lf - line - 1);
+  const size_t piece = NextRunFirstPieceLength(content);
+  return piece == kNone || piece == 0 || content[piece - 1] == '=';
+}
+
+// The brackets open at places of the text asked for in increasing order, as
+// the clean-up counts them when it decides whether a ";" may go.
+class OpenBrackets {
+ public:
+  explicit OpenBrackets(std::string_view text) : text_(text) {}
+
+  // Whether the innermost bracket open at `pos` is a "{".
+  bool InTableAt(size_t pos) {
+    for (; scanned_ < pos; ++scanned_) {
+      const char c = text_[scanned_];
+      if (c == '{' || c == '(' || c == '[') {
+        open_.push_back(c);
+      } else if ((c == '}' || c == ')' || c == ']') && !open_.empty()) {
+        open_.pop_back();
+      }
+    }
+    return !open_.empty() && open_.back() == '{';
+  }
+
+ private:
+  std::string_view text_;
+  size_t scanned_ = 0;
+  std::string open_;
+};
+
+// Whether the depth-1 line at `line` is a ";" alone that the clean-up takes
+// away with its line: not after a ",", not in a table constructor, and not
+// before an argument list (past comments), where it keeps a call apart.
+bool IsSemicolonLineThatGoes(std::string_view text, size_t line, OpenBrackets& brackets) {
+  const size_t semicolon = line + 1;
+  if (semicolon + 1 >= text.size() || text[semicolon] != ';' || text[semicolon + 1] != '\n')
+    return false;
+  size_t before = line;
+  while (before > 0 && IsSpace(text[before - 1])) --before;
+  if (before == 0 || text[before - 1] == ',') return false;
+  if (brackets.InTableAt(semicolon)) return false;
+  size_t next = semicolon + 1;
+  while (true) {
+    while (next < text.size() && IsSpace(text[next])) ++next;
+    if (next == text.size()) return true;
+    const size_t comment = ReadTokenShape(text, next, kCommentKind).length;
+    if (comment == 0) break;
+    next += comment;
+  }
+  return text[next] != '(' && ReadTokenShape(text, next, kArgumentKind, true).length == 0;
+}
+
+}  // namespace
+
 // An empty line goes before every line at depth 1 that ends with "=", and
 // before every line at depth 1 that begins with "function", "if", "while" or
 // "for" and white space:
 //   "^(\t)([^\t]*=\n)" -> "\n$1$2", then "^(\t)(function|if|while|for)(\s)" -> "\n$1$2$3".
 // "[^\t]*" crosses line ends: from a depth-1 line it reaches the last "=\n"
 // before the next TAB.
+//
+// Beyond the rule: where it reaches past the line's own end (lines without
+// TABs follow, after a surplus "end"), the next run puts the empty line
+// before the last piece of the line, since the operator spacing leaves the
+// line in pieces: "\tx=a..b\nend\ne=\n" comes back as "\tx=a\n\t..\n\tb\n...",
+// and the empty line lands before "\tb", where the spacing of ".." takes it
+// out again. Such a line gets none here either, unless its first piece ends
+// in "=" and takes the empty line on the next run ("\tx=#t").
+// A ";" alone on such a line goes in the clean-up, and the next run finds
+// the line before it instead: the empty line goes before that line, when it
+// is at depth 1 and keeps one as above ("\t}\n\t;\nend\ne=\n").
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   CodeState& state = context.state;
   std::string& text = state.text;
   std::string& out = state.Scratch(text.size() + text.size() / 16);
   size_t copied = 0;
+  OpenBrackets brackets(text);
   for (size_t line = 0; line < text.size();) {
     if (text[line] == '\t') {
       // "[^\t]*" runs to the next TAB, over line ends; the match ends at the
@@ -355,9 +430,22 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
         }
       }
       if (assign != kNone) {
-        out.append(text, copied, line - copied);
-        out.push_back('\n');
-        copied = line;
+        size_t blank = line;  // the line the empty line goes before, or kNone
+        if (IsSemicolonLineThatGoes(text, line, brackets)) {
+          const size_t before = line >= 2 ? text.rfind('\n', line - 2) : kNone;
+          blank = before == kNone ? 0 : before + 1;
+          if (blank < copied || blank + 1 >= line || text[blank] != '\t' ||
+              text[blank + 1] == '\t' || !KeepsBlankLineOnNextRun(text, blank, assign)) {
+            blank = kNone;
+          }
+        } else if (!KeepsBlankLineOnNextRun(text, line, assign)) {
+          blank = kNone;
+        }
+        if (blank != kNone) {
+          out.append(text, copied, blank - copied);
+          out.push_back('\n');
+          copied = blank;
+        }
         line = assign;  // a line start: the match ends with its LF
         continue;
       }

@@ -829,4 +829,38 @@ void JoinLoopHeads(PassContext& context) {
   JoinHeads(state, kWhile, "while", 5);
 }
 
+// The next run breaks a line at every space the operator spacing put around
+// an operator, and joins back only what JoinKeysWithValues joins: a name,
+// number or token before "=" or "==", and after "=", "==", "~=", "<=" or
+// ">=" a name, number, token, sign or point. An exponent's sign gets no
+// spaces ("1e-5"). So "x=a..b" comes back as "x=a", "..", "b"; "x=-y" as
+// "x=-", "y"; "x=#t" as "x=", "#t"; "x==y" whole.
+size_t NextRunFirstPieceLength(std::string_view line) {
+  static constexpr ByteSet kOperatorStarts = ByteSet::Of([](char c) {
+    return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
+           c == '/' || c == '.';
+  });
+  auto joins_to_key = [&](size_t pos) { return line[pos] == '@' || IsWord(line[pos]); };
+  auto joins_to_value = [&](size_t pos) {
+    return joins_to_key(pos) || line[pos] == '-' || line[pos] == '+' || line[pos] == '.';
+  };
+  for (size_t pos = FindInSet(line, 0, kOperatorStarts); pos < line.size();
+       pos = FindInSet(line, pos, kOperatorStarts)) {
+    const size_t length = SpacedOperatorLength(line, pos);
+    if (length == 0 || (length == 1 && IsExponentSignAt(line, pos))) {
+      pos += length == 0 ? 1 : length;
+      continue;
+    }
+    const bool joined_before = pos > 0 && ((line[pos] == '=' && joins_to_key(pos - 1)) ||
+                                           (line[pos - 1] == '=' && joins_to_value(pos)));
+    if (!joined_before) return pos;
+    const size_t after = pos + length;
+    if (after == line.size()) break;  // the line end is no space
+    const bool joined_after = line[after - 1] == '=' && joins_to_value(after);
+    if (!joined_after) return after;
+    pos = after;
+  }
+  return kNone;
+}
+
 }  // namespace kelvane

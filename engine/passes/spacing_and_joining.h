@@ -3,6 +3,9 @@
 // own line, then join what belongs together.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "engine/pass.h"
 
 namespace kelvane {
@@ -24,5 +27,10 @@ void JoinNamesWithArguments(PassContext& context);
 void SpaceConditionKeywords(PassContext& context);
 void BreakAfterReturn(PassContext& context);
 void JoinLoopHeads(PassContext& context);
+
+// Where the next run first breaks `line` (the content of a line, without its
+// TABs and LF) once the operator spacing has put spaces around its operators:
+// the length of its first piece, or npos when the line comes back whole.
+size_t NextRunFirstPieceLength(std::string_view line);
 
 }  // namespace kelvane

@@ -122,6 +122,18 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // The lines of a block comment lost one TAB a run, until none was left.
       {__LINE__, "function f()\n\t--[[ a\n\t\tb\n\t]]\n\tx = 1\nend\n",
        header + "function f()\t\n\t--[[ a\nb\n]]\t\t\n\tx = 1\nend\n\n"},
+      // After a surplus "end" (a dotted function head opens no block), a line
+      // at depth 1 before lines at depth 0 that end in "=" had an empty line
+      // before it; the next run broke it at the spaced "..", put the empty
+      // line before "f", and the spacing of ".." took it out.
+      {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
+       header +
+           "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
+      // A ";" alone on such a line had the empty line before it and went in
+      // the clean-up; the next run put the empty line before the "}" above.
+      {__LINE__, "function m.f()\nend\nif x then\nt = { k = 1 };\nend\ne = {\nh = 1\n}\n",
+       header + "function m.f()\nend\nif x then\t\n\nt = \n{\n\tk = 1,\n\n}\n\n"
+                "end\ne = \n{\nh = 1,\n}\n"},
   };
   RunSettings settings;
   settings.UnixEndOfLine = true;

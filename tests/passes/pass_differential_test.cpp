@@ -119,6 +119,22 @@ bool OperatorKeywordTouchesOperator(std::string_view text) {
   return false;
 }
 
+// A line at depth 1 with an operator other than "=", or a ";", that lines
+// without TABs follow: the empty line before it may go, or go before the line
+// above, where the next run puts it.
+bool DepthOneOperatorLineBeforeDepthZero(std::string_view text) {
+  for (size_t line = 0; line < text.size();) {
+    size_t end = text.find('\n', line);
+    if (end == std::string_view::npos) return false;
+    if (text[line] == '\t' && HasAny(text.substr(line, end - line), "~<>+-*/.;") &&
+        end + 1 < text.size() && text[end + 1] != '\t') {
+      return true;
+    }
+    line = end + 1;
+  }
+  return false;
+}
+
 // The passes that mend a literal rule differ from it on purpose where the
 // rule would break a program, or where a second run would change what it
 // gives: the literal pass judges them only on texts where the mend cannot
@@ -145,6 +161,8 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
   // shape at once.
   if (pass == "JoinKeywords") return !OperatorKeywordTouchesOperator(text);
   if (pass == "JoinLoopHeads") return !HasAny(text, "^");
+  if (pass == "PlaceBlankLinesBeforeGlobalBlocks")
+    return !DepthOneOperatorLineBeforeDepthZero(text);
   if (pass == "SurroundOperatorsWithSpaces") {
     return text.find("...") == std::string_view::npos &&
            text.find("//") == std::string_view::npos && text.find("<<") == std::string_view::npos &&
