@@ -53,7 +53,8 @@ std::optional<std::string> LiteralOutputFile(std::string input, const RunSetting
 //     engine's and the reference's states agree after the storing stage, and
 //     the input holds no token-like text, lone CR or "#" first line;
 //   - their output keeps the input's meaning (the engine's meaning check
-//     passes on it);
+//     passes on it) and starts no line with "(" right after what could end
+//     a call, which Lua 5.1 rejects;
 //   - their output is stable: formatting it again, header step included,
 //     gives the same bytes.
 // Elsewhere the engine has rules of its own, judged by the tables of mended
