@@ -275,13 +275,30 @@ class MeaningTokens {
       raw_.MoveTo(pos, lines, TokenKind::kSymbol, text.substr(pos - 1, 1));
       return;
     }
-    size_t word = pos - 1;
-    while (word > 0 && IsWord(text[word - 1])) --word;
-    // A word that starts with a digit is a numeral. One after a point may be
-    // the end of one ("1.e5"): read as a name, it only makes the call check
-    // stricter.
-    raw_.MoveTo(pos, lines, IsDigit(text[word]) ? TokenKind::kNumber : TokenKind::kName,
-                text.substr(word, pos - word));
+    // The last token of a run of words and points, read as RawTokens reads
+    // it: "1.e5" and "x.1e5" end in a numeral, "a.b" in a name.
+    size_t start = pos - 1;
+    while (start > 0 && (IsWord(text[start - 1]) || text[start - 1] == '.')) --start;
+    TokenKind kind = TokenKind::kName;
+    size_t token = start;
+    for (size_t k = start; k < pos;) {
+      token = k;
+      const char c = text[k];
+      const char next = k + 1 < pos ? text[k + 1] : '\0';
+      if (IsDigit(c) || (c == '.' && IsDigit(next))) {
+        kind = TokenKind::kNumber;
+        while (k < pos && (IsDigit(text[k]) || text[k] == '.')) ++k;
+        if (k < pos && (text[k] == 'e' || text[k] == 'E')) ++k;
+        while (k < pos && IsWord(text[k])) ++k;
+      } else if (IsWord(c)) {
+        kind = TokenKind::kName;
+        while (k < pos && IsWord(text[k])) ++k;
+      } else {
+        kind = TokenKind::kSymbol;
+        k += next == '.' ? (k + 2 < pos && text[k + 2] == '.' ? 3 : 2) : 1;
+      }
+    }
+    raw_.MoveTo(pos, lines, kind, text.substr(token, pos - token));
   }
 
   std::string& open() { return open_; }

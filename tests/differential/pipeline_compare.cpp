@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/char_class.h"
 #include "engine/code_state.h"
 #include "engine/header_line.h"
-#include "engine/char_class.h"
 #include "engine/meaning_check.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
@@ -243,7 +243,8 @@ bool StartsALineWithAmbiguousCall(std::string_view text) {
     }
     if (c == ' ' || c == '\t') continue;
     if (line_start && c == '(' &&
-        (IsWord(last) || last == '"' || last == '\'' || last == ')' || last == ']' || last == '}')) {
+        (IsWord(last) || last == '"' || last == '\'' || last == ')' || last == ']' ||
+         last == '}')) {
       return true;
     }
     line_start = false;
