@@ -25,24 +25,10 @@ size_t AfterArgumentToken(std::string_view text, size_t pos) {
   return end < text.size() && IsSpace(text[end]) ? end : kNone;
 }
 
-// A block opener "(\s|\=)(do|then|repeat|function\s(\w|_)+@a\d*a@|function\s*@a\d*a@)(\s)"
-// starting at `pos`: the position of its last character, or kNone. A name on
-// the line after "function" only counts while the text is not yet indented:
-// once a TAB stands at the start of that line, the name no longer follows the
-// single white-space character.
-size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_end) {
-  const char c = text[pos];
-  if (!IsSpace(c) && c != '=') return kNone;
-  const size_t word = pos + 1;
-  for (std::string_view keyword :
-       {std::string_view("do"), std::string_view("then"), std::string_view("repeat")}) {
-    if (StartsWithAt(text, word, keyword)) {
-      const size_t end = word + keyword.size();
-      if (end < text.size() && IsSpace(text[end])) return end;
-    }
-  }
-  if (!StartsWithAt(text, word, "function")) return kNone;
-  const size_t after = word + 8;
+// The rest of a "function" opener after the keyword, which ends at `after`:
+// "\s(\w|_)+@a\d*a@\s" or "\s*@a\d*a@\s". The position of its last character,
+// or kNone.
+size_t FunctionOpenerEnd(std::string_view text, size_t after, bool name_may_follow_line_end) {
   if (after < text.size() && IsSpace(text[after]) &&
       (text[after] != '\n' || name_may_follow_line_end)) {
     size_t name_end = after + 1;
@@ -53,6 +39,53 @@ size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_
     }
   }
   return AfterArgumentToken(text, SkipSpaces(text, after));
+}
+
+// True when the byte at `pos` ends an operator that the operator spacing
+// parts from a following word: "+", "-", "*", "/", "<", ">" or "..", not
+// "...". ("=" and the operators ending in it open blocks as they are.)
+bool IsSpacedOperatorEnd(std::string_view text, size_t pos) {
+  switch (text[pos]) {
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '<':
+    case '>':
+      return true;
+    case '.':
+      return pos > 0 && text[pos - 1] == '.' && (pos < 2 || text[pos - 2] != '.');
+    default:
+      return false;
+  }
+}
+
+// A block opener "(\s|\=)(do|then|repeat|function\s(\w|_)+@a\d*a@|function\s*@a\d*a@)(\s)"
+// starting at `pos`: the position of its last character, or kNone. A name on
+// the line after "function" only counts while the text is not yet indented:
+// once a TAB stands at the start of that line, the name no longer follows the
+// single white-space character.
+//
+// Beyond the rule: "function" right after an operator that the spacing will
+// part from it ("a/function(s)") opens a block too, as it does on the next
+// run, where a space stands between them.
+size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_end) {
+  const char c = text[pos];
+  const size_t word = pos + 1;
+  if (!IsSpace(c) && c != '=') {
+    return IsSpacedOperatorEnd(text, pos) && StartsWithAt(text, word, "function")
+               ? FunctionOpenerEnd(text, word + 8, name_may_follow_line_end)
+               : kNone;
+  }
+  for (std::string_view keyword :
+       {std::string_view("do"), std::string_view("then"), std::string_view("repeat")}) {
+    if (StartsWithAt(text, word, keyword)) {
+      const size_t end = word + keyword.size();
+      if (end < text.size() && IsSpace(text[end])) return end;
+    }
+  }
+  if (!StartsWithAt(text, word, "function")) return kNone;
+  return FunctionOpenerEnd(text, word + 8, name_may_follow_line_end);
 }
 
 size_t FindOpenerEnd(std::string_view text, size_t from, bool first_search) {

@@ -190,7 +190,15 @@ void RemoveTrailingDecimalZerosIn(TextRewriter& rewriter) {
   }
 }
 
-// "([^\w])(\.\d)" -> "$10$2", once, as written.
+// "([^\w])(\.\d)" -> "$10$2", once, as written; then the two passes above
+// tidy what it completed.
+//
+// Beyond the rule: a run of points before the digit ("...5" in a comment)
+// loses one point per run of the whole pipeline, as the zero each run puts
+// in comes out again with one point ("..0.5" -> ".0.0.5" -> ".0.5"), until
+// the run is one point after a character that is no letter, digit or
+// underscore ("x 0.5"), or two after one that is ("a.0.5"; after a digit the
+// zero goes too, "1.5"). Such a run shrinks to that length here at once.
 void AddMissingDecimalZerosIn(TextRewriter& rewriter) {
   const std::string_view text = rewriter.text();
   for (size_t point = text.find('.'); point != std::string_view::npos;
@@ -198,6 +206,13 @@ void AddMissingDecimalZerosIn(TextRewriter& rewriter) {
     if (point == 0 || point - 1 < rewriter.copied() || IsWord(text[point - 1])) continue;
     if (point + 1 >= text.size() || !IsDigit(text[point + 1])) continue;
     if (rewriter.InString(point)) continue;
+    size_t run = point;
+    while (run > rewriter.copied() && text[run - 1] == '.') --run;
+    if (run < point && run > 0 && IsWord(text[run - 1])) {
+      rewriter.Replace(run, point - 1);  // "a...5" -> "a..5", which gives "a.0.5"
+    } else {
+      rewriter.Replace(run, point);  // "x ...5" -> "x .5", which gives "x 0.5"
+    }
     rewriter.Replace(point, point, '0');
     rewriter.CopyTo(point + 2);
   }

@@ -114,6 +114,15 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},
       // Each run took one more ".0" of a chain.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
+      // Each run took one more point of a run of points before a digit.
+      {__LINE__, "-- == '...67890'\nx = 1\n", header + "-- == '0.6789'\t\nx = 1\n"},
+      {__LINE__, "-- a...5 1...5\nx = 1\n", header + "-- a.0.5 1.5\t\nx = 1\n"},
+      // "function" glued to an operator opened its block only on the next
+      // run, once the spacing had parted them.
+      {__LINE__, "x = a/function(s) return s end\n",
+       header + "x = a / function(s)\t\n\treturn\n\ts\nend\n\n"},
+      {__LINE__, "x = a..function(s) return s end\n",
+       header + "x = a .. function(s)\t\n\treturn\n\ts\nend\n\n"},
       // A ";" alone on its line after "}" left an empty line, or one of TABs,
       // that the next run took away.
       {__LINE__, "function f()\n\treturn {\n\t\ta = a;\n\t};\nend\n",

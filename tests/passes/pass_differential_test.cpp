@@ -153,6 +153,9 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
   // The clean-up leaves strings alone and keeps some ";".
   if (is({"OutdentEveryLine", "RemoveZeroDecimals", "RemoveTrailingDecimalZeros",
           "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines"})) {
+    // A run of points before a digit shrinks at once to what later runs leave.
+    if (is({"AddMissingDecimalZeros", "TidyDecimals"}) && text.find("..") != std::string_view::npos)
+      return false;
     return !HasAny(text, "\"'[");
   }
   if (pass == "RemoveLineEndSemicolons")
@@ -161,6 +164,13 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
   // shape at once.
   if (pass == "JoinKeywords") return !OperatorKeywordTouchesOperator(text);
   if (pass == "JoinLoopHeads") return !HasAny(text, "^");
+  // "function" glued to an operator opens its block at once.
+  if (pass == "IndentAfterOpeners") {
+    for (size_t at = text.find("function"); at != std::string_view::npos;
+         at = text.find("function", at + 1)) {
+      if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.")) return false;
+    }
+  }
   if (pass == "PlaceBlankLinesBeforeGlobalBlocks")
     return !DepthOneOperatorLineBeforeDepthZero(text);
   if (pass == "SurroundOperatorsWithSpaces") {
