@@ -121,6 +121,8 @@ size_t CloserEndAt(std::string_view text, size_t pos, std::span<const std::strin
 }
 
 constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
+// The lines at depth 1 that get an empty line before them.
+constexpr std::string_view kGlobalBlockKeywords[] = {"function", "if", "while", "for"};
 constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "until"};
 
 // Indenting after openers: cut the text after every block opener and indent
@@ -377,6 +379,44 @@ bool KeepsBlankLineOnNextRun(std::string_view text, size_t line, size_t assign) 
   return piece == kNone || piece == 0 || content[piece - 1] == '=';
 }
 
+// Whether the next run finds "=\n" in the match of "^(\t)([^\t]*=\n)" from
+// the depth-1 line at `line`, where this run finds none: an "=" that the
+// operator spacing parts from a value the next run does not join back to it
+// ("x=#t" comes back as "x=", "#t"). The next run's pieces of the depth-1
+// line stand on lines with TABs, so only its first piece counts; lines
+// without TABs after it (after a surplus "end") count with every piece, up
+// to `next_tab`.
+bool EqualsEndsALineOnNextRun(std::string_view text, size_t line, size_t next_tab) {
+  size_t lf = text.find('\n', line);
+  if (lf == kNone || lf > next_tab) lf = next_tab;
+  if (NextRunEndsALineAfterEquals(text.substr(line + 1, lf - line - 1), /*first_piece_only=*/true))
+    return true;
+  for (size_t start = lf + 1; start < next_tab;) {
+    size_t end = text.find('\n', start);
+    if (end == kNone || end > next_tab) end = next_tab;
+    if (NextRunEndsALineAfterEquals(text.substr(start, end - start), /*first_piece_only=*/false))
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// Whether an empty line before the depth-1 line at `line` is the only one
+// there and stays: not at the start of the text, where the clean-up takes it
+// away; not after an operator, whose spacing takes it; not before a line
+// that gets one as a global block.
+bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
+  if (text.find_first_not_of('\n') >= line) return false;
+  const size_t before = text.find_last_not_of(" \t\n", line - 1);
+  if (before != kNone && std::string_view("=<>+-*/.").find(text[before]) != kNone) return false;
+  for (std::string_view keyword : kGlobalBlockKeywords) {
+    const size_t end = line + 1 + keyword.size();
+    if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end]))
+      return false;
+  }
+  return true;
+}
+
 // The brackets open at places of the text asked for in increasing order, as
 // the clean-up counts them when it decides whether a ";" may go.
 class OpenBrackets {
@@ -462,6 +502,13 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
           break;
         }
       }
+      if (assign == kNone && GetsNoOtherBlankLine(text, line) &&
+          EqualsEndsALineOnNextRun(text, line, next_tab) &&
+          !IsSemicolonLineThatGoes(text, line, brackets)) {
+        out.append(text, copied, line - copied);
+        out.push_back('\n');
+        copied = line;
+      }
       if (assign != kNone) {
         size_t blank = line;  // the line the empty line goes before, or kNone
         if (IsSemicolonLineThatGoes(text, line, brackets)) {
@@ -493,8 +540,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   copied = 0;
   for (size_t line = 0; line < text.size();) {
     if (text[line] == '\t') {
-      for (std::string_view keyword : {std::string_view("function"), std::string_view("if"),
-                                       std::string_view("while"), std::string_view("for")}) {
+      for (std::string_view keyword : kGlobalBlockKeywords) {
         const size_t end = line + 1 + keyword.size();
         if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end])) {
           out.append(text, copied, line - copied);

@@ -137,8 +137,11 @@ void RestoreCommentsLiterally(CodeState& state) {
 // become part of the comment. It goes to a line of its own with the TABs of
 // the comment's line instead: "f(a --c\n, b)" stays two lines, not
 // "f(a --c, b)". A lone comma that only ends the last entry before "}" may
-// stay: in the comment it changes nothing. Returns where the text goes on.
-size_t BreakAfterComment(std::string_view text, size_t pos, std::string& out) {
+// stay: in the comment it changes nothing. Where the comment's line is the
+// last line of a block comment (`comment_lf` is the LF that starts it), the
+// new line gets no TABs: the clean-up takes every TAB from such a line, and
+// the next run then finds none to copy. Returns where the text goes on.
+size_t BreakAfterComment(std::string_view text, size_t pos, size_t comment_lf, std::string& out) {
   size_t code = pos;
   while (code < text.size() && (text[code] == ' ' || text[code] == '\t')) ++code;
   if (code == text.size() || text[code] == '\n') return pos;
@@ -151,9 +154,11 @@ size_t BreakAfterComment(std::string_view text, size_t pos, std::string& out) {
       if (next == std::string_view::npos || text[next] == '}') return pos;
     }
   }
-  const size_t line_start = out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1;
+  const size_t lf = out.rfind('\n');
+  const size_t line_start = lf == std::string::npos ? 0 : lf + 1;
   size_t tabs = 0;
-  while (line_start + tabs < out.size() && out[line_start + tabs] == '\t') ++tabs;
+  while (lf != comment_lf && line_start + tabs < out.size() && out[line_start + tabs] == '\t')
+    ++tabs;
   out.push_back('\n');
   out.append(tabs, '\t');
   return code;
@@ -168,6 +173,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   out.clear();
   out.reserve(text.size());
   size_t next_expected_min = 0;
+  size_t comment_lf = std::string::npos;  // the last LF of a comment's text in `out`
   bool first = true;
   size_t pos = 0;
   while (true) {
@@ -191,6 +197,8 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
     const bool first_starts_line =
         first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
+    const size_t entry_lf = entry.rfind('\n');
+    if (entry_lf != std::string::npos) comment_lf = out.size() + entry_lf;
     if (first) {
       out.append(entry);
       out.append(tabs * count, '\t');
@@ -201,7 +209,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     next_expected_min = shape.number + 1;
     pos = end;
     if (!IsClosedBlockComment(entry)) {
-      pos = BreakAfterComment(text, pos, out);
+      pos = BreakAfterComment(text, pos, comment_lf, out);
     } else if (first_starts_line && entry.find('\n') != std::string::npos &&
                ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0) {
       // Beyond the rule: a comment glued to the end of the first comment, a

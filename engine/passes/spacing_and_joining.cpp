@@ -343,11 +343,12 @@ void JoinKeysWithValues(PassContext& context) {
 
 namespace {
 
+constexpr std::array<std::string_view, 8> kHeadKeywords = {
+    "function", "while", "for", "if", "elseif", "local", "global", "until"};
+
 // "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
 // -> "$1$2 $4": "\tlocal\n\tx" -> "\tlocal x".
 void JoinHeadKeywords(std::string_view text, std::string& out) {
-  static constexpr std::array<std::string_view, 8> kHeadKeywords = {
-      "function", "while", "for", "if", "elseif", "local", "global", "until"};
   static constexpr ByteSet kHeadLetters = ByteSet::Of([](char c) {
     return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' || c == 'g' || c == 'u';
   });
@@ -829,13 +830,19 @@ void JoinLoopHeads(PassContext& context) {
   JoinHeads(state, kWhile, "while", 5);
 }
 
+namespace {
+
 // The next run breaks a line at every space the operator spacing put around
 // an operator, and joins back only what JoinKeysWithValues joins: a name,
 // number or token before "=" or "==", and after "=", "==", "~=", "<=" or
 // ">=" a name, number, token, sign or point. An exponent's sign gets no
 // spaces ("1e-5"). So "x=a..b" comes back as "x=a", "..", "b"; "x=-y" as
 // "x=-", "y"; "x=#t" as "x=", "#t"; "x==y" whole.
-size_t NextRunFirstPieceLength(std::string_view line) {
+//
+// The end of the piece that starts at `start`, or kNone when it runs to the
+// line end. With `at_operator`, an operator at `start` begins the piece;
+// otherwise the line breaks before it (a piece of length 0).
+size_t NextRunPieceEnd(std::string_view line, size_t start, bool at_operator) {
   static constexpr ByteSet kOperatorStarts = ByteSet::Of([](char c) {
     return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
            c == '/' || c == '.';
@@ -844,15 +851,17 @@ size_t NextRunFirstPieceLength(std::string_view line) {
   auto joins_to_value = [&](size_t pos) {
     return joins_to_key(pos) || line[pos] == '-' || line[pos] == '+' || line[pos] == '.';
   };
-  for (size_t pos = FindInSet(line, 0, kOperatorStarts); pos < line.size();
+  for (size_t pos = FindInSet(line, start, kOperatorStarts); pos < line.size();
        pos = FindInSet(line, pos, kOperatorStarts)) {
     const size_t length = SpacedOperatorLength(line, pos);
     if (length == 0 || (length == 1 && IsExponentSignAt(line, pos))) {
       pos += length == 0 ? 1 : length;
       continue;
     }
-    const bool joined_before = pos > 0 && ((line[pos] == '=' && joins_to_key(pos - 1)) ||
-                                           (line[pos - 1] == '=' && joins_to_value(pos)));
+    const bool joined_before =
+        (at_operator && pos == start) ||
+        (pos > 0 && ((line[pos] == '=' && joins_to_key(pos - 1)) ||
+                     (line[pos - 1] == '=' && joins_to_value(pos))));
     if (!joined_before) return pos;
     const size_t after = pos + length;
     if (after == line.size()) break;  // the line end is no space
@@ -861,6 +870,45 @@ size_t NextRunFirstPieceLength(std::string_view line) {
     pos = after;
   }
   return kNone;
+}
+
+// Whether a piece of the next run comes back as one line: the keywords that
+// JoinKeywords joins to what follows them, each with one space, then no
+// white space ("local x=", not "[ not x=").
+bool PieceComesBackWhole(std::string_view piece) {
+  for (bool again = true; again;) {
+    again = false;
+    for (std::string_view keyword : kHeadKeywords) {
+      if (piece.size() > keyword.size() && piece.starts_with(keyword) &&
+          piece[keyword.size()] == ' ') {
+        piece.remove_prefix(keyword.size() + 1);
+        again = true;
+      }
+    }
+  }
+  for (const char c : piece) {
+    if (IsSpace(c)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+size_t NextRunFirstPieceLength(std::string_view line) {
+  return NextRunPieceEnd(line, 0, /*at_operator=*/false);
+}
+
+bool NextRunEndsALineAfterEquals(std::string_view line, bool first_piece_only) {
+  size_t start = 0;
+  for (size_t end = NextRunFirstPieceLength(line); end != kNone;
+       start = end, end = NextRunPieceEnd(line, start, /*at_operator=*/true)) {
+    if (end > start && line[end - 1] == '=' &&
+        PieceComesBackWhole(line.substr(start, end - start))) {
+      return true;
+    }
+    if (first_piece_only) break;
+  }
+  return false;
 }
 
 }  // namespace kelvane

@@ -33,4 +33,9 @@ void JoinLoopHeads(PassContext& context);
 // the length of its first piece, or npos when the line comes back whole.
 size_t NextRunFirstPieceLength(std::string_view line);
 
+// Whether the next run puts a line of its own that ends in "=" where `line`
+// holds one of its pieces ("x=#t" -> "x=", "#t"), looking at the first piece
+// only or at all of them.
+bool NextRunEndsALineAfterEquals(std::string_view line, bool first_piece_only);
+
 }  // namespace kelvane

@@ -114,6 +114,11 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},
       // Each run took one more ".0" of a chain.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
+      // A line comment after a block comment over lines, in an argument list:
+      // the code after it went to a new line with the TABs of the block
+      // comment's last line, which the clean-up then took from that line.
+      {__LINE__, "f(0, function()\n--[[ a\n\t\tb ]]\n-- c\nend)\n",
+       header + "f(0, function() --[[ a\nb ]] -- c\nend)\n"},
       // Each run took one more point of a run of points before a digit.
       {__LINE__, "-- == '...67890'\nx = 1\n", header + "-- == '0.6789'\t\nx = 1\n"},
       {__LINE__, "-- a...5 1...5\nx = 1\n", header + "-- a.0.5 1.5\t\nx = 1\n"},
@@ -138,6 +143,13 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
        header +
            "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
+      // An "=" glued to a value that the next run leaves on a line of its own
+      // ("x=#t" comes back as "x=", "#t") had its empty line only from the
+      // next run on.
+      {__LINE__, "y=1\nx=#t\n", header + "y = 1\n\nx = #t\n"},
+      {__LINE__, "y=1\nlocal n==#t\n", header + "y = 1\n\nlocal n == #t\n"},
+      {__LINE__, "while 1 do\nend\nend\nfor i=#t,1 do\nend\n",
+       header + "while 1 do\t\n\nend\n\nend\nfor i = #t,\n1\ndo\t\nend\n"},
       // A ";" alone on such a line had the empty line before it and went in
       // the clean-up; the next run put the empty line before the "}" above.
       {__LINE__, "function m.f()\nend\nif x then\nt = { k = 1 };\nend\ne = {\nh = 1\n}\n",

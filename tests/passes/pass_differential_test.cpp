@@ -171,8 +171,14 @@ bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
       if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.")) return false;
     }
   }
-  if (pass == "PlaceBlankLinesBeforeGlobalBlocks")
+  // ... and where the next run breaks a line after an "=" ("x=#t"), the empty
+  // line the next run puts before it goes in at once.
+  if (pass == "PlaceBlankLinesBeforeGlobalBlocks") {
+    for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
+      if (at + 1 < text.size() && !IsSpace(text[at + 1])) return false;
+    }
     return !DepthOneOperatorLineBeforeDepthZero(text);
+  }
   if (pass == "SurroundOperatorsWithSpaces") {
     return text.find("...") == std::string_view::npos &&
            text.find("//") == std::string_view::npos && text.find("<<") == std::string_view::npos &&
