@@ -343,8 +343,8 @@ void JoinKeysWithValues(PassContext& context) {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kHeadKeywords = {
-    "function", "while", "for", "if", "elseif", "local", "global", "until"};
+constexpr std::array<std::string_view, 8> kHeadKeywords = {"function", "while", "for",    "if",
+                                                           "elseif",   "local", "global", "until"};
 
 // "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
 // -> "$1$2 $4": "\tlocal\n\tx" -> "\tlocal x".
@@ -858,10 +858,9 @@ size_t NextRunPieceEnd(std::string_view line, size_t start, bool at_operator) {
       pos += length == 0 ? 1 : length;
       continue;
     }
-    const bool joined_before =
-        (at_operator && pos == start) ||
-        (pos > 0 && ((line[pos] == '=' && joins_to_key(pos - 1)) ||
-                     (line[pos - 1] == '=' && joins_to_value(pos))));
+    const bool joined_before = (at_operator && pos == start) ||
+                               (pos > 0 && ((line[pos] == '=' && joins_to_key(pos - 1)) ||
+                                            (line[pos - 1] == '=' && joins_to_value(pos))));
     if (!joined_before) return pos;
     const size_t after = pos + length;
     if (after == line.size()) break;  // the line end is no space
