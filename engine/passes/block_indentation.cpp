@@ -406,9 +406,22 @@ bool EqualsEndsALineOnNextRun(std::string_view text, size_t line, size_t next_ta
 // away; not after an operator, whose spacing takes it; not before a line
 // that gets one as a global block.
 bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
-  if (text.find_first_not_of('\n') >= line) return false;
-  const size_t before = text.find_last_not_of(" \t\n", line - 1);
-  if (before != kNone && std::string_view("=<>+-*/.").find(text[before]) != kNone) return false;
+  size_t before = line;
+  while (before > 0 && IsSpace(text[before - 1])) --before;
+  if (before == 0) return false;
+  switch (text[before - 1]) {
+    case '=':
+    case '<':
+    case '>':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '.':
+      return false;
+    default:
+      break;
+  }
   for (std::string_view keyword : kGlobalBlockKeywords) {
     const size_t end = line + 1 + keyword.size();
     if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end]))
@@ -496,13 +509,17 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
       size_t next_tab = text.find('\t', line + 1);
       if (next_tab == kNone) next_tab = text.size();
       size_t assign = kNone;
+      bool holds_equals = false;
       for (size_t r = next_tab; r >= line + 3; --r) {
-        if (text[r - 1] == '\n' && text[r - 2] == '=') {
-          assign = r;
-          break;
+        if (text[r - 2] == '=') {
+          holds_equals = true;
+          if (text[r - 1] == '\n') {
+            assign = r;
+            break;
+          }
         }
       }
-      if (assign == kNone && GetsNoOtherBlankLine(text, line) &&
+      if (assign == kNone && holds_equals && GetsNoOtherBlankLine(text, line) &&
           EqualsEndsALineOnNextRun(text, line, next_tab) &&
           !IsSemicolonLineThatGoes(text, line, brackets)) {
         out.append(text, copied, line - copied);
