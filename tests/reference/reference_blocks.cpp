@@ -24,6 +24,10 @@ void CutAtMatches(std::string& text, std::string_view pattern, Shift shift) {
 
 }  // namespace
 
+// The engine differs here: "function" right after "+", "-", "*", "/", "<",
+// ">" or ".." opens a block too ("x = a/function(s) ... end"). This rule
+// leaves it at the depth around it; the operator spacing then puts a space
+// before "function", and the next run indents its body.
 void IndentAfterOpeners(PassContext& context) {
   CutAtMatches(context.state.text,
                "(\\s|\\=)(do|then|repeat|function\\s(\\w|_)+@a\\d*a@|function\\s*@a\\d*a@)(\\s)",
@@ -53,6 +57,11 @@ void OutdentCloserLines(PassContext& context) {
       context.state.text, "^(\\t)(\\t*)(else|elseif|end|until)(\\;*\\s|\\,)", kMulti, "$2$3$4");
 }
 
+// The engine differs here: a depth-1 line gets the empty line too where the
+// "=" that the next run ends a line with is still glued to its value in this
+// run ("x=#t": the spacing makes it "x = #t", and the next run leaves "x=" on
+// a line of its own, as it does not join "#t" back), in that line's first
+// piece or in lines without TABs after it.
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "^(\\t)([^\\t]*=\\n)", kMulti, "\n$1$2");

@@ -43,7 +43,9 @@ void RemoveTrailingDecimalZerosUntilSettled(PassContext& context) {
 // The engine differs here: the number this rule completes is tidied at once
 // as the two rules before tidy numbers (".0 " -> "0 ", ".50," -> "0.5,").
 // This rule leaves "0.0 " and "0.50,", which the next run's zero-decimal
-// rules change again.
+// rules change again. And a run of points before the digit ("x ...5" in a
+// comment) shrinks at once to what the later runs leave ("x 0.5", "a.0.5",
+// "1.5"): this rule takes one point per run.
 void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
 }

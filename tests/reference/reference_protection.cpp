@@ -112,6 +112,12 @@ void RestoreEscapedQuotes(PassContext& context) {
   text = ReplaceAll(text, "@qrq@", kSingle, "\\]\\]");
 }
 
+// The engine differs here in two ways. Code that the layout put after a line
+// comment goes to a line of its own (it would else become part of the
+// comment); where the comment's line is the last line of a block comment,
+// that new line gets no TABs, since the clean-up takes that line's TABs
+// and the next run finds none to copy. A comment glued to the end of the
+// first comment, a block comment over lines ("]]--"), goes to the next line.
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
   for (int64_t n = state.CommentsCount - 1; n >= 0; --n) {
