@@ -672,8 +672,10 @@ bool IsExponentSignAt(std::string_view text, size_t pos) {
 //   "n/2" -> "n / 2" -> "n", "/", "2";  "x==y" -> "x == y" -> "x==y".
 // A head's parts begin after white space and end before white space or with
 // a comma, so an operator's neighbours in the text are its neighbours in the
-// part, and each part is looked at alone.
-bool HoldsSplittingOperator(std::string_view text) {
+// part, and each part is looked at alone, but for an "=" that starts it: that
+// one stays with its value, unless `before` (the last character of the part
+// before, or NUL) is a key that the next run joins it to ("in", but not ",").
+bool HoldsSplittingOperator(std::string_view text, char before) {
   auto joins_to_key = [&](size_t pos) {
     return pos < text.size() && (text[pos] == '@' || IsWord(text[pos]));
   };
@@ -695,7 +697,8 @@ bool HoldsSplittingOperator(std::string_view text) {
       const bool value_follows =
           joins_to_key(after) ||
           (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0);
-      joined_back = pos > 0 && joins_to_key(pos - 1) && value_follows;
+      joined_back =
+          value_follows && (pos > 0 ? joins_to_key(pos - 1) : before != '@' && !IsWord(before));
     }
     if (!joined_back) return true;
     pos = after;
@@ -726,14 +729,23 @@ void TightenCarets(std::string_view text, std::string& out) {
   }
 }
 
+// Whether every part of the matched head (its odd groups) comes back as one
+// line on the next run.
+bool PartsComeBackWhole(const SequenceMatcher& matcher, int last_group) {
+  char before = '\0';
+  for (int group = 1; group <= last_group; group += 2) {
+    const std::string_view part = matcher.Group(group);
+    if (HoldsSplittingOperator(part, before)) return false;
+    before = part.empty() ? '\0' : part.back();
+  }
+  return true;
+}
+
 // Whether `head`, a head from its opening white space to the white space
 // after "do", matches `pattern` whole and every part comes back as one line.
 bool HeadJoins(SequenceMatcher& matcher, std::string_view head, int last_group) {
   if (!matcher.MatchAt(head, 0) || matcher.End() != head.size()) return false;
-  for (int group = 1; group <= last_group; group += 2) {
-    if (HoldsSplittingOperator(matcher.Group(group))) return false;
-  }
-  return true;
+  return PartsComeBackWhole(matcher, last_group);
 }
 
 // One global replacement of a loop-head pattern by its odd groups joined with
@@ -753,12 +765,7 @@ void JoinHeads(CodeState& state, std::span<const SequenceElement> pattern, std::
   SequenceMatcher matcher(pattern);
   std::string& out = state.Scratch(text.size());
   size_t i = 0;
-  auto parts_keep_their_lines = [&] {
-    for (int group = 1; group <= last_group; group += 2) {
-      if (HoldsSplittingOperator(matcher.Group(group))) return false;
-    }
-    return true;
-  };
+  auto parts_keep_their_lines = [&] { return PartsComeBackWhole(matcher, last_group); };
   // For the second try: the next "^" and the next "do" as cursors that only
   // move forward, and the end of the last head tried, so that no stretch of
   // the text is tried twice.
