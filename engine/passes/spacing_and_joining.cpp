@@ -908,7 +908,9 @@ bool NextRunEndsALineAfterEquals(std::string_view line, bool first_piece_only) {
   size_t start = 0;
   for (size_t end = NextRunFirstPieceLength(line); end != kNone;
        start = end, end = NextRunPieceEnd(line, start, /*at_operator=*/true)) {
-    if (end > start && line[end - 1] == '=' &&
+    // Before a "," the next run takes the space out again ("x = ,"), and the
+    // "=" stays glued to it.
+    if (end > start && line[end - 1] == '=' && line[end] != ',' &&
         PieceComesBackWhole(line.substr(start, end - start))) {
       return true;
     }

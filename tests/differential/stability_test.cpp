@@ -152,6 +152,9 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // next run on.
       {__LINE__, "y=1\nx=#t\n", header + "y = 1\n\nx = #t\n"},
       {__LINE__, "y=1\nlocal n==#t\n", header + "y = 1\n\nlocal n == #t\n"},
+      // Before a "," the next run keeps "=" glued ("x = ," -> "x =,"): no empty
+      // line, as the literal rule has it.
+      {__LINE__, "local s, r =, r = f()\n", header + "local s,\nr = ,\nr = f()\n"},
       {__LINE__, "while 1 do\nend\nend\nfor i=#t,1 do\nend\n",
        header + "while 1 do\t\n\nend\n\nend\nfor i = #t,\n1\ndo\t\nend\n"},
       // A ";" alone on such a line had the empty line before it and went in
