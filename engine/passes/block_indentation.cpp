@@ -408,20 +408,7 @@ bool EqualsEndsALineOnNextRun(std::string_view text, size_t line, size_t next_ta
 bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
   size_t before = line;
   while (before > 0 && IsSpace(text[before - 1])) --before;
-  if (before == 0) return false;
-  switch (text[before - 1]) {
-    case '=':
-    case '<':
-    case '>':
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '.':
-      return false;
-    default:
-      break;
-  }
+  if (before == 0 || text[before - 1] == '=' || IsSpacedOperatorEnd(text, before - 1)) return false;
   for (std::string_view keyword : kGlobalBlockKeywords) {
     const size_t end = line + 1 + keyword.size();
     if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end]))
