@@ -316,9 +316,7 @@ class Generator {
   }
 
   void FunctionHead() {
-    size_t kind = Pick(5);
-    if (options_.avoid_unmended_faults && kind < 2) kind = 3;
-    switch (kind) {
+    switch (Pick(5)) {
       case 0:
         Emit("function a.b");
         break;
