@@ -408,6 +408,16 @@ void JoinThen(std::string_view text, std::string& out) {
   out.append(text, i);
 }
 
+// Whether `text` ends in a whole keyword that JoinHeadKeywords joins to what
+// follows it.
+bool EndsWithHeadKeyword(std::string_view text) {
+  size_t start = text.size();
+  while (start > 0 && IsWord(text[start - 1])) --start;
+  if (start > 0 && !IsSpace(text[start - 1])) return false;
+  const std::string_view word = text.substr(start);
+  return std::find(kHeadKeywords.begin(), kHeadKeywords.end(), word) != kHeadKeywords.end();
+}
+
 // Whether white space and then an argument-list token follow `after`.
 bool NotBeforeArguments(std::string_view text, size_t after) {
   const size_t next = SkipSpaces(text, after);
@@ -437,7 +447,12 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
       // Nor does "not" before an argument list ("return not (x)") join the
       // line before it: the list is glued to "not" later, and the next run,
       // with no white space after "not", left "not(x)" on a line of its own.
-      if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size())) break;
+      // After a keyword that the next run joins to "not(x)" anyway
+      // ("if not (x)"), it joins as the rule has it.
+      if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size()) &&
+          !EndsWithHeadKeyword(text.substr(0, i))) {
+        break;
+      }
       const size_t after = run_end + keyword.size();
       const size_t next = SkipSpaces(text, after);
       if (next > after) {
