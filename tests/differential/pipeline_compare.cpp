@@ -8,6 +8,7 @@
 #include "engine/char_class.h"
 #include "engine/code_state.h"
 #include "engine/header_line.h"
+#include "engine/lua_lexer.h"
 #include "engine/meaning_check.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
@@ -229,14 +230,30 @@ bool MaskingAgrees(std::string_view input, const RunSettings& settings) {
 }
 
 // A line of `text` that starts with "(" right after a line ending in what
-// could end a call (a name, a string, ")", "]" or "}"). Lua 5.1 rejects such
-// a line as an ambiguous call, even where the input held it too, so the
-// literal output is no sound result there: the engine joins the "(" to the
-// line before it instead.
+// could end a call (a name, a string, ")", "]" or "}"), comments skipped.
+// Lua 5.1 rejects such a line as an ambiguous call, even where the input
+// held it too, so the literal output is no sound result there: the engine
+// joins the "(" to the line before it, or keeps the ";" before it, instead.
 bool StartsALineWithAmbiguousCall(std::string_view text) {
+  std::vector<LiteralSpan> spans;
+  ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) { spans.push_back(span); });
+  size_t next_span = 0;
   char last = '\n';  // the last byte of code before the current line
   bool line_start = true;
-  for (const char c : text) {
+  for (size_t pos = 0; pos < text.size(); ++pos) {
+    if (next_span < spans.size() && spans[next_span].begin == pos) {
+      const LiteralSpan& span = spans[next_span++];
+      const std::string_view literal = text.substr(span.begin, span.end - span.begin);
+      if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
+        line_start = false;
+        last = '"';
+      } else if (literal.find_first_of("\r\n") != std::string_view::npos) {
+        line_start = true;
+      }
+      pos = span.end - 1;
+      continue;
+    }
+    const char c = text[pos];
     if (c == '\n' || c == '\r') {
       line_start = true;
       continue;
