@@ -41,25 +41,6 @@ size_t FunctionOpenerEnd(std::string_view text, size_t after, bool name_may_foll
   return AfterArgumentToken(text, SkipSpaces(text, after));
 }
 
-// True when the byte at `pos` ends an operator that the operator spacing
-// parts from a following word: "+", "-", "*", "/", "<", ">" or "..", not
-// "...". ("=" and the operators ending in it open blocks as they are.)
-bool IsSpacedOperatorEnd(std::string_view text, size_t pos) {
-  switch (text[pos]) {
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '<':
-    case '>':
-      return true;
-    case '.':
-      return pos > 0 && text[pos - 1] == '.' && (pos < 2 || text[pos - 2] != '.');
-    default:
-      return false;
-  }
-}
-
 // A block opener "(\s|\=)(do|then|repeat|function\s(\w|_)+@a\d*a@|function\s*@a\d*a@)(\s)"
 // starting at `pos`: the position of its last character, or kNone. A name on
 // the line after "function" only counts while the text is not yet indented:

@@ -480,20 +480,37 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
   }
 }
 
+}  // namespace
+
+bool IsSpacedOperatorEnd(std::string_view text, size_t pos) {
+  switch (text[pos]) {
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '<':
+    case '>':
+      return true;
+    case '.':
+      return pos > 0 && text[pos - 1] == '.' && (pos < 2 || text[pos - 2] != '.');
+    default:
+      return false;
+  }
+}
+
+namespace {
+
 // Beyond the rule: "not" right after an operator that the operator spacing
 // will stand on a line of its own ("+ - * / < > ..") takes its operand (a
 // name, number or token) up too. The rule above needs white space before "not", which "1+not" only
 // gets from the operator spacing, so the next run joined what this one left: "x = 1+not\n\ty" -> "x
 // = 1+not y". After "=" or "^" the next run leaves "not" apart as well, so it stays apart here.
 void JoinNotAfterOperators(std::string_view text, std::string& out) {
-  static constexpr ByteSet kOperatorEnds = ByteSet::Of([](char c) {
-    return c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' || c == '.';
-  });
   size_t i = 0;
   for (size_t word; (word = text.find("not", i)) != std::string_view::npos;) {
     const size_t after = word + 3;
     const size_t next = SkipSpaces(text, after);
-    if (word > 0 && kOperatorEnds(text[word - 1]) && next > after && next < text.size() &&
+    if (word > 0 && IsSpacedOperatorEnd(text, word - 1) && next > after && next < text.size() &&
         (IsWord(text[next]) || text[next] == '@')) {
       out.append(text, i, after - i);
       out.push_back(' ');

@@ -28,6 +28,12 @@ void SpaceConditionKeywords(PassContext& context);
 void BreakAfterReturn(PassContext& context);
 void JoinLoopHeads(PassContext& context);
 
+// True when the byte at `pos` ends an operator that the operator spacing
+// parts from a following word: "+", "-", "*", "/", "<", ">" or "..", not a
+// lone "." or "...". ("=" and the operators ending in it are kept apart from
+// what follows by other rules.)
+bool IsSpacedOperatorEnd(std::string_view text, size_t pos);
+
 // Where the next run first breaks `line` (the content of a line, without its
 // TABs and LF) once the operator spacing has put spaces around its operators:
 // the length of its first piece, or npos when the line comes back whole.

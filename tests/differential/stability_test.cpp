@@ -105,6 +105,8 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
       {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
       {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
+      // A lone "." is no operator: "not" after it stays as the rule has it.
+      {__LINE__, "x = a .not y\n", header + "x = a\n.not\ny\n"},
       // "not (x)" and "then (f)" were glued to their argument lists as calls;
       // the next run found no white space after the keyword and broke the line
       // before it.
