@@ -11,6 +11,8 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
@@ -23,7 +25,6 @@ enum class TokenKind { kName, kNumber, kString, kSymbol };
 struct Token {
   TokenKind kind = TokenKind::kSymbol;
   std::string_view text;
-  size_t line = 1;
   // A "(" that starts its line right after a name, call or index.
   bool ambiguous_call = false;
 };
@@ -70,12 +71,12 @@ constexpr std::array<uint8_t, 256> kByteRoles = MakeByteRoles();
 
 uint8_t RoleOf(char c) { return kByteRoles[static_cast<unsigned char>(c)]; }
 
-// The count of line ends (LF, CR LF or a lone CR) in a literal, found with
-// memchr first since most literals hold none.
+bool HasLineEnd(std::string_view text) {
+  return text.find_first_of("\n\r") != std::string_view::npos;
+}
+
+// The count of line ends (LF, CR LF or a lone CR) in a text.
 size_t CountLineEnds(std::string_view text) {
-  if (text.find('\n') == std::string_view::npos && text.find('\r') == std::string_view::npos) {
-    return 0;
-  }
   size_t lines = 0;
   for (size_t k = 0; k < text.size(); ++k) {
     const char c = text[k];
@@ -84,7 +85,26 @@ size_t CountLineEnds(std::string_view text) {
   return lines;
 }
 
-// Lua's own tokens, comments skipped, lines counted (LF, CR LF or a lone CR).
+// The end of the numeral that starts at `pos`, read as Lua reads one: digits
+// and points, an exponent sign, then any letters, digits and "_" (so "0x1F"
+// and the malformed "1e" too); `pos` itself when none starts there.
+size_t NumeralEnd(std::string_view text, size_t pos) {
+  const size_t size = text.size();
+  if (pos >= size) return pos;
+  const char c = text[pos];
+  if (!IsDigit(c) && !(c == '.' && pos + 1 < size && IsDigit(text[pos + 1]))) return pos;
+  size_t end = pos + 1;
+  while (end < size && (IsDigit(text[end]) || text[end] == '.')) ++end;
+  if (end < size && (text[end] == 'e' || text[end] == 'E')) {
+    ++end;
+    if (end < size && (text[end] == '+' || text[end] == '-')) ++end;
+  }
+  while (end < size && IsWord(text[end])) ++end;
+  return end;
+}
+
+// Lua's own tokens, comments skipped. Line numbers are not kept: only a
+// refusal needs one, and LineOf finds it then.
 class RawTokens {
  public:
   explicit RawTokens(std::string_view text) : text_(text) {}
@@ -98,18 +118,13 @@ class RawTokens {
     while (true) {
       uint8_t role = kBlank;
       while (pos < size && (role = RoleOf(data[pos])) <= kLineEnd) {
-        if (role == kLineEnd && CountsLine(pos)) {
-          ++line_;
-          new_line_ = true;
-        }
+        new_line_ |= role == kLineEnd;
         ++pos;
       }
       if (pos >= size || role != kMayStartLiteral) break;
       if (data[pos] != '-' || pos + 1 >= size || data[pos + 1] != '-') break;
       const LiteralSpan span = LiteralAt(text_, pos, /*comments=*/true, &memo_);
-      const size_t lines = LineEndsIn(span.begin, span.end);
-      line_ += lines;
-      new_line_ |= lines != 0;
+      new_line_ |= HasLineEnd(text_.substr(span.begin, span.end - span.begin));
       pos = span.end;
     }
     pos_ = pos;
@@ -122,7 +137,6 @@ class RawTokens {
     const size_t pos = pos_;
     if (pos >= size) return false;
     size_t end = pos + 1;
-    size_t lines_inside = 0;  // line ends inside a string token
     TokenKind kind = TokenKind::kSymbol;
     const char c = data[pos];
     const char next = pos + 1 < size ? data[pos + 1] : '\0';
@@ -132,19 +146,11 @@ class RawTokens {
         (span = LiteralAt(text_, pos, /*comments=*/false, &memo_)).end != 0) {
       kind = TokenKind::kString;
       end = span.end;
-      lines_inside = LineEndsIn(span.begin, span.end);
     } else if (role == kNameStart) {
       while (end < size && IsWord(data[end])) ++end;
       kind = TokenKind::kName;
     } else if (role == kDigit || (c == '.' && IsDigit(next))) {
-      // As Lua reads a numeral: digits and points, an exponent sign, then
-      // any letters, digits and "_" (so "0x1F" and the malformed "1e" too).
-      while (end < size && (IsDigit(data[end]) || data[end] == '.')) ++end;
-      if (end < size && (data[end] == 'e' || data[end] == 'E')) {
-        ++end;
-        if (end < size && (data[end] == '+' || data[end] == '-')) ++end;
-      }
-      while (end < size && IsWord(data[end])) ++end;
+      end = NumeralEnd(text_, pos);
       kind = TokenKind::kNumber;
     } else if (c == '.' && next == '.') {
       end = pos + 2 < size && data[pos + 2] == '.' ? pos + 3 : pos + 2;
@@ -154,41 +160,29 @@ class RawTokens {
     }
     token.kind = kind;
     token.text = std::string_view(data + pos, end - pos);
-    token.line = line_;
     token.ambiguous_call = new_line_ && kind == TokenKind::kSymbol && end == pos + 1 && c == '(' &&
                            EndsCall(previous_kind_, previous_text_);
     previous_kind_ = kind;
     previous_text_ = token.text;
-    line_ += lines_inside;
     new_line_ = false;
     pos_ = end;
     return true;
   }
 
-  // Moves to `pos`, where a token ends, past `lines` line ends; the token
-  // that ends there is of `last_kind`, spelt `last_text`.
-  void MoveTo(size_t pos, size_t lines, TokenKind last_kind, std::string_view last_text) {
+  // Moves to `pos`, where a token ends; the token that ends there is of
+  // `last_kind`, spelt `last_text`.
+  void MoveTo(size_t pos, TokenKind last_kind, std::string_view last_text) {
     pos_ = pos;
-    line_ += lines;
     previous_kind_ = last_kind;
     previous_text_ = last_text;
     new_line_ = false;
   }
 
   std::string_view text() const { return text_; }
+  LongBracketMemo& memo() { return memo_; }
   size_t pos() const { return pos_; }
-  size_t line() const { return line_; }
 
  private:
-  // True when the line end at `i` counts: CR LF counts once, at its LF.
-  bool CountsLine(size_t i) const {
-    return text_[i] == '\n' || i + 1 >= text_.size() || text_[i + 1] != '\n';
-  }
-
-  size_t LineEndsIn(size_t begin, size_t end) const {
-    return CountLineEnds(text_.substr(begin, end - begin));
-  }
-
   // A token after which "(" would continue a call: a name, a string, or ")",
   // "]" or "}".
   static bool EndsCall(TokenKind kind, std::string_view text) {
@@ -199,7 +193,6 @@ class RawTokens {
 
   std::string_view text_;
   size_t pos_ = 0;
-  size_t line_ = 1;
   bool new_line_ = false;  // a line ended since the last token
   TokenKind previous_kind_ = TokenKind::kSymbol;
   std::string_view previous_text_;
@@ -262,17 +255,17 @@ class MeaningTokens {
 
   // Takes in a stretch of tokens that both texts hold alike, up to `pos`
   // (SameTokens), whose last token ends in `last`.
-  void AcceptSame(size_t pos, size_t lines, char last) {
+  void AcceptSame(size_t pos, char last) {
     last_was_close_brace_ = last == '}';
     last_was_open_or_separator_ = last == '{';
     const std::string_view text = raw_.text();
     if (last == '"' || last == '\'') {
       // SameTokens takes in only quoted strings its quote closes.
-      raw_.MoveTo(pos, lines, TokenKind::kString, text.substr(pos - 1, 1));
+      raw_.MoveTo(pos, TokenKind::kString, text.substr(pos - 1, 1));
       return;
     }
     if (!IsWord(last)) {
-      raw_.MoveTo(pos, lines, TokenKind::kSymbol, text.substr(pos - 1, 1));
+      raw_.MoveTo(pos, TokenKind::kSymbol, text.substr(pos - 1, 1));
       return;
     }
     // The last token of a run of words and points, read as RawTokens reads
@@ -298,12 +291,10 @@ class MeaningTokens {
         k += next == '.' ? (k + 2 < pos && text[k + 2] == '.' ? 3 : 2) : 1;
       }
     }
-    raw_.MoveTo(pos, lines, kind, text.substr(token, pos - token));
+    raw_.MoveTo(pos, kind, text.substr(token, pos - token));
   }
 
   std::string& open() { return open_; }
-
-  size_t line() const { return raw_.line(); }
 
  private:
   bool Take(Token& token) {
@@ -328,11 +319,60 @@ class MeaningTokens {
   bool last_was_open_or_separator_ = false;
 };
 
+// The value of a numeral, or false when it is none Lua would read.
+bool NumberValue(std::string_view text, double& value) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    uint64_t integer = 0;
+    const auto [ptr, ec] = std::from_chars(begin + 2, end, integer, 16);
+    value = static_cast<double>(integer);
+    return ec == std::errc() && ptr == end;
+  }
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+// A numeral of digits and at most one point, split at the point, without
+// the zeros that do not count: "007.50" gives "7" and "5". False for any
+// other numeral.
+bool TrimDecimal(std::string_view text, std::string_view& whole, std::string_view& fraction) {
+  const size_t point = text.find('.');
+  whole = text.substr(0, point);
+  fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  auto all_digits = [](std::string_view part) {
+    return std::all_of(part.begin(), part.end(), [](char c) { return IsDigit(c); });
+  };
+  if (!all_digits(whole) || !all_digits(fraction)) return false;
+  while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  return true;
+}
+
+// Numerals mean the same when they are spelt alike or have the same value.
+// The clean-up's own respellings ("1.50", "3.0", ".5") are decided without
+// reading the values.
+bool SameNumeral(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  std::string_view whole_a, fraction_a, whole_b, fraction_b;
+  if (TrimDecimal(a, whole_a, fraction_a) && TrimDecimal(b, whole_b, fraction_b) &&
+      whole_a == whole_b && fraction_a == fraction_b) {
+    return true;
+  }
+  double x = 0;
+  double y = 0;
+  return NumberValue(a, x) && NumberValue(b, y) && x == y;
+}
+
 // Whether a token that ends in byte `p` might go on, or join the token after
 // it, when byte `c` follows with nothing between: then a token boundary
-// between them is not certain. It errs towards "might".
-inline bool MayJoin(char p, char c) {
-  if (IsWord(p)) return IsWord(c) || c == '.' || c == '+' || c == '-';
+// between them is not certain. `p_began` says that a token began at `p`,
+// which matters for a sign: one that began a token is an operator, and only
+// an exponent's sign ("1e-5") goes on. It errs towards "might".
+inline bool MayJoin(char p, bool p_began, char c) {
+  if (IsWord(p)) {
+    return IsWord(c) || c == '.' || ((c == '+' || c == '-') && (p == 'e' || p == 'E'));
+  }
   switch (p) {
     case '.':
       return IsWord(c) || c == '.';
@@ -346,17 +386,20 @@ inline bool MayJoin(char p, char c) {
     case '/':
       return c == p;
     case '-':
-      // "--" starts a comment; either sign may be an exponent's ("1e-5").
+      // "--" starts a comment.
       if (c == '-') return true;
       [[fallthrough]];
     case '+':
-      return IsWord(c) || c == '.';
+      return !p_began && (IsWord(c) || c == '.');
     case '[':
       return c == '[' || c == '=';
     default:
       return false;
   }
 }
+
+// True when the innermost open bracket is a table constructor's.
+bool InTable(const std::string& open) { return !open.empty() && open.back() == '{'; }
 
 // Bytes that SameTokens walks over one at a time: printable ASCII but for
 // white space and quotes (strings are taken whole).
@@ -368,114 +411,164 @@ constexpr std::array<bool, 256> MakeSameTokenBytes() {
 
 constexpr std::array<bool, 256> kSameTokenBytes = MakeSameTokenBytes();
 
+bool StartsComment(const char* p, const char* end) {
+  return end - p >= 2 && p[0] == '-' && p[1] == '-';
+}
+
+// The first byte after the comments at `p` and the white space between and
+// after them. Rare enough in the walk to stay out of line.
+[[gnu::noinline]] const char* SkipComments(std::string_view text, const char* p,
+                                           LongBracketMemo& memo) {
+  const char* const end = text.data() + text.size();
+  while (StartsComment(p, end)) {
+    const size_t pos = static_cast<size_t>(p - text.data());
+    p = text.data() + LiteralAt(text, pos, /*comments=*/true, &memo).end;
+    while (p < end && IsSpace(*p)) ++p;
+  }
+  return p;
+}
+
+// A quoted string that starts at `p` and its quote closes, alike in both
+// texts: its length, or 0.
+size_t SameQuotedString(std::string_view a, const char* p, const char* q, const char* q_end) {
+  const size_t pos = static_cast<size_t>(p - a.data());
+  const size_t length = LiteralAt(a, pos, /*comments=*/false).end - pos;
+  // Only a string its quote closes: an odd count of backslashes before the
+  // last quote would mean the string ran to its line's end.
+  size_t backslashes = 0;
+  while (length >= 2 + backslashes && p[length - 2 - backslashes] == '\\') ++backslashes;
+  if (length < 2 || p[length - 1] != *p || backslashes % 2 != 0 ||
+      static_cast<size_t>(q_end - q) < length || std::memcmp(p, q, length) != 0) {
+    return 0;
+  }
+  return length;
+}
+
 // Reads both texts in step, from where each has its next token, for as long
 // as they hold the same tokens in the same order: the same bytes, white space
 // aside, where the white space of one text and not the other falls only
 // where a token certainly ends (MayJoin). Tokens equal in bytes mean the
 // same, and the separator rules of MeaningTokens decide alike for both texts
 // as long as the token after a separator is alike too; so most of a check is
-// this walk, a byte at a time, with no tokens read. It stops before anything
-// it cannot be sure of (a comment, a long string, an unfinished string, a
-// "(" on a new line, bytes that differ) and gives the rest back to
-// MeaningTokens at the last place where a token ends in both texts and no
-// separator was the last token. Brackets go onto both stacks as they pass.
-// False when it moved neither text.
-// Moves `pos` past white space, counting line ends (LF, CR LF or a lone CR)
-// into `lines` and noting in `line_ended` that one passed. True when it moved.
-bool SkipBlanks(std::string_view text, size_t& pos, size_t& lines, bool& line_ended) {
-  const size_t start = pos;
-  while (pos < text.size() && IsSpace(text[pos])) {
-    const char c = text[pos];
-    if ((c == '\n' || c == '\r') &&
-        (c == '\n' || pos + 1 >= text.size() || text[pos + 1] != '\n')) {
-      ++lines;
-      line_ended = true;
-    }
-    ++pos;
-  }
-  return pos != start;
-}
-
+// this walk, with no tokens read. The formatting's commonest changes are
+// taken in the walk too: numerals spelt otherwise ("1.50" and "1.5"), a ";"
+// dropped after a statement, and a "," added after a table's last field. It
+// stops before anything it cannot be sure of (a long string, an unfinished
+// string, a "(" on a new line, bytes that differ) and gives the
+// rest back to MeaningTokens at the last place where a token ends in both
+// texts and no separator was the last token. Brackets go onto both stacks as
+// they pass. False when it moved neither text.
 bool SameTokens(MeaningTokens& in, MeaningTokens& out) {
   const std::string_view a = in.raw().text();
   const std::string_view b = out.raw().text();
-  size_t i = in.raw().pos();
-  size_t j = out.raw().pos();
-  size_t lines_a = 0;
-  size_t lines_b = 0;
-  // The last place where both texts end a token, and what is known there.
-  size_t kept_i = i;
-  size_t kept_j = j;
-  size_t kept_lines_a = 0;
-  size_t kept_lines_b = 0;
+  const char* const a_end = a.data() + a.size();
+  const char* const b_end = b.data() + b.size();
+  const char* p = a.data() + in.raw().pos();
+  const char* q = b.data() + out.raw().pos();
+  // The last place where both texts end a token, and the byte before it.
+  const char* kept_p = nullptr;
+  const char* kept_q = nullptr;
   char kept_last = '\0';
-  char last = '\0';  // the byte before i and j; none at the start
-  bool blank_a = true;
-  bool blank_b = true;
-  // Whether a line ended before c and d; at the start, not known here, so a
-  // "(" there is left to MeaningTokens.
-  bool new_line = true;
+  char last = '\0';   // the byte before p and q; none at the start
+  bool began = true;  // whether a token began at `last`
   while (true) {
-    const size_t end_i = i;
-    const size_t end_j = j;
-    const size_t end_lines_a = lines_a;
-    const size_t end_lines_b = lines_b;
+    // Where the token before p and q ends: white space, comments and
+    // separators the output dropped or added lie between.
+    const char* const end_p = p;
+    const char* const end_q = q;
     if (last != '\0') {
-      new_line = false;
-      blank_a = SkipBlanks(a, i, lines_a, new_line);
-      blank_b = SkipBlanks(b, j, lines_b, new_line);
+      while (p < a_end && IsSpace(*p)) ++p;
+      while (q < b_end && IsSpace(*q)) ++q;
     }
-    const char c = i < a.size() ? a[i] : '\0';
-    const char d = j < b.size() ? b[j] : '\0';
+    char c = p < a_end ? *p : '\0';
+    char d = q < b_end ? *q : '\0';
+    if ((c == '-' || d == '-' || c != d) && last != '\0') {
+      if (c == '-' && StartsComment(p, a_end)) {
+        p = SkipComments(a, p, in.raw().memo());
+        c = p < a_end ? *p : '\0';
+      }
+      if (d == '-' && StartsComment(q, b_end)) {
+        q = SkipComments(b, q, out.raw().memo());
+        d = q < b_end ? *q : '\0';
+      }
+      if (c == ';' && d != ';' && !InTable(in.open())) {
+        // A ";" after a statement, which the output dropped.
+        ++p;
+        while (p < a_end && IsSpace(*p)) ++p;
+        c = p < a_end ? *p : '\0';
+      } else if (c == '}' && d == ',' && InTable(out.open()) && last != '{' && last != ',' &&
+                 last != ';') {
+        // A "," the output added after a table's last field.
+        const char* after = q + 1;
+        while (after < b_end && IsSpace(*after)) ++after;
+        if (after < b_end && *after == '}') {
+          q = after;
+          d = '}';
+        }
+      }
+    }
     // Does a token end before c and d, in both texts alike? Where both have
     // white space, surely; where neither has, c and d must be alike anyway.
+    const bool blank_a = p != end_p || last == '\0';
+    const bool blank_b = q != end_q || last == '\0';
     bool ends_a = true;
     bool ends_b = true;
-    if (!blank_a) ends_a = !MayJoin(last, c);
-    if (!blank_b) ends_b = c == d && !blank_a ? ends_a : !MayJoin(last, d);
+    if (!blank_a) ends_a = !MayJoin(last, began, c);
+    if (!blank_b) ends_b = c == d && !blank_a ? ends_a : !MayJoin(last, began, d);
     if (ends_a && ends_b && last != ',' && last != ';') {
-      kept_i = end_i;
-      kept_j = end_j;
-      kept_lines_a = end_lines_a;
-      kept_lines_b = end_lines_b;
+      kept_p = end_p;
+      kept_q = end_q;
       kept_last = last;
+    }
+    if (ends_a && ends_b && (IsDigit(c) || IsDigit(d) || c == '.' || d == '.')) {
+      // A numeral in either text: the other must hold one of the same value,
+      // ending in a byte alike for MayJoin.
+      const size_t i = static_cast<size_t>(p - a.data());
+      const size_t j = static_cast<size_t>(q - b.data());
+      const size_t numeral_end_a = NumeralEnd(a, i);
+      const size_t numeral_end_b = NumeralEnd(b, j);
+      if ((numeral_end_a == i) != (numeral_end_b == j)) break;
+      if (numeral_end_a != i) {
+        const char end_a = a[numeral_end_a - 1];
+        const char end_b = b[numeral_end_b - 1];
+        if ((end_a != end_b && !(IsDigit(end_a) && IsDigit(end_b))) ||
+            !SameNumeral(a.substr(i, numeral_end_a - i), b.substr(j, numeral_end_b - j))) {
+          break;
+        }
+        p = a.data() + numeral_end_a;
+        q = b.data() + numeral_end_b;
+        last = end_a;
+        continue;
+      }
     }
     if (c != d || c == '\0' || ends_a != ends_b) break;
     if (IsWord(c)) {
       // The bytes of a name or numeral, alike in both texts.
       do {
-        ++i;
-        ++j;
-      } while (i < a.size() && j < b.size() && IsWord(a[i]) && a[i] == b[j]);
-      last = a[i - 1];
+        ++p;
+        ++q;
+      } while (p < a_end && q < b_end && IsWord(*p) && *p == *q);
+      last = p[-1];
       continue;
     }
     if (c == '"' || c == '\'') {
-      const LiteralSpan span = LiteralAt(a, i, /*comments=*/false);
-      const size_t length = span.end - i;
-      // Only a string its quote closes: an odd count of backslashes before
-      // the last quote would mean the string ran to its line's end.
-      size_t backslashes = 0;
-      while (length >= 2 + backslashes && a[span.end - 2 - backslashes] == '\\') ++backslashes;
-      if (length < 2 || a[span.end - 1] != c || backslashes % 2 != 0 || b.size() - j < length ||
-          b.compare(j, length, a.substr(i, length)) != 0) {
-        break;
-      }
-      // A string may hold line ends after a backslash; both texts hold the
-      // same ones.
-      const size_t lines = CountLineEnds(a.substr(i, length));
-      lines_a += lines;
-      lines_b += lines;
-      i += length;
-      j += length;
+      const size_t length = SameQuotedString(a, p, q, b_end);
+      if (length == 0) break;
+      p += length;
+      q += length;
       last = c;
       continue;
     }
     if (!kSameTokenBytes[static_cast<unsigned char>(c)]) break;
-    if (c == '(' && new_line) break;
+    // A "(" after a line end may start a call Lua 5.1 calls ambiguous: the
+    // token reader decides.
+    if (c == '(' && (last == '\0' || HasLineEnd(std::string_view(end_p, p - end_p)) ||
+                     HasLineEnd(std::string_view(end_q, q - end_q)))) {
+      break;
+    }
     if (c == '-' || c == '[') {
-      const char next_a = i + 1 < a.size() ? a[i + 1] : '\0';
-      const char next_b = j + 1 < b.size() ? b[j + 1] : '\0';
+      const char next_a = p + 1 < a_end ? p[1] : '\0';
+      const char next_b = q + 1 < b_end ? q[1] : '\0';
       if (c == '-' && (next_a == '-' || next_b == '-')) break;
       if (c == '[' && (next_a == '[' || next_a == '=' || next_b == '[' || next_b == '=')) break;
     }
@@ -486,28 +579,15 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out) {
       if (!in.open().empty()) in.open().pop_back();
       if (!out.open().empty()) out.open().pop_back();
     }
-    ++i;
-    ++j;
+    ++p;
+    ++q;
     last = c;
+    began = ends_a;
   }
   if (kept_last == '\0') return false;
-  in.AcceptSame(kept_i, kept_lines_a, kept_last);
-  out.AcceptSame(kept_j, kept_lines_b, kept_last);
+  in.AcceptSame(static_cast<size_t>(kept_p - a.data()), kept_last);
+  out.AcceptSame(static_cast<size_t>(kept_q - b.data()), kept_last);
   return true;
-}
-
-// The value of a numeral, or false when it is none Lua would read.
-bool NumberValue(std::string_view text, double& value) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    uint64_t integer = 0;
-    const auto [ptr, ec] = std::from_chars(begin + 2, end, integer, 16);
-    value = static_cast<double>(integer);
-    return ec == std::errc() && ptr == end;
-  }
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  return ec == std::errc() && ptr == end;
 }
 
 // String literals compare with their line ends read as Lua reads them: CR LF
@@ -532,11 +612,7 @@ bool SameStringLiteral(std::string_view a, std::string_view b) {
 bool SameToken(const Token& a, const Token& b) {
   if (a.kind != b.kind) return false;
   if (a.kind == TokenKind::kString) return a.text == b.text || SameStringLiteral(a.text, b.text);
-  if (a.kind == TokenKind::kNumber && a.text != b.text) {
-    double x = 0;
-    double y = 0;
-    return NumberValue(a.text, x) && NumberValue(b.text, y) && x == y;
-  }
+  if (a.kind == TokenKind::kNumber) return SameNumeral(a.text, b.text);
   return a.text == b.text;
 }
 
@@ -558,10 +634,22 @@ std::string Shown(std::string_view text) {
   return shown + "\"";
 }
 
+// The line of `text` that `token`, a part of it, starts on.
+size_t LineOf(std::string_view text, std::string_view token) {
+  return 1 + CountLineEnds(text.substr(0, static_cast<size_t>(token.data() - text.data())));
+}
+
+MeaningCheck Refusal(size_t input_line, std::string why) {
+  MeaningCheck check;
+  check.same = false;
+  check.input_line = input_line;
+  check.why = std::move(why);
+  return check;
+}
+
 MeaningCheck Compare(std::string_view input, std::string_view output, bool walk_alike_bytes) {
   MeaningTokens in(input);
   MeaningTokens out(output);
-  MeaningCheck check;
   Token a;
   Token b;
   while (true) {
@@ -572,28 +660,21 @@ MeaningCheck Compare(std::string_view input, std::string_view output, bool walk_
     }
     const bool has_a = in.Next(a);
     const bool has_b = out.Next(b);
-    if (!has_a && !has_b) return check;
-    check.same = false;
+    if (!has_a && !has_b) return MeaningCheck{};
     if (!has_b) {
-      check.input_line = a.line;
-      check.why = Shown(a.text) + " and the code after it would be lost";
-      return check;
+      return Refusal(LineOf(input, a.text), Shown(a.text) + " and the code after it would be lost");
     }
     if (!has_a) {
-      check.input_line = in.line();
-      check.why = Shown(b.text) + " would appear after the end of the code";
-      return check;
+      return Refusal(LineOf(input, input.substr(input.size())),
+                     Shown(b.text) + " would appear after the end of the code");
     }
-    check.input_line = a.line;
     if (!SameToken(a, b)) {
-      check.why = Shown(a.text) + " would become " + Shown(b.text);
-      return check;
+      return Refusal(LineOf(input, a.text), Shown(a.text) + " would become " + Shown(b.text));
     }
     if (b.ambiguous_call && !a.ambiguous_call) {
-      check.why = "a line would start with \"(\" right after a call, which Lua 5.1 rejects";
-      return check;
+      return Refusal(LineOf(input, a.text),
+                     "a line would start with \"(\" right after a call, which Lua 5.1 rejects");
     }
-    check.same = true;
   }
 }
 

@@ -146,6 +146,20 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
       {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1, b = 2,}", 0},
       {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1; b = 2}", 1},
       {__LINE__, "x = 1\ny = 2\nz = 3", "x = 1\ny = 2\nz = 4", 3},
+      // The walk's own handling of numerals, separators, signs and comments.
+      {__LINE__, "x = a-1+b", "x = a - 1 + b", 0},
+      {__LINE__, "x = 1e-5", "x = 1e- 5", 1},
+      {__LINE__, "x = 0x10 + 1.0", "x = 16 + 1", 0},
+      {__LINE__, "x = 1.50", "x = 1.51", 1},
+      {__LINE__, "t = {1;2}", "t = {1;2,}", 0},
+      {__LINE__, "t = {}", "t = {,}", 1},
+      {__LINE__, "f(x)", "f(x,)", 1},
+      {__LINE__, "t = {1; 2}", "t = {1 2}", 1},
+      {__LINE__, "x = 1 --[[ a\nb ]] + 2", "x = 1 + 2", 0},
+      {__LINE__, "x = a --c\n-b", "x = a - b", 0},
+      {__LINE__, "x = a--[[c]]b", "x = ab", 1},
+      {__LINE__, "f(x) --[[\n]] (g)()", "f(x) (g)()", 0},
+      {__LINE__, "f(x) (g)()", "f(x) --[[\n]] (g)()", 1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
