@@ -164,43 +164,65 @@ void MaskComments(PassContext& context) {
 // (long strings, and code, where a backslash is no Lua) the four pairs are
 // taken where they stand. The pairs share no character with each other's
 // matches, so one scan gives what four replacements in a row give.
+//
+// The string literals found on the way are handed to MaskStrings, where
+// they are in the new text, so that it need not scan again. That holds
+// while the text has no escaped bracket pair: the quote pairs change no
+// bracket and lie inside the literals, so a new scan would find exactly
+// those literals. A bracket pair may take a bracket of a long string's own
+// (as in "\]\]]"), so with any in the text the long strings stay part of the
+// code around them, as a pair may reach across their edge, and MaskStrings
+// scans again.
 void MaskEscapedQuotes(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string& out = context.state.Scratch(text.size());
+  CodeState& state = context.state;
+  const std::string_view text = state.text;
+  const bool bracket_pairs = text.find("\\[\\[") != std::string_view::npos ||
+                             text.find("\\]\\]") != std::string_view::npos;
+  std::string& out = state.Scratch(text.size());
+  std::vector<TextRange> literals;
   size_t copied = 0;
   ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
-    if (span.kind != LiteralKind::kQuotedString) return;
+    const bool quoted = span.kind == LiteralKind::kQuotedString;
+    if (!quoted && bracket_pairs) return;
     MaskEscapes(text.substr(copied, span.begin - copied), /*quoted=*/false, out);
-    MaskEscapes(text.substr(span.begin, span.end - span.begin), /*quoted=*/true, out);
+    const size_t begin = out.size();
+    MaskEscapes(text.substr(span.begin, span.end - span.begin), quoted, out);
+    literals.push_back({begin, out.size()});
     copied = span.end;
   });
   MaskEscapes(text.substr(copied), /*quoted=*/false, out);
-  context.state.CommitScratch();
+  state.CommitScratch();
+  if (!bracket_pairs) state.string_literals = std::move(literals);
 }
 
-// The string literals the lexical scan finds, numbered as masking one kind
-// after the other would number them: the long strings first, then the
-// double-quoted ones, then the single-quoted ones, each kind in text order.
+// The string literals the lexical scan finds (or MaskEscapedQuotes found),
+// numbered as masking one kind after the other would number them: the long
+// strings first, then the double-quoted ones, then the single-quoted ones,
+// each kind in text order.
 void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
   const std::string_view text = state.text;
-  std::vector<LiteralSpan> spans;
+  std::vector<TextRange> spans;
+  if (state.string_literals) {
+    spans = std::move(*state.string_literals);
+  } else {
+    ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
+      spans.push_back({span.begin, span.end});
+    });
+  }
   size_t counts[3] = {0, 0, 0};
-  auto order = [&](const LiteralSpan& span) {
-    if (span.kind == LiteralKind::kLongString) return 0;
-    return text[span.begin] == '"' ? 1 : 2;
+  auto order = [&](const TextRange& span) {
+    const char first = text[span.begin];
+    return first == '"' ? 1 : first == '\'' ? 2 : 0;
   };
-  ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
-    spans.push_back(span);
-    ++counts[order(span)];
-  });
+  for (const TextRange& span : spans) ++counts[order(span)];
   if (spans.empty()) return;
   const size_t first = state.StringsTable.size();
   size_t next_number[3] = {first, first + counts[0], first + counts[0] + counts[1]};
   state.StringsTable.resize(first + spans.size());
   std::string& out = state.Scratch(text.size());
   size_t copied = 0;
-  for (const LiteralSpan& span : spans) {
+  for (const TextRange& span : spans) {
     const size_t number = next_number[order(span)]++;
     out.append(text, copied, span.begin - copied);
     AppendToken(out, kStringKind, number);
