@@ -14,6 +14,7 @@ constexpr size_t kMiB = 1024 * kKiB;
 using test_support::GenerateAfterMethodHeads;
 using test_support::GenerateDeepTable;
 using test_support::GenerateGameLua;
+using test_support::GenerateLongChains;
 using test_support::GenerateOneLongLine;
 
 }  // namespace
@@ -27,6 +28,7 @@ const std::vector<BenchInput>& StandardInputs() {
       {"one-line-4M", [] { return GenerateOneLongLine(4 * kMiB); }},
       {"deep-table-4M", [] { return GenerateDeepTable(4 * kMiB, 10000); }},
       {"after-methods-4M", [] { return GenerateAfterMethodHeads(4 * kMiB, 100000); }},
+      {"long-chains-4M", [] { return GenerateLongChains(4 * kMiB, 200000); }},
   };
   return inputs;
 }

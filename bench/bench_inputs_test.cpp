@@ -21,6 +21,7 @@ namespace {
 using test_support::GenerateAfterMethodHeads;
 using test_support::GenerateDeepTable;
 using test_support::GenerateGameLua;
+using test_support::GenerateLongChains;
 using test_support::GenerateOneLongLine;
 
 size_t MaxBraceDepth(const std::string& text) {
@@ -87,6 +88,10 @@ TEST(BenchInputsTest, AdversarialShapes) {
   EXPECT_GE(after.size(), 100000u);
   EXPECT_GE(std::count(after.begin(), after.end(), '\n'), 5000);
   EXPECT_EQ(after.rfind("function ", 0), 0u) << "starts with a method head";
+
+  const std::string chains = GenerateLongChains(100000, 20000);
+  EXPECT_GE(chains.size(), 100000u);
+  EXPECT_EQ(chains.find('\n'), 4 + 2 * 20000 + 3u) << "one chain to a line";
 }
 
 size_t MaxLeadingTabs(const std::string& text) {
@@ -123,6 +128,7 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
       {"one line", GenerateOneLongLine(3000), 1},
       {"deep table", GenerateDeepTable(3000, 40), 40},
       {"after method heads", GenerateAfterMethodHeads(12000, 100), 4},
+      {"long chains", GenerateLongChains(3000, 500), 0},
   };
   for (const Row& row : rows) {
     for (int variant = 0; variant < 4; ++variant) {

@@ -24,7 +24,8 @@ using kelvane::bench::Measurement;
 constexpr const char kUsage[] =
     "usage: kelvane_bench [--runs N] [--only NAME] [--write-inputs DIR] [FILE...]\n"
     "  without FILEs: the generated inputs (game-64K, game-1M, game-4M, game-16M,\n"
-    "  one-line-4M, deep-table-4M, after-methods-4M); --only picks one of them;\n"
+    "  one-line-4M, deep-table-4M, after-methods-4M, long-chains-4M); --only picks\n"
+    "  one of them;\n"
     "  --write-inputs saves them as DIR/NAME.lua instead of measuring.\n";
 
 struct Options {

@@ -457,8 +457,9 @@ size_t SameQuotedString(std::string_view a, const char* p, const char* q, const 
 // string, a "(" on a new line, bytes that differ) and gives the
 // rest back to MeaningTokens at the last place where a token ends in both
 // texts and no separator was the last token. Brackets go onto both stacks as
-// they pass. False when it moved neither text.
-bool SameTokens(MeaningTokens& in, MeaningTokens& out) {
+// they pass. `stop` gets where in the input it stopped. False when it moved
+// neither text.
+bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
   const std::string_view a = in.raw().text();
   const std::string_view b = out.raw().text();
   const char* const a_end = a.data() + a.size();
@@ -584,6 +585,7 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out) {
     last = c;
     began = ends_a;
   }
+  stop = static_cast<size_t>(p - a.data());
   if (kept_last == '\0') return false;
   in.AcceptSame(static_cast<size_t>(kept_p - a.data()), kept_last);
   out.AcceptSame(static_cast<size_t>(kept_q - b.data()), kept_last);
@@ -652,11 +654,17 @@ MeaningCheck Compare(std::string_view input, std::string_view output, bool walk_
   MeaningTokens out(output);
   Token a;
   Token b;
+  // Where the last walk stopped. The tokens from where it handed back up to
+  // there are read one by one before the next walk starts: a walk that
+  // started again at once would walk the same stretch again, once per token
+  // of it (as in a long chain "a.b.c..." no place of which certainly ends a
+  // token).
+  size_t walk_from = 0;
   while (true) {
     if (walk_alike_bytes && in.Settled() && out.Settled()) {
       in.raw().SkipSeparators();
       out.raw().SkipSeparators();
-      if (SameTokens(in, out)) continue;
+      if (in.raw().pos() >= walk_from && SameTokens(in, out, walk_from)) continue;
     }
     const bool has_a = in.Next(a);
     const bool has_b = out.Next(b);

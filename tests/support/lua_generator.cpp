@@ -1061,4 +1061,15 @@ std::string GenerateAfterMethodHeads(size_t target_size, size_t min_lines) {
   return out;
 }
 
+std::string GenerateLongChains(size_t target_size, size_t chain_length) {
+  std::string out;
+  out.reserve(target_size + 2 * chain_length + 16);
+  while (out.size() < target_size) {
+    out += "x = ";
+    for (size_t i = 0; i < chain_length; ++i) out += "a.";
+    out += "e+1\n";
+  }
+  return out;
+}
+
 }  // namespace kelvane::test_support

@@ -52,4 +52,9 @@ std::string GenerateDeepTable(size_t target_size, size_t depth);
 // all end up at depth 0.
 std::string GenerateAfterMethodHeads(size_t target_size, size_t min_lines);
 
+// Assignments of long field chains ("x = a.a.a. ... .e+1"), `chain_length`
+// fields each: no place inside a chain certainly ends a token for a reader
+// that looks at a byte and the byte before it.
+std::string GenerateLongChains(size_t target_size, size_t chain_length);
+
 }  // namespace kelvane::test_support
