@@ -253,9 +253,9 @@ class MeaningTokens {
   bool Settled() const { return !has_peeked_; }
   RawTokens& raw() { return raw_; }
 
-  // Takes in a stretch of tokens that both texts hold alike, up to `pos`
-  // (SameTokens), whose last token ends in `last`.
-  void AcceptSame(size_t pos, char last) {
+  // Takes in a stretch of tokens that both texts hold alike, from `from`
+  // up to `pos` (SameTokens), whose last token ends in `last`.
+  void AcceptSame(size_t pos, size_t from, char last) {
     last_was_close_brace_ = last == '}';
     last_was_open_or_separator_ = last == '{';
     const std::string_view text = raw_.text();
@@ -268,10 +268,22 @@ class MeaningTokens {
       raw_.MoveTo(pos, TokenKind::kSymbol, text.substr(pos - 1, 1));
       return;
     }
-    // The last token of a run of words and points, read as RawTokens reads
-    // it: "1.e5" and "x.1e5" end in a numeral, "a.b" in a name.
+    // The last token of a run of words, points and exponent signs, read as
+    // RawTokens reads it: "1.e5", "x.1e5" and "1e+x" end in a numeral, "a.b"
+    // and "a+x" in a name. The run is read from no further back than the
+    // stretch's start, so that a long run is read once, not once per stretch.
     size_t start = pos - 1;
-    while (start > 0 && (IsWord(text[start - 1]) || text[start - 1] == '.')) --start;
+    while (start > from) {
+      const char before = text[start - 1];
+      if (IsWord(before) || before == '.') {
+        --start;
+      } else if ((before == '+' || before == '-') && start - from >= 2 &&
+                 (text[start - 2] == 'e' || text[start - 2] == 'E')) {
+        start -= 2;
+      } else {
+        break;
+      }
+    }
     TokenKind kind = TokenKind::kName;
     size_t token = start;
     for (size_t k = start; k < pos;) {
@@ -280,9 +292,7 @@ class MeaningTokens {
       const char next = k + 1 < pos ? text[k + 1] : '\0';
       if (IsDigit(c) || (c == '.' && IsDigit(next))) {
         kind = TokenKind::kNumber;
-        while (k < pos && (IsDigit(text[k]) || text[k] == '.')) ++k;
-        if (k < pos && (text[k] == 'e' || text[k] == 'E')) ++k;
-        while (k < pos && IsWord(text[k])) ++k;
+        k = std::min(NumeralEnd(text, k), pos);
       } else if (IsWord(c)) {
         kind = TokenKind::kName;
         while (k < pos && IsWord(text[k])) ++k;
@@ -466,6 +476,9 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
   const char* const b_end = b.data() + b.size();
   const char* p = a.data() + in.raw().pos();
   const char* q = b.data() + out.raw().pos();
+  // Where a token surely begins in each text.
+  const size_t walk_start_a = in.raw().pos();
+  const size_t walk_start_b = out.raw().pos();
   // The last place where both texts end a token, and the byte before it.
   const char* kept_p = nullptr;
   const char* kept_q = nullptr;
@@ -484,11 +497,13 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
     char c = p < a_end ? *p : '\0';
     char d = q < b_end ? *q : '\0';
     if ((c == '-' || d == '-' || c != d) && last != '\0') {
-      if (c == '-' && StartsComment(p, a_end)) {
+      // Comments part tokens as white space does; but a numeral's exponent
+      // takes the first "-" of "1e--x".
+      if (c == '-' && StartsComment(p, a_end) && (p != end_p || !MayJoin(last, began, c))) {
         p = SkipComments(a, p, in.raw().memo());
         c = p < a_end ? *p : '\0';
       }
-      if (d == '-' && StartsComment(q, b_end)) {
+      if (d == '-' && StartsComment(q, b_end) && (q != end_q || !MayJoin(last, began, d))) {
         q = SkipComments(b, q, out.raw().memo());
         d = q < b_end ? *q : '\0';
       }
@@ -539,6 +554,7 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
         p = a.data() + numeral_end_a;
         q = b.data() + numeral_end_b;
         last = end_a;
+        began = false;
         continue;
       }
     }
@@ -587,8 +603,8 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
   }
   stop = static_cast<size_t>(p - a.data());
   if (kept_last == '\0') return false;
-  in.AcceptSame(static_cast<size_t>(kept_p - a.data()), kept_last);
-  out.AcceptSame(static_cast<size_t>(kept_q - b.data()), kept_last);
+  in.AcceptSame(static_cast<size_t>(kept_p - a.data()), walk_start_a, kept_last);
+  out.AcceptSame(static_cast<size_t>(kept_q - b.data()), walk_start_b, kept_last);
   return true;
 }
 

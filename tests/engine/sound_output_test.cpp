@@ -149,6 +149,14 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
       // The walk's own handling of numerals, separators, signs and comments.
       {__LINE__, "x = a-1+b", "x = a - 1 + b", 0},
       {__LINE__, "x = 1e-5", "x = 1e- 5", 1},
+      {__LINE__, "x = a.b.e+1", "x = a . b . e + 1", 0},
+      {__LINE__, "x = a.e5 .. b", "x = a. e5..b", 0},
+      {__LINE__, "x = 1.e5", "x = 1. e5", 1},
+      {__LINE__, "x = a1.5", "x = a1 .5", 0},
+      {__LINE__, "x = a .. .5", "x = a...5", 1},
+      // A numeral's exponent takes a sign: "5E--" is "5E-" and "-", no comment.
+      {__LINE__, "x = a..5E)", "x = a..5E--[[c\n]])", 1},
+      {__LINE__, "y = 1e+x(g)", "y = 1e+x\n(g)", 0},
       {__LINE__, "x = 0x10 + 1.0", "x = 16 + 1", 0},
       {__LINE__, "x = 1.50", "x = 1.51", 1},
       {__LINE__, "t = {1;2}", "t = {1;2,}", 0},
