@@ -55,12 +55,22 @@ char UnusedByte(std::string_view text) {
 // (the LF stays), or a whole block comment. With strip, comments are deleted
 // and the count becomes -1; a block comment with code right after it leaves a
 // space, so that the code on both sides stays apart.
+//
+// The string literals found on the way are handed on (string_literals),
+// where they are in the new text. A scan of the new text would find the same
+// ones: a literal the scan found holds no comment, and taking comments out
+// cannot close a long bracket that was never closed.
 void MaskCommentsIn(CodeState& state, bool strip) {
   const std::string_view text = state.text;
   std::string& out = state.Scratch(text.size());
+  std::vector<TextRange> literals;
   size_t copied = 0;
   ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
-    if (span.kind != LiteralKind::kLineComment && span.kind != LiteralKind::kBlockComment) return;
+    if (span.kind != LiteralKind::kLineComment && span.kind != LiteralKind::kBlockComment) {
+      const size_t begin = out.size() + (span.begin - copied);
+      literals.push_back({begin, begin + (span.end - span.begin)});
+      return;
+    }
     out.append(text, copied, span.begin - copied);
     if (strip) {
       state.CommentsCount = -1;
@@ -74,6 +84,26 @@ void MaskCommentsIn(CodeState& state, bool strip) {
   });
   out.append(text, copied);
   state.CommitScratch();
+  state.string_literals = std::move(literals);
+}
+
+// Calls on_literal(const TextRange&, bool quoted) for each string literal of
+// the text, in text order: the ones the pass before handed on, or else the
+// ones a scan finds. `quoted` tells a quoted string from a long one.
+template <typename OnLiteral>
+void ForEachStringLiteral(CodeState& state, OnLiteral&& on_literal) {
+  if (state.string_literals) {
+    const std::vector<TextRange> literals = std::move(*state.string_literals);
+    state.string_literals.reset();
+    for (const TextRange& literal : literals) {
+      const char first = state.text[literal.begin];
+      on_literal(literal, first == '"' || first == '\'');
+    }
+    return;
+  }
+  ForEachLiteral(state.text, /*comments=*/false, [&](const LiteralSpan& span) {
+    on_literal(TextRange{span.begin, span.end}, span.kind == LiteralKind::kQuotedString);
+  });
 }
 
 // An escaped pair at `pos`: appends its token and returns its length, or 0.
@@ -181,8 +211,7 @@ void MaskEscapedQuotes(PassContext& context) {
   std::string& out = state.Scratch(text.size());
   std::vector<TextRange> literals;
   size_t copied = 0;
-  ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
-    const bool quoted = span.kind == LiteralKind::kQuotedString;
+  ForEachStringLiteral(state, [&](const TextRange& span, bool quoted) {
     if (!quoted && bracket_pairs) return;
     MaskEscapes(text.substr(copied, span.begin - copied), /*quoted=*/false, out);
     const size_t begin = out.size();
@@ -195,7 +224,7 @@ void MaskEscapedQuotes(PassContext& context) {
   if (!bracket_pairs) state.string_literals = std::move(literals);
 }
 
-// The string literals the lexical scan finds (or MaskEscapedQuotes found),
+// The string literals the lexical scan finds (or the pass before found),
 // numbered as masking one kind after the other would number them: the long
 // strings first, then the double-quoted ones, then the single-quoted ones,
 // each kind in text order.
@@ -203,13 +232,7 @@ void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
   const std::string_view text = state.text;
   std::vector<TextRange> spans;
-  if (state.string_literals) {
-    spans = std::move(*state.string_literals);
-  } else {
-    ForEachLiteral(text, /*comments=*/false, [&](const LiteralSpan& span) {
-      spans.push_back({span.begin, span.end});
-    });
-  }
+  ForEachStringLiteral(state, [&](const TextRange& span, bool) { spans.push_back(span); });
   size_t counts[3] = {0, 0, 0};
   auto order = [&](const TextRange& span) {
     const char first = text[span.begin];

@@ -159,6 +159,8 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
       {__LINE__, "y = 1e+x(g)", "y = 1e+x\n(g)", 0},
       {__LINE__, "x = 0x10 + 1.0", "x = 16 + 1", 0},
       {__LINE__, "x = 1.50", "x = 1.51", 1},
+      {__LINE__, "x = 007.50 + 10 + .0", "x = 7.5 + 10. + 0", 0},
+      {__LINE__, "x = 10 + 1.5", "x = 1.0 + 15", 1},
       {__LINE__, "t = {1;2}", "t = {1;2,}", 0},
       {__LINE__, "t = {}", "t = {,}", 1},
       {__LINE__, "f(x)", "f(x,)", 1},

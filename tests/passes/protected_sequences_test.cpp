@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+#include <string>
+
 #include "engine/passes/masking.h"
 #include "engine/passes/pre_processing.h"
 #include "engine/passes/restoring.h"
@@ -65,6 +69,36 @@ TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
     EXPECT_EQ(s.ArgumentsTable, row.arguments) << row.input;
     EXPECT_EQ(s.IndicesTable, row.indices) << row.input;
     EXPECT_EQ(s.StringsTable, row.strings) << row.input;
+  }
+}
+
+// The comment and escape passes hand the string literals they found on to
+// the pass after them, which then does not scan: it must make of the text
+// exactly what it makes of it when it scans.
+TEST(ProtectedSequences, HandedOnLiteralsAreTheOnesAScanFinds) {
+  const std::string pieces[] = {
+      "x",    " = ", "\"a\\\"b\"", "'c\\'d'", "\"\\\\\"", "[[l]]",  "[==[m]==]", "--[[k]]",
+      "-- n", "\n",  "[[",         "]]",      "\\[\\[",   "\\]\\]", "\"",        "'",
+      "-",    "--",  "[",          "]",       "\\",       "@c0c@",  "\r",        "=",
+  };
+  std::mt19937 random(7);
+  auto run = [](CodeState state, PassFunction first, PassFunction last, bool strip) {
+    RunSettings settings;
+    settings.StripComments = strip;
+    return RunRows(std::move(state), first, last, settings).state;
+  };
+  for (int round = 0; round < 4000; ++round) {
+    CodeState input;
+    for (size_t k = random() % 14; k > 0; --k) input.text += pieces[random() % std::size(pieces)];
+    const bool strip = round % 2 == 1;
+    const CodeState handed = run(input, MaskComments, MaskStrings, strip);
+    CodeState scanned = run(input, MaskComments, MaskComments, strip);
+    scanned.string_literals.reset();
+    scanned = run(std::move(scanned), MaskEscapedQuotes, MaskEscapedQuotes, strip);
+    scanned.string_literals.reset();
+    scanned = run(std::move(scanned), MaskStrings, MaskStrings, strip);
+    ASSERT_EQ(Visible(handed.text), Visible(scanned.text)) << Visible(input.text);
+    ASSERT_EQ(handed.StringsTable, scanned.StringsTable) << Visible(input.text);
   }
 }
 
