@@ -414,15 +414,35 @@ inline bool MayJoin(char p, bool p_began, char c) {
 // True when the innermost open bracket is a table constructor's.
 bool InTable(const std::string& open) { return !open.empty() && open.back() == '{'; }
 
-// Bytes that SameTokens walks over one at a time: printable ASCII but for
-// white space and quotes (strings are taken whole).
-constexpr std::array<bool, 256> MakeSameTokenBytes() {
-  std::array<bool, 256> bytes{};
-  for (int c = 33; c < 127; ++c) bytes[c] = c != '"' && c != '\'';
-  return bytes;
+// What SameTokens asks of a byte, answered by one lookup.
+enum WalkBits : uint8_t {
+  // Walked over one at a time: printable ASCII but for white space and
+  // quotes (strings are taken whole).
+  kWalked = 1,
+  // May start a numeral: a digit or a point.
+  kNumeralStart = 2,
+  // Wants a closer look: brackets, and what may start a comment or a long
+  // bracket.
+  kCloserLook = 4,
+};
+
+constexpr std::array<uint8_t, 256> MakeWalkBits() {
+  std::array<uint8_t, 256> bits{};
+  for (int c = 0; c < 256; ++c) {
+    uint8_t b = 0;
+    if (c >= 33 && c < 127 && c != '"' && c != '\'') b |= kWalked;
+    if ((c >= '0' && c <= '9') || c == '.') b |= kNumeralStart;
+    if (c == '(' || c == ')' || c == '[' || c == ']' || c == '{' || c == '}' || c == '-') {
+      b |= kCloserLook;
+    }
+    bits[c] = b;
+  }
+  return bits;
 }
 
-constexpr std::array<bool, 256> kSameTokenBytes = MakeSameTokenBytes();
+constexpr std::array<uint8_t, 256> kWalkBits = MakeWalkBits();
+
+uint8_t WalkBitsOf(char c) { return kWalkBits[static_cast<unsigned char>(c)]; }
 
 bool StartsComment(const char* p, const char* end) {
   return end - p >= 2 && p[0] == '-' && p[1] == '-';
@@ -499,7 +519,7 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
     }
     char c = p < a_end ? *p : '\0';
     char d = q < b_end ? *q : '\0';
-    if ((c == '-' || d == '-' || c != d) && last != '\0') {
+    if ((c != d || c == '-') && last != '\0') {
       // Comments part tokens as white space does; but a numeral's exponent
       // takes the first "-" of "1e--x".
       if (c == '-' && StartsComment(p, a_end) && (p != end_p || !MayJoin(last, began, c))) {
@@ -539,7 +559,7 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
       kept_q = end_q;
       kept_last = last;
     }
-    if (ends_a && ends_b && (IsDigit(c) || IsDigit(d) || c == '.' || d == '.')) {
+    if (ends_a && ends_b && ((WalkBitsOf(c) | WalkBitsOf(d)) & kNumeralStart) != 0) {
       // A numeral in either text: the other must hold one of the same value,
       // ending in a byte alike for MayJoin.
       const size_t i = static_cast<size_t>(p - a.data());
@@ -579,25 +599,28 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
       last = c;
       continue;
     }
-    if (!kSameTokenBytes[static_cast<unsigned char>(c)]) break;
-    // A "(" after a line end may start a call Lua 5.1 calls ambiguous: the
-    // token reader decides.
-    if (c == '(' && (last == '\0' || HasLineEnd(std::string_view(end_p, p - end_p)) ||
-                     HasLineEnd(std::string_view(end_q, q - end_q)))) {
-      break;
-    }
-    if (c == '-' || c == '[') {
-      const char next_a = p + 1 < a_end ? p[1] : '\0';
-      const char next_b = q + 1 < b_end ? q[1] : '\0';
-      if (c == '-' && (next_a == '-' || next_b == '-')) break;
-      if (c == '[' && (next_a == '[' || next_a == '=' || next_b == '[' || next_b == '=')) break;
-    }
-    if (c == '{' || c == '(' || c == '[') {
-      in.open().push_back(c);
-      out.open().push_back(c);
-    } else if (c == '}' || c == ')' || c == ']') {
-      if (!in.open().empty()) in.open().pop_back();
-      if (!out.open().empty()) out.open().pop_back();
+    const uint8_t bits = WalkBitsOf(c);
+    if ((bits & kWalked) == 0) break;
+    if ((bits & kCloserLook) != 0) {
+      // A "(" after a line end may start a call Lua 5.1 calls ambiguous: the
+      // token reader decides.
+      if (c == '(' && (last == '\0' || HasLineEnd(std::string_view(end_p, p - end_p)) ||
+                       HasLineEnd(std::string_view(end_q, q - end_q)))) {
+        break;
+      }
+      if (c == '-' || c == '[') {
+        const char next_a = p + 1 < a_end ? p[1] : '\0';
+        const char next_b = q + 1 < b_end ? q[1] : '\0';
+        if (c == '-' && (next_a == '-' || next_b == '-')) break;
+        if (c == '[' && (next_a == '[' || next_a == '=' || next_b == '[' || next_b == '=')) break;
+      }
+      if (c == '{' || c == '(' || c == '[') {
+        in.open().push_back(c);
+        out.open().push_back(c);
+      } else if (c == '}' || c == ')' || c == ']') {
+        if (!in.open().empty()) in.open().pop_back();
+        if (!out.open().empty()) out.open().pop_back();
+      }
     }
     ++p;
     ++q;
