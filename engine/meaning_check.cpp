@@ -565,6 +565,16 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
       const size_t i = static_cast<size_t>(p - a.data());
       const size_t j = static_cast<size_t>(q - b.data());
       const size_t numeral_end_a = NumeralEnd(a, i);
+      const size_t length = numeral_end_a - i;
+      if (length != 0 && static_cast<size_t>(b_end - q) > length && std::equal(p, p + length, q) &&
+          !IsWord(q[length]) && q[length] != '.' && q[length] != '+' && q[length] != '-') {
+        // Spelt alike, and nothing after it in the output could make it longer.
+        p += length;
+        q += length;
+        last = p[-1];
+        began = false;
+        continue;
+      }
       const size_t numeral_end_b = NumeralEnd(b, j);
       if ((numeral_end_a == i) != (numeral_end_b == j)) break;
       if (numeral_end_a != i) {
