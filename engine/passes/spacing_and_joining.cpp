@@ -887,8 +887,11 @@ size_t NextRunPieceEnd(std::string_view line, size_t start, bool at_operator) {
            c == '/' || c == '.';
   });
   auto joins_to_key = [&](size_t pos) { return line[pos] == '@' || IsWord(line[pos]); };
+  // The tightening of "^" takes the space before it out again: "x=^y" comes
+  // back as "x =^y".
   auto joins_to_value = [&](size_t pos) {
-    return joins_to_key(pos) || line[pos] == '-' || line[pos] == '+' || line[pos] == '.';
+    return joins_to_key(pos) || line[pos] == '-' || line[pos] == '+' || line[pos] == '.' ||
+           line[pos] == '^';
   };
   for (size_t pos = FindInSet(line, start, kOperatorStarts); pos < line.size();
        pos = FindInSet(line, pos, kOperatorStarts)) {

@@ -157,6 +157,8 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // Before a "," the next run keeps "=" glued ("x = ," -> "x =,"): no empty
       // line, as the literal rule has it.
       {__LINE__, "local s, r =, r = f()\n", header + "local s,\nr = ,\nr = f()\n"},
+      // Nor before a "^", whose tightening takes the space out again.
+      {__LINE__, "a\nft=^x\n", header + "a\nft =^x\n"},
       {__LINE__, "while 1 do\nend\nend\nfor i=#t,1 do\nend\n",
        header + "while 1 do\t\n\nend\n\nend\nfor i = #t,\n1\ndo\t\nend\n"},
       // A ";" alone on such a line had the empty line before it and went in
