@@ -366,12 +366,15 @@ bool KeepsBlankLineOnNextRun(std::string_view text, size_t line, size_t assign) 
 // ("x=#t" comes back as "x=", "#t"). The next run's pieces of the depth-1
 // line stand on lines with TABs, so only its first piece counts; lines
 // without TABs after it (after a surplus "end") count with every piece, up
-// to `next_tab`.
+// to `next_tab`, but only where the next run keeps the depth-1 line whole:
+// where it breaks it, the match starts at its last piece, and so would the
+// empty line.
 bool EqualsEndsALineOnNextRun(std::string_view text, size_t line, size_t next_tab) {
   size_t lf = text.find('\n', line);
   if (lf == kNone || lf > next_tab) lf = next_tab;
-  if (NextRunEndsALineAfterEquals(text.substr(line + 1, lf - line - 1), /*first_piece_only=*/true))
-    return true;
+  const std::string_view depth_one_line = text.substr(line + 1, lf - line - 1);
+  if (NextRunEndsALineAfterEquals(depth_one_line, /*first_piece_only=*/true)) return true;
+  if (!NextRunKeepsLineWhole(depth_one_line)) return false;
   for (size_t start = lf + 1; start < next_tab;) {
     size_t end = text.find('\n', start);
     if (end == kNone || end > next_tab) end = next_tab;

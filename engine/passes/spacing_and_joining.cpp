@@ -939,6 +939,10 @@ size_t NextRunFirstPieceLength(std::string_view line) {
   return NextRunPieceEnd(line, 0, /*at_operator=*/false);
 }
 
+bool NextRunKeepsLineWhole(std::string_view line) {
+  return NextRunFirstPieceLength(line) == kNone && PieceComesBackWhole(line);
+}
+
 bool NextRunEndsALineAfterEquals(std::string_view line, bool first_piece_only) {
   size_t start = 0;
   for (size_t end = NextRunFirstPieceLength(line); end != kNone;

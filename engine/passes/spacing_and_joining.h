@@ -39,6 +39,10 @@ bool IsSpacedOperatorEnd(std::string_view text, size_t pos);
 // the length of its first piece, or npos when the line comes back whole.
 size_t NextRunFirstPieceLength(std::string_view line);
 
+// Whether the next run gives `line` back as one line: no operator it parts
+// and no white space it breaks at.
+bool NextRunKeepsLineWhole(std::string_view line);
+
 // Whether the next run puts a line of its own that ends in "=" where `line`
 // holds one of its pieces ("x=#t" -> "x=", "#t"), looking at the first piece
 // only or at all of them.

@@ -159,6 +159,10 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "local s, r =, r = f()\n", header + "local s,\nr = ,\nr = f()\n"},
       // Nor before a "^", whose tightening takes the space out again.
       {__LINE__, "a\nft=^x\n", header + "a\nft =^x\n"},
+      // Nor where the next run breaks the depth-1 line ("els+e"): its empty
+      // line would go before the last piece, where the spacing takes it.
+      {__LINE__, "for k, v\npairs\nels+e\nend\nen======x,\n",
+       header + "for k,\nv\npairs\nels + e\nend\nen ==  ==  == x,\n"},
       {__LINE__, "while 1 do\nend\nend\nfor i=#t,1 do\nend\n",
        header + "while 1 do\t\n\nend\n\nend\nfor i = #t,\n1\ndo\t\nend\n"},
       // A ";" alone on such a line had the empty line before it and went in

@@ -61,7 +61,8 @@ void OutdentCloserLines(PassContext& context) {
 // "=" that the next run ends a line with is still glued to its value in this
 // run ("x=#t": the spacing makes it "x = #t", and the next run leaves "x=" on
 // a line of its own, as it does not join "#t" back), in that line's first
-// piece or in lines without TABs after it.
+// piece or, where the next run keeps that line whole, in lines without TABs
+// after it.
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "^(\\t)([^\\t]*=\\n)", kMulti, "\n$1$2");
