@@ -726,9 +726,12 @@ bool HoldsSplittingOperator(std::string_view text, char before) {
     const size_t after = pos + length;
     bool joined_back = length == 1 && IsExponentSignAt(text, pos);
     if (op == "=" || op == "==") {
+      // Before a "," the next run takes the space out again ("i = ," comes
+      // back as "i=,").
       const bool value_follows =
           joins_to_key(after) ||
-          (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0);
+          (after < text.size() && text[after] == '.' && SpacedOperatorLength(text, after) == 0) ||
+          (after < text.size() && text[after] == ',');
       joined_back =
           value_follows && (pos > 0 ? joins_to_key(pos - 1) : before != '@' && !IsWord(before));
     }

@@ -93,6 +93,9 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // the literal rule has it; after "in" the "=" goes to the key.
       {__LINE__, "for i = 1,=f2 do\nend\n", header + "for i = 1, = f2 do\t\nend\n\n"},
       {__LINE__, "for k, v in =f2 do\nend\n", header + "for k,\nv\nin = f2\ndo\t\nend\n\n"},
+      // A part whose "=" stands before a "," comes back whole: "i = ," comes
+      // back as "i=,".
+      {__LINE__, "for i =, f2 do\nend\n", header + "for i = , f2 do\t\nend\n\n"},
       // "^" in a head was spaced while the head was joined, then tightened;
       // the next run joined the head with "2^n" in one piece.
       {__LINE__, "for i = 1, 2 ^ n do x = i end\n",
