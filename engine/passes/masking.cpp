@@ -195,14 +195,14 @@ void MaskComments(PassContext& context) {
 // taken where they stand. The pairs share no character with each other's
 // matches, so one scan gives what four replacements in a row give.
 //
-// The string literals found on the way are handed to MaskStrings, where
-// they are in the new text, so that it need not scan again. That holds
-// while the text has no escaped bracket pair: the quote pairs change no
-// bracket and lie inside the literals, so a new scan would find exactly
-// those literals. A bracket pair may take a bracket of a long string's own
-// (as in "\]\]]"), so with any in the text the long strings stay part of the
-// code around them, as a pair may reach across their edge, and MaskStrings
-// scans again.
+// The string literals (as MaskComments handed them on) are handed on to
+// MaskStrings, where they are in the new text, so that it need not scan
+// again. That holds while the text has no escaped bracket pair: the quote
+// pairs change no bracket and lie inside the literals, so a new scan would
+// find exactly those literals. A bracket pair may take a bracket of a long
+// string's own (as in "\]\]]"), so with any in the text the long strings
+// stay part of the code around them, as a pair may reach across their edge,
+// and MaskStrings scans again.
 void MaskEscapedQuotes(PassContext& context) {
   CodeState& state = context.state;
   const std::string_view text = state.text;
