@@ -444,6 +444,12 @@ constexpr std::array<uint8_t, 256> kWalkBits = MakeWalkBits();
 
 uint8_t WalkBitsOf(char c) { return kWalkBits[static_cast<unsigned char>(c)]; }
 
+// The first byte at or after `p` that is no white space.
+inline const char* SkipSpace(const char* p, const char* end) {
+  while (p < end && IsSpace(*p)) ++p;
+  return p;
+}
+
 bool StartsComment(const char* p, const char* end) {
   return end - p >= 2 && p[0] == '-' && p[1] == '-';
 }
@@ -456,7 +462,7 @@ bool StartsComment(const char* p, const char* end) {
   while (StartsComment(p, end)) {
     const size_t pos = static_cast<size_t>(p - text.data());
     p = text.data() + LiteralAt(text, pos, /*comments=*/true, &memo).end;
-    while (p < end && IsSpace(*p)) ++p;
+    p = SkipSpace(p, end);
   }
   return p;
 }
@@ -514,8 +520,8 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
     const char* const end_p = p;
     const char* const end_q = q;
     if (last != '\0') {
-      while (p < a_end && IsSpace(*p)) ++p;
-      while (q < b_end && IsSpace(*q)) ++q;
+      p = SkipSpace(p, a_end);
+      q = SkipSpace(q, b_end);
     }
     char c = p < a_end ? *p : '\0';
     char d = q < b_end ? *q : '\0';
@@ -532,14 +538,12 @@ bool SameTokens(MeaningTokens& in, MeaningTokens& out, size_t& stop) {
       }
       if (c == ';' && d != ';' && !InTable(in.open())) {
         // A ";" after a statement, which the output dropped.
-        ++p;
-        while (p < a_end && IsSpace(*p)) ++p;
+        p = SkipSpace(p + 1, a_end);
         c = p < a_end ? *p : '\0';
       } else if (c == '}' && d == ',' && InTable(out.open()) && last != '{' && last != ',' &&
                  last != ';') {
         // A "," the output added after a table's last field.
-        const char* after = q + 1;
-        while (after < b_end && IsSpace(*after)) ++after;
+        const char* const after = SkipSpace(q + 1, b_end);
         if (after < b_end && *after == '}') {
           q = after;
           d = '}';
