@@ -11,7 +11,7 @@
 #include "engine/format_text.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 #include "tests/differential/pipeline_compare.h"
 #include "tests/support/lua_generator.h"
 
@@ -132,7 +132,7 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
   };
   for (const Row& row : rows) {
     for (int variant = 0; variant < 4; ++variant) {
-      RunSettings settings;
+      FormatOptions settings;
       settings.StripComments = (variant & 1) != 0;
       settings.UnixEndOfLine = (variant & 2) != 0;
       // Where the literal rules would break the input (a ";" between
@@ -150,8 +150,8 @@ TEST(BenchInputsTest, EngineAgreesWithReferenceOnSmallVersions) {
       EXPECT_EQ(difference.guard_message, nullptr) << row.name << ": the guard fired";
     }
     NullMessages messages;
-    ProcessResult result = ProcessCode(row.text, RunSettings{}, messages);
-    ASSERT_EQ(result.status, ProcessStatus::kOk) << row.name;
+    ProcessResult result = ProcessCode(row.text, FormatOptions{}, messages);
+    ASSERT_EQ(result.status, FormatStatus::kOk) << row.name;
     EXPECT_LE(MaxLeadingTabs(result.text), row.max_depth) << row.name;
   }
 }

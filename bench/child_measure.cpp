@@ -23,7 +23,7 @@
 
 #include "engine/format_text.h"
 #include "engine/messages.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane::bench {
 namespace {
@@ -56,7 +56,7 @@ Measurement RunInThisProcess(const InputMaker& make_input, int runs) {
   if (!make_input(input, result.error)) return result;
   result.input_bytes = input.size();
   NullMessages messages;
-  const RunSettings settings;
+  const FormatOptions settings;
   // The last run takes the input itself, as the program hands its one copy
   // of the file to FormatText, and the peak is counted afresh before it, so
   // that it holds no copy the benchmark made for the earlier runs.

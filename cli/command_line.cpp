@@ -42,9 +42,9 @@ RunSettings ParseCommandLine(std::span<const std::string> args,
     } else if (arg == "-help") {
       if (on_help) on_help();
     } else if (arg == "-s") {
-      settings.StripComments = true;
+      settings.format.StripComments = true;
     } else if (arg == "-unix") {
-      settings.UnixEndOfLine = true;
+      settings.format.UnixEndOfLine = true;
     }
   }
   return settings;

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "engine/run_settings.h"
+#include "cli/run_settings.h"
 
 namespace kelvane {
 

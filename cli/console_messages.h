@@ -9,7 +9,7 @@
 
 #include "engine/file_io.h"
 #include "engine/messages.h"
-#include "engine/run_settings.h"
+#include "cli/run_settings.h"
 
 namespace kelvane {
 

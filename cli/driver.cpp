@@ -1,5 +1,5 @@
-// The run order of the engine: help or command line, read the input, start
-// the debug file, run ProcessCode and time it, replace the header line, write.
+// The run order of the console engine: help or command line, read the input,
+// start the debug file, format (FormatText), report the time, write.
 
 #include "cli/driver.h"
 
@@ -25,11 +25,11 @@ void PrintHelp(Messages& messages) {
   messages.PrintMessage(AppError);
 }
 
-RunOutcome ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
+FormatStatus ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
                            FileStatus status) {
   err << "zorv_kelvane: cannot " << action << " '" << path << "': " << status.Describe() << '\n';
   err.flush();
-  return RunOutcome::kFileError;
+  return FormatStatus::kFileError;
 }
 
 // How the output is written. A name made from the input's (INPUT.pretty) is
@@ -44,12 +44,12 @@ WriteOptions OutputOptions(const RunSettings& settings, bool overwrite, const Fi
   return options;
 }
 
-RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out,
+FormatStatus RunEngineChecked(std::span<const std::string> args, std::ostream& out,
                             std::ostream& err) {
   ConsoleMessages help_messages(out, RunSettings{});
   if (args.empty()) {
     PrintHelp(help_messages);
-    return RunOutcome::kOk;
+    return FormatStatus::kOk;
   }
   const RunSettings settings =
       ParseCommandLine(args, [&help_messages] { PrintHelp(help_messages); });
@@ -88,7 +88,7 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
 
   messages.PrintMessage("Parsing file...\t[" + settings.SrcPath + "]");
 
-  FormatResult result = FormatText(std::move(text), settings, messages);
+  FormatResult result = FormatText(std::move(text), settings.format, messages);
   switch (result.status) {
     case FormatStatus::kOk:
       break;
@@ -99,8 +99,8 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
       if (FileStatus status = commit_debug_file(); !status.ok()) {
         return ReportFileError(err, "write", settings.DbgPath, status);
       }
-      return RunOutcome::kGuardFired;
-    case FormatStatus::kDebugWriteFailed:
+      return result.status;
+    case FormatStatus::kFileError:
       return ReportFileError(err, "write", settings.DbgPath, {messages.debug_error()});
   }
   messages.PrintMessage("Time elapsed: " + FormatSeconds(result.elapsed_ms) + " seconds");
@@ -113,12 +113,12 @@ RunOutcome RunEngineChecked(std::span<const std::string> args, std::ostream& out
       !status.ok()) {
     return ReportFileError(err, "write", settings.OutPath, status);
   }
-  return RunOutcome::kOk;
+  return FormatStatus::kOk;
 }
 
 }  // namespace
 
-RunOutcome RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   // A text too large for the memory at hand (the result of deep nesting
   // grows with the square of the depth) ends the run like a file error: one
   // line, exit status 1, and nothing written, since the output is written last.
@@ -131,13 +131,14 @@ RunOutcome RunCommandLine(std::span<const std::string> args, std::ostream& out, 
   return ReportFileError(err, "format", args.empty() ? std::string() : args.front(), {ENOMEM});
 }
 
-int ExitStatus(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::kOk:
+int ExitStatus(FormatStatus status) {
+  switch (status) {
+    case FormatStatus::kOk:
       return 0;
-    case RunOutcome::kFileError:
+    case FormatStatus::kFileError:
       return 1;
-    case RunOutcome::kGuardFired:
+    case FormatStatus::kGuardFired:
+    case FormatStatus::kRefused:
       return 2;
   }
   return 1;

@@ -6,20 +6,16 @@
 #include <span>
 #include <string>
 
+#include "engine/format_status.h"
+
 namespace kelvane {
 
-enum class RunOutcome {
-  kOk,          // formatted and written, or the help printed for an empty command line
-  kFileError,   // a file could not be read or written; reported on the error stream
-  kGuardFired,  // not formatted: the brace guard fired or the meaning check refused; nothing
-                // written
-};
-
 // Runs the engine on `args` (without the program name). Progress messages go
-// to `out`, file errors to `err`.
-RunOutcome RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// to `out`, file errors to `err`. kFileError is reported on `err` already.
+FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
-// The process exit status for an outcome: 0, 1 for file errors, 2 for the guard.
-int ExitStatus(RunOutcome outcome);
+// The process exit status: 0, 1 for file errors, 2 when the guard fired or the
+// meaning check refused (nothing written).
+int ExitStatus(FormatStatus status);
 
 }  // namespace kelvane

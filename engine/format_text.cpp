@@ -30,7 +30,7 @@ std::string TakeLoaderLine(std::string& input) {
 
 }  // namespace
 
-FormatResult FormatText(std::string input, const RunSettings& settings, Messages& messages) {
+FormatResult FormatText(std::string input, const FormatOptions& settings, Messages& messages) {
   FormatResult result;
   const auto start = std::chrono::steady_clock::now();
   const std::string loader_line = TakeLoaderLine(input);
@@ -39,16 +39,10 @@ FormatResult FormatText(std::string input, const RunSettings& settings, Messages
   ProcessResult processed = ProcessCode(std::move(input), settings, messages);
   const auto end = std::chrono::steady_clock::now();
   result.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count();
-  switch (processed.status) {
-    case ProcessStatus::kOk:
-      break;
-    case ProcessStatus::kGuardFired:
-      result.status = FormatStatus::kGuardFired;
-      result.reason = processed.guard_message != nullptr ? processed.guard_message : "";
-      return result;
-    case ProcessStatus::kDebugWriteFailed:
-      result.status = FormatStatus::kDebugWriteFailed;
-      return result;
+  if (processed.status != FormatStatus::kOk) {
+    result.status = processed.status;
+    if (processed.guard_message != nullptr) result.reason = processed.guard_message;
+    return result;
   }
   // The header line is a comment: the check reads past it.
   std::string body = ReplaceHeaderLines(processed.text, settings.StripComments);

@@ -7,20 +7,14 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/format_status.h"
 #include "engine/messages.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane {
 
-enum class FormatStatus {
-  kOk,                // `text` holds the whole output file
-  kGuardFired,        // a brace loop could make no progress; `reason` says which
-  kRefused,           // the result would not mean what the input means; `reason` says where
-  kDebugWriteFailed,  // the debug file could not be written
-};
-
 struct FormatResult {
-  FormatStatus status = FormatStatus::kOk;
+  FormatStatus status = FormatStatus::kOk;  // kOk: `text` is the output; else `reason` says why
   std::string text;        // the output file's bytes, header line included, when kOk
   std::string reason;      // one line, for kGuardFired and kRefused
   int64_t elapsed_ms = 0;  // time spent formatting, for the progress report
@@ -30,6 +24,6 @@ struct FormatResult {
 // meaning, then header lines of earlier runs out and the new header in (unless
 // comments are stripped). Progress and verbose messages and debug entries go
 // to `messages`; "Time elapsed" is the caller's to print.
-FormatResult FormatText(std::string input, const RunSettings& settings, Messages& messages);
+FormatResult FormatText(std::string input, const FormatOptions& settings, Messages& messages);
 
 }  // namespace kelvane

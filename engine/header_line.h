@@ -1,8 +1,6 @@
-// The header line of earlier runs and the elapsed-time figure of the
-// progress report.
+// The header line: those of earlier runs out, this run's in.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 
 namespace kelvane {
 namespace {

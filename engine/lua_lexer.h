@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 #include "engine/text_range.h"
 
 namespace kelvane {

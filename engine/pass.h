@@ -5,13 +5,13 @@
 #include <span>
 
 #include "engine/code_state.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane {
 
 struct PassContext {
   CodeState& state;
-  const RunSettings& settings;
+  const FormatOptions& settings;
   // Set by a brace loop when it can make no further progress; the run then
   // ends with this message (BreakAtRightBraces sets it).
   const char* guard_message = nullptr;
@@ -42,7 +42,7 @@ struct PassRow {
 };
 
 // Whether a row runs under these settings: the CR LF row is skipped with "-unix".
-inline bool RowRuns(const PassRow& row, const RunSettings& settings) {
+inline bool RowRuns(const PassRow& row, const FormatOptions& settings) {
   return row.condition == RowCondition::kAlways || !settings.UnixEndOfLine;
 }
 

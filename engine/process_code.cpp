@@ -115,7 +115,7 @@ constexpr Stage kStages[] = {
 
 std::span<const Stage> ProcessStages() { return kStages; }
 
-ProcessResult ProcessCode(std::string text, const RunSettings& settings, Messages& messages) {
+ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messages& messages) {
   CodeState state;
   state.text = std::move(text);
   PassContext context{state, settings};
@@ -138,13 +138,13 @@ ProcessResult ProcessCode(std::string text, const RunSettings& settings, Message
         row.run(context);
       }
       if (context.guard_message != nullptr) {
-        result.status = ProcessStatus::kGuardFired;
+        result.status = FormatStatus::kGuardFired;
         result.guard_message = context.guard_message;
         return result;
       }
       if (!fused && row.debug == kDebugEntry && messages.DebugEnabled() &&
           !messages.WriteDebug(state.text, row.message)) {
-        result.status = ProcessStatus::kDebugWriteFailed;
+        result.status = FormatStatus::kFileError;
         return result;
       }
     }

@@ -4,20 +4,15 @@
 #include <span>
 #include <string>
 
+#include "engine/format_status.h"
 #include "engine/messages.h"
 #include "engine/pass.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane {
 
-enum class ProcessStatus {
-  kOk,
-  kGuardFired,        // a brace loop could make no progress; see guard_message
-  kDebugWriteFailed,  // the debug file could not be written
-};
-
 struct ProcessResult {
-  ProcessStatus status = ProcessStatus::kOk;
+  FormatStatus status = FormatStatus::kOk;  // kOk, kGuardFired or kFileError (debug file)
   std::string text;                     // the formatted text when kOk
   const char* guard_message = nullptr;  // when kGuardFired
 };
@@ -25,6 +20,6 @@ struct ProcessResult {
 // The stages in the order they run, each with its passes in order.
 std::span<const Stage> ProcessStages();
 
-ProcessResult ProcessCode(std::string text, const RunSettings& settings, Messages& messages);
+ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messages& messages);
 
 }  // namespace kelvane

@@ -16,7 +16,7 @@
 #include "engine/meaning_check.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 #include "tests/differential/pipeline_compare.h"
 
 namespace {
@@ -64,7 +64,7 @@ void CheckMeaningCheckWalk(std::string_view input, std::string_view output) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  kelvane::RunSettings settings;
+  kelvane::FormatOptions settings;
   settings.StripComments = (data[0] & 1) != 0;
   settings.UnixEndOfLine = (data[0] & 2) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -75,11 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelvane::NullMessages messages;
   const kelvane::ProcessResult result =
       kelvane::ProcessCode(std::string(input), settings, messages);
-  if (result.status == kelvane::ProcessStatus::kDebugWriteFailed) {
+  if (result.status == kelvane::FormatStatus::kFileError) {
     std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
     std::abort();
   }
-  if (result.status == kelvane::ProcessStatus::kOk) CheckMeaningCheckWalk(input, result.text);
+  if (result.status == kelvane::FormatStatus::kOk) CheckMeaningCheckWalk(input, result.text);
 
   if (input.size() > ReferenceLimit() || CountBraces(input, '{') > kReferenceBraceLimit ||
       CountBraces(input, '}') > kReferenceBraceLimit) {

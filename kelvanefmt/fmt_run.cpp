@@ -44,7 +44,7 @@ FileReport ReportOf(const std::string& path, FileResult& result, const FmtOption
 // the first files while it looks for the rest; the results are reported in
 // path order once the search is done.
 int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
-  const RunSettings settings = EngineSettings(options);
+  const FormatOptions settings = EngineSettings(options);
   std::atomic<uint64_t> bytes_done{0};
   OrderedWorkQueue<std::string, FileResult> queue(options.jobs, [&](const std::string& path) {
     FileResult result = FormatFile(path, settings, options.mode);

@@ -24,16 +24,14 @@ FileResult Failed(const char* action, int error) {
   return result;
 }
 
-FileResult FormatFileChecked(const std::string& path, const RunSettings& settings,
+FileResult FormatFileChecked(const std::string& path, const FormatOptions& settings,
                              ChangeMode mode) {
   std::string input;
   if (FileStatus status = ReadWholeFile(path, input); !status.ok()) {
     return Failed("cannot read", status.error);
   }
-  RunSettings file_settings = settings;
-  file_settings.SrcPath = path;
   NullMessages quiet;
-  const FormatResult formatted = FormatText(input, file_settings, quiet);
+  const FormatResult formatted = FormatText(input, settings, quiet);
 
   FileResult result;
   result.input_bytes = input.size();
@@ -63,8 +61,8 @@ FileResult FormatFileChecked(const std::string& path, const RunSettings& setting
 
 }  // namespace
 
-RunSettings EngineSettings(const FmtOptions& options) {
-  RunSettings settings;
+FormatOptions EngineSettings(const FmtOptions& options) {
+  FormatOptions settings;
   settings.StripComments = options.strip_comments;
   settings.UnixEndOfLine = options.lf;
   return settings;
@@ -78,13 +76,13 @@ std::string RefusalCause(const FormatResult& result) {
       return "refused by the brace guard: " + result.reason;
     case FormatStatus::kRefused:
       return "refused by the meaning check: " + result.reason;
-    case FormatStatus::kDebugWriteFailed:
+    case FormatStatus::kFileError:
       break;  // no debug file is ever asked for
   }
   return "refused by the engine";
 }
 
-FileResult FormatFile(const std::string& path, const RunSettings& settings, ChangeMode mode) {
+FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode) {
   try {
     return FormatFileChecked(path, settings, mode);
   } catch (const std::bad_alloc&) {

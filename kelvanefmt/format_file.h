@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/format_text.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 #include "kelvanefmt/fmt_options.h"
 
 namespace kelvane::fmt {
@@ -27,7 +27,7 @@ struct FileResult {
 
 // The engine's settings for a kelvanefmt run: its defaults (CR LF line ends,
 // header line) unless the options say otherwise; no messages, no debug file.
-RunSettings EngineSettings(const FmtOptions& options);
+FormatOptions EngineSettings(const FmtOptions& options);
 
 // The engine's verdict on a text: "" when `result` is kOk, otherwise the cause
 // of the refusal, naming the check that refused it.
@@ -35,6 +35,6 @@ std::string RefusalCause(const FormatResult& result);
 
 // Formats the file at `path`. Never throws: a file too large for the memory
 // at hand fails like an unreadable one. Safe to call from several threads.
-FileResult FormatFile(const std::string& path, const RunSettings& settings, ChangeMode mode);
+FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode);
 
 }  // namespace kelvane::fmt

@@ -27,8 +27,7 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
     tally.Count(FileOutcome::kFailed);
     return ExitStatus(tally, options.mode);
   }
-  RunSettings settings = EngineSettings(options);
-  settings.SrcPath = name;
+  const FormatOptions settings = EngineSettings(options);
   NullMessages quiet;
   const FormatResult formatted = FormatText(input, settings, quiet);
   if (formatted.status != FormatStatus::kOk) {

@@ -9,7 +9,7 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 #include "engine/passes/spacing_and_joining.h"
 #include "engine/tokens.h"
 

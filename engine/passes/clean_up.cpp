@@ -8,7 +8,7 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 #include "engine/passes/text_rewriter.h"
 
 namespace kelvane {

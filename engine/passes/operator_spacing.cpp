@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/char_class.h"
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 #include "engine/passes/stored_groups.h"
 #include "engine/tokens.h"
 

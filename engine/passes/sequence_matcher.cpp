@@ -3,7 +3,7 @@
 #include "engine/passes/sequence_matcher.h"
 
 #include "engine/char_class.h"
-#include "engine/passes/scan.h"
+#include "engine/scan.h"
 
 namespace kelvane {
 

@@ -29,8 +29,8 @@ constexpr size_t kDefaultGeneratedCases = 10000;
 constexpr uintmax_t kRealFileLimit = 30 * 1024;
 
 // The four combinations of "-s" and "-unix", chosen by the low two bits.
-RunSettings SettingsFor(size_t variant) {
-  RunSettings settings;
+FormatOptions SettingsFor(size_t variant) {
+  FormatOptions settings;
   settings.StripComments = (variant & 1) != 0;
   settings.UnixEndOfLine = (variant & 2) != 0;
   return settings;
@@ -38,7 +38,7 @@ RunSettings SettingsFor(size_t variant) {
 
 // Row by row first; the whole runs only when every row agrees. Only inputs
 // whose literal output is stable are compared.
-RowDifference Compare(std::string_view input, const RunSettings& settings) {
+RowDifference Compare(std::string_view input, const FormatOptions& settings) {
   return CompareWhereReferenceJudges(input, settings);
 }
 
@@ -46,7 +46,7 @@ RowDifference Compare(std::string_view input, const RunSettings& settings) {
 // with a shrunk input, all of them counted by the row where they appear.
 class DifferenceLog {
  public:
-  void Check(std::string_view name, std::string_view input, const RunSettings& settings) {
+  void Check(std::string_view name, std::string_view input, const FormatOptions& settings) {
     ++cases_;
     RowDifference difference = Compare(input, settings);
     if (!difference.judged) ++not_judged_;
@@ -160,7 +160,7 @@ TEST(DifferentialHarnessTest, ReportsTheFirstDifferingRow) {
   std::vector<Stage> broken;
   for (size_t s = 0; s < reference.size(); ++s) broken.push_back({reference[s].message, rows[s]});
 
-  RowDifference difference = ComparePipelines("a = 1\n", RunSettings{}, broken, reference);
+  RowDifference difference = ComparePipelines("a = 1\n", FormatOptions{}, broken, reference);
   ASSERT_TRUE(difference.differs);
   EXPECT_STREQ(difference.message.c_str(), reference[2].passes[9].message);
   EXPECT_EQ(difference.what, "working text");

@@ -110,7 +110,7 @@ std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> ri
   return "";
 }
 
-RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
+RowDifference ComparePipelines(std::string_view input, const FormatOptions& settings,
                                std::span<const Stage> left, std::span<const Stage> right) {
   RowDifference result;
   if (std::string shape = ShapeMismatch(left, right); !shape.empty()) {
@@ -151,11 +151,11 @@ RowDifference ComparePipelines(std::string_view input, const RunSettings& settin
   return result;
 }
 
-RowDifference CompareWithReference(std::string_view input, const RunSettings& settings) {
+RowDifference CompareWithReference(std::string_view input, const FormatOptions& settings) {
   return ComparePipelines(input, settings, ProcessStages(), reference::ReferenceStages());
 }
 
-RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings) {
+RowDifference CompareWholeRuns(std::string_view input, const FormatOptions& settings) {
   NullMessages messages;
   ProcessResult engine = ProcessCode(std::string(input), settings, messages);
   reference::ReferenceResult reference =
@@ -164,8 +164,8 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
   result.message = "whole run";
   result.whole_run = true;
   const char* engine_guard =
-      engine.status == ProcessStatus::kGuardFired ? engine.guard_message : nullptr;
-  if (engine.status == ProcessStatus::kDebugWriteFailed) {
+      engine.status == FormatStatus::kGuardFired ? engine.guard_message : nullptr;
+  if (engine.status == FormatStatus::kFileError) {
     result.differs = true;
     result.what = "status";
     result.detail = "the engine reported a failed debug write\n";
@@ -192,7 +192,7 @@ RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settin
 // nearly every file that begins with a global block would count as unstable,
 // and the reference would judge almost nothing. The engine's step changes the
 // first-run output of no file but an empty one. Nothing when the guard fires.
-std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings) {
+std::optional<std::string> LiteralOutputFile(std::string input, const FormatOptions& settings) {
   reference::ReferenceResult result = reference::ReferenceProcessCode(std::move(input), settings);
   if (result.guard_message != nullptr) return std::nullopt;
   return ReplaceHeaderLines(result.text, settings.StripComments);
@@ -209,7 +209,7 @@ bool HoldsLoneCarriageReturn(std::string_view input) {
 
 // The engine's and the reference's masking agree: the pre-processing and
 // storing stages of both leave the same state.
-bool MaskingAgrees(std::string_view input, const RunSettings& settings) {
+bool MaskingAgrees(std::string_view input, const FormatOptions& settings) {
   CodeState engine_state;
   CodeState reference_state;
   engine_state.text = std::string(input);
@@ -272,7 +272,7 @@ bool StartsALineWithAmbiguousCall(std::string_view text) {
 
 }  // namespace
 
-bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings) {
+bool LiteralReferenceJudges(std::string_view input, const FormatOptions& settings) {
   if (!input.empty() && input.front() == '#') return false;
   if (HoldsLoneCarriageReturn(input) || !MaskingAgrees(input, settings)) return false;
   const std::optional<std::string> once = LiteralOutputFile(std::string(input), settings);
@@ -282,7 +282,7 @@ bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings)
   return twice && *twice == *once;
 }
 
-RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSettings& settings) {
+RowDifference CompareWhereReferenceJudges(std::string_view input, const FormatOptions& settings) {
   if (!LiteralReferenceJudges(input, settings)) {
     RowDifference result;
     result.judged = false;
@@ -294,7 +294,7 @@ RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSetti
 }
 
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
-                                  const RunSettings& settings) {
+                                  const FormatOptions& settings) {
   std::string out =
       difference.whole_run
           ? "ProcessCode and the reference agree row by row but differ as whole runs, in the " +

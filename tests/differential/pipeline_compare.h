@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "engine/pass.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane::test_support {
 
@@ -29,11 +29,11 @@ struct RowDifference {
 // Runs `left` and `right` row by row; they must have the same shape. After
 // every row compares the working text, the four tables, the comments count
 // and whether (and with which message) a guard fired.
-RowDifference ComparePipelines(std::string_view input, const RunSettings& settings,
+RowDifference ComparePipelines(std::string_view input, const FormatOptions& settings,
                                std::span<const Stage> left, std::span<const Stage> right);
 
 // The engine's own pipeline against the literal reference.
-RowDifference CompareWithReference(std::string_view input, const RunSettings& settings);
+RowDifference CompareWithReference(std::string_view input, const FormatOptions& settings);
 
 // Empty when the two stage lists have the same stages and rows with the same
 // messages and flags; otherwise says where they part.
@@ -41,11 +41,11 @@ std::string ShapeMismatch(std::span<const Stage> left, std::span<const Stage> ri
 
 // ProcessCode against ReferenceProcessCode as whole runs: the finished text,
 // or the guard that stopped the run. The message names "whole run".
-RowDifference CompareWholeRuns(std::string_view input, const RunSettings& settings);
+RowDifference CompareWholeRuns(std::string_view input, const FormatOptions& settings);
 
 // The file the literal rules write: ReferenceProcessCode, then the engine's
 // header step. Nothing when the guard fires.
-std::optional<std::string> LiteralOutputFile(std::string input, const RunSettings& settings);
+std::optional<std::string> LiteralOutputFile(std::string input, const FormatOptions& settings);
 
 // Whether the literal reference is the judge of the engine's output for this
 // input. The literal rules judge where they are sound and stable:
@@ -60,16 +60,16 @@ std::optional<std::string> LiteralOutputFile(std::string input, const RunSetting
 // Elsewhere the engine has rules of its own, judged by the tables of mended
 // cases, the meaning check and the stability test. A run that the guard stops
 // is judged: the guard must fire alike.
-bool LiteralReferenceJudges(std::string_view input, const RunSettings& settings);
+bool LiteralReferenceJudges(std::string_view input, const FormatOptions& settings);
 
 // For an input the reference judges: CompareWithReference, then, when every
 // row agrees, CompareWholeRuns. Any other input gives no difference, with
 // `judged` false.
-RowDifference CompareWhereReferenceJudges(std::string_view input, const RunSettings& settings);
+RowDifference CompareWhereReferenceJudges(std::string_view input, const FormatOptions& settings);
 
 // A report of one difference: the settings, the row, the input (escaped) and
 // the detail.
 std::string DescribeRowDifference(const RowDifference& difference, std::string_view input,
-                                  const RunSettings& settings);
+                                  const FormatOptions& settings);
 
 }  // namespace kelvane::test_support

@@ -23,21 +23,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-RunSettings SettingsFor(size_t variant) {
-  RunSettings settings;
+FormatOptions SettingsFor(size_t variant) {
+  FormatOptions settings;
   settings.StripComments = (variant & 1) != 0;
   settings.UnixEndOfLine = (variant & 2) != 0;
   return settings;
 }
 
 std::string VariantName(size_t variant) {
-  const RunSettings settings = SettingsFor(variant);
+  const FormatOptions settings = SettingsFor(variant);
   std::string name = settings.StripComments ? "-s" : "";
   if (settings.UnixEndOfLine) name += name.empty() ? "-unix" : " -unix";
   return name.empty() ? "no options" : name;
 }
 
-bool Format(const std::string& input, const RunSettings& settings, std::string& output) {
+bool Format(const std::string& input, const FormatOptions& settings, std::string& output) {
   NullMessages messages;
   FormatResult result = FormatText(input, settings, messages);
   output = std::move(result.text);
@@ -46,7 +46,7 @@ bool Format(const std::string& input, const RunSettings& settings, std::string& 
 
 // Formats `input` twice; empty when the second run gives the first run's
 // bytes (or the engine refuses the input), otherwise a report.
-std::string Unstable(const std::string& input, const RunSettings& settings) {
+std::string Unstable(const std::string& input, const FormatOptions& settings) {
   std::string once;
   std::string twice;
   if (!Format(input, settings, once)) return "";
@@ -174,7 +174,7 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
        header + "function m.f()\nend\nif x then\t\n\nt = \n{\n\tk = 1,\n\n}\n\n"
                 "end\ne = \n{\nh = 1,\n}\n"},
   };
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = true;
   for (const auto& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));

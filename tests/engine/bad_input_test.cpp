@@ -97,7 +97,7 @@ struct Expected {
 };
 
 Expected FromReference(const std::string& input, bool strip, bool unix_end_of_line) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.StripComments = strip;
   settings.UnixEndOfLine = unix_end_of_line;
   Expected expected;
@@ -177,7 +177,7 @@ TEST(BadInputTest, SmallHostileTextsFormatLikeTheReference) {
       CliSandbox sandbox;
       sandbox.WriteFile("in.lua", row.input);
       const CliResult result = sandbox.Run(args);
-      RunSettings settings;
+      FormatOptions settings;
       settings.StripComments = strip;
       settings.UnixEndOfLine = unix_end_of_line;
       if (!test_support::LiteralReferenceJudges(row.input, settings)) {

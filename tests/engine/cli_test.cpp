@@ -97,7 +97,7 @@ std::string Help() {
 // own tables, so that a new pass changes nothing here.
 std::vector<std::string> ExpectedProgress(const std::string& src_path, bool verbose,
                                           bool unix_end_of_line) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = unix_end_of_line;
   std::vector<std::string> lines = {"Parsing file...\t[" + src_path + "]"};
   for (const Stage& stage : ProcessStages()) {

@@ -31,8 +31,8 @@ void CheckParse(const ParseRow& row) {
   EXPECT_EQ(settings.OutPath, row.out_path);
   EXPECT_EQ(settings.MssgVerbose, row.verbose);
   EXPECT_EQ(settings.MssgDebug, row.debug);
-  EXPECT_EQ(settings.StripComments, row.strip_comments);
-  EXPECT_EQ(settings.UnixEndOfLine, row.unix_end_of_line);
+  EXPECT_EQ(settings.format.StripComments, row.strip_comments);
+  EXPECT_EQ(settings.format.UnixEndOfLine, row.unix_end_of_line);
   EXPECT_EQ(help_count, row.help_count);
 }
 

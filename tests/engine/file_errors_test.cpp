@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/app_text.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 #include "tests/differential/pipeline_compare.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/lua_generator.h"
@@ -34,7 +34,7 @@ bool RunningAsRoot() { return geteuid() == 0; }
 
 // What the program writes for `input`: the literal rules' output file.
 std::string FromReference(const std::string& input, bool unix_end_of_line) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = unix_end_of_line;
   return test_support::LiteralOutputFile(input, settings).value_or("(the guard fired)");
 }

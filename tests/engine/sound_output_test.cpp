@@ -25,7 +25,7 @@ namespace kelvane {
 namespace {
 
 std::string FormatUnix(const std::string& input, FormatStatus& status) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = true;
   NullMessages messages;
   FormatResult result = FormatText(input, settings, messages);
@@ -279,7 +279,7 @@ TEST(SoundOutput, GeneratedProgramsKeepTheirMeaning) {
     ASSERT_TRUE(compile("in", input)) << "the generator wrote no Lua 5.1:\n" << input;
     const std::string input_key = read("in.key");
     for (int variant = 0; variant < 4; ++variant) {
-      RunSettings settings;
+      FormatOptions settings;
       settings.StripComments = (variant & 1) != 0;
       settings.UnixEndOfLine = (variant & 2) != 0;
       NullMessages messages;

@@ -13,7 +13,7 @@
 
 #include "engine/format_text.h"
 #include "engine/messages.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 
@@ -68,7 +68,7 @@ std::vector<GoldenCase> GoldenCases() { return GoldenCasesUnder(KELVANE_SOURCE_D
 // What the program writes with default settings.
 std::string FormatLikeTheProgram(const std::string& input, std::string& error) {
   NullMessages messages;
-  FormatResult result = FormatText(input, RunSettings{}, messages);
+  FormatResult result = FormatText(input, FormatOptions{}, messages);
   if (result.status != FormatStatus::kOk) {
     error = result.reason.empty() ? "FormatText failed" : result.reason;
     return {};

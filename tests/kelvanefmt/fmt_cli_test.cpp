@@ -31,7 +31,7 @@ const std::string kGuardCause =
     "right bracket.";
 
 std::string Formatted(const std::string& text, bool lf = false, bool strip_comments = false) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = lf;
   settings.StripComments = strip_comments;
   NullMessages quiet;

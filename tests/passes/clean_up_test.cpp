@@ -15,7 +15,7 @@ using test_support::Visible;
 
 std::string RunPasses(PassFunction first, PassFunction last, const std::string& input,
                       bool unix_end_of_line = false) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = unix_end_of_line;
   return RunRowsOnText(input, first, last, settings);
 }
@@ -107,7 +107,7 @@ TEST(ProcessCode, FormatsAGameScript) {
       "\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n\tif p > 0 "
       "then\t\n"
       "\t\tprint(\"go\")\n\tend\nend\n\n";
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = true;
   NullMessages messages;
   const ProcessResult unix_result = ProcessCode(input, settings, messages);

@@ -201,7 +201,7 @@ void ExpectSameOnText(const PassPair& pair, const std::string& text, const CodeS
   production_state.text = text;
   CodeState reference_state = base;
   reference_state.text = text;
-  RunSettings settings;
+  FormatOptions settings;
   PassContext production{production_state, settings};
   PassContext reference{reference_state, settings};
   pair.production(production);
@@ -343,7 +343,7 @@ TEST(PassDifferential, PassesOnLinesOfTabsAndContent) {
       CodeState production_state;
       production_state.text = text;
       CodeState reference_state = production_state;
-      RunSettings settings;
+      FormatOptions settings;
       PassContext production{production_state, settings};
       PassContext reference{reference_state, settings};
       pair.production(production);
@@ -423,7 +423,7 @@ void ExpectFusedMatches(PassFunction fused, PassFunction first, PassFunction sec
   CodeState one_go;
   one_go.text = text;
   CodeState in_turn = one_go;
-  RunSettings settings;
+  FormatOptions settings;
   PassContext fused_context{one_go, settings};
   PassContext turn_context{in_turn, settings};
   fused(fused_context);

@@ -7,7 +7,7 @@
 namespace kelvane::test_support {
 
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
-                   const RunSettings& settings) {
+                   const FormatOptions& settings) {
   RowsResult result;
   result.state = std::move(state);
   PassContext context{result.state, settings};
@@ -29,7 +29,7 @@ RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
 }
 
 std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
-                          const RunSettings& settings) {
+                          const FormatOptions& settings) {
   CodeState state;
   state.text = std::move(text);
   return RunRows(std::move(state), first, last, settings).state.text;

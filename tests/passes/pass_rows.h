@@ -6,7 +6,7 @@
 
 #include "engine/code_state.h"
 #include "engine/pass.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane::test_support {
 
@@ -18,11 +18,11 @@ struct RowsResult {
 // Runs every row from the one whose function is `first` through the one whose
 // function is `last`, in pipeline order.
 RowsResult RunRows(CodeState state, PassFunction first, PassFunction last,
-                   const RunSettings& settings = {});
+                   const FormatOptions& settings = {});
 
 // The working text after those rows, run on `text` with empty tables.
 std::string RunRowsOnText(std::string text, PassFunction first, PassFunction last,
-                          const RunSettings& settings = {});
+                          const FormatOptions& settings = {});
 
 // Escapes TAB, LF and CR so that failures show where they differ.
 std::string Visible(const std::string& text);

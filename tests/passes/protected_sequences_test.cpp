@@ -20,7 +20,7 @@ using test_support::Visible;
 CodeState Mask(const std::string& input, bool strip = false) {
   CodeState state;
   state.text = input;
-  RunSettings settings;
+  FormatOptions settings;
   settings.StripComments = strip;
   return RunRows(std::move(state), RemoveCarriageReturns, MaskIndices, settings).state;
 }
@@ -83,7 +83,7 @@ TEST(ProtectedSequences, HandedOnLiteralsAreTheOnesAScanFinds) {
   };
   std::mt19937 random(7);
   auto run = [](CodeState state, PassFunction first, PassFunction last, bool strip) {
-    RunSettings settings;
+    FormatOptions settings;
     settings.StripComments = strip;
     return RunRows(std::move(state), first, last, settings).state;
   };

@@ -59,7 +59,7 @@ constexpr Range kStoring{"\t\tRemoving all carriage returns...", kStoreIndices, 
 Range Only(const char* message, size_t stage) { return {message, message, stage}; }
 
 // Runs the rows of `range` (for kStoring, every row of stages 0 and 1).
-void RunRange(CodeState& state, const Range& range, const RunSettings& settings = {}) {
+void RunRange(CodeState& state, const Range& range, const FormatOptions& settings = {}) {
   PassContext context{state, settings};
   std::span<const Stage> stages = ReferenceStages();
   size_t first_stage = range.first == kStoring.first ? 0 : range.stage;
@@ -82,7 +82,7 @@ void RunRange(CodeState& state, const Range& range, const RunSettings& settings 
 using Row = test_support::PassExample;
 
 // Runs `range` over every row's input and compares, naming the failing row.
-void CheckRows(const Range& range, std::span<const Row> rows, RunSettings settings = {}) {
+void CheckRows(const Range& range, std::span<const Row> rows, FormatOptions settings = {}) {
   for (const Row& row : rows) {
     SCOPED_TRACE("input \"" + test_support::Escape(row.input) + "\"");
     CodeState state;
@@ -92,12 +92,12 @@ void CheckRows(const Range& range, std::span<const Row> rows, RunSettings settin
   }
 }
 
-void CheckRows(const Range& range, std::initializer_list<Row> rows, RunSettings settings = {}) {
+void CheckRows(const Range& range, std::initializer_list<Row> rows, FormatOptions settings = {}) {
   CheckRows(range, std::span<const Row>(rows.begin(), rows.size()), settings);
 }
 
 std::string WholeRun(std::string_view input, bool unix_end_of_line, bool strip = false) {
-  RunSettings settings;
+  FormatOptions settings;
   settings.UnixEndOfLine = unix_end_of_line;
   settings.StripComments = strip;
   ReferenceResult result = ReferenceProcessCode(std::string(input), settings);
@@ -163,7 +163,7 @@ TEST(ReferenceExamplesTest, StoredTablesOfExamples) {
   // With "-s" comments are deleted, nothing is stored and the count is -1.
   CodeState stripped;
   stripped.text = "x = 1 -- note\n";
-  RunSettings strip;
+  FormatOptions strip;
   strip.StripComments = true;
   RunRange(stripped, kStoring, strip);
   EXPECT_EQ(stripped.text, "x = 1 \n");
@@ -234,7 +234,7 @@ TEST(ReferenceExamplesTest, SpacingRewritesStoredEntries) {
 // A surplus "}" after another one leaves the right-brace loop without
 // progress; the guard stops it after its 10001st iteration.
 TEST(ReferenceExamplesTest, RightBraceGuardFires) {
-  RunSettings settings;
+  FormatOptions settings;
   ReferenceResult result = ReferenceProcessCode("x = 1 } }\n", settings);
   ASSERT_NE(result.guard_message, nullptr);
   EXPECT_STREQ(result.guard_message,
@@ -246,7 +246,7 @@ TEST(ReferenceExamplesTest, RightBraceGuardFires) {
 TEST(ReferenceExamplesTest, LeftBraceGuardLimit) {
   CodeState state;
   state.text = std::string(kIterationLimit, '{');
-  RunSettings settings;
+  FormatOptions settings;
   PassContext context{state, settings};
   std::span<const PassRow> rows = ReferenceStages()[2].passes;
   rows[5].run(context);
@@ -406,7 +406,7 @@ TEST(ReferenceExamplesTest, WholeCleanUpStage) {
   constexpr std::string_view kInput =
       "\tx =  - 5\n\n\n\tt = \n\t{\n\t\t0.50,\n\t\t.5,\n\t\t2e - 3,\n\t\tz =  - 0.000,\n\t}\n\n\n"
       "\tprint(x);\n\n";
-  RunSettings unix_settings;
+  FormatOptions unix_settings;
   unix_settings.UnixEndOfLine = true;
   CheckRows(kCleanUp,
             {

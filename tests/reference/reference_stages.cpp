@@ -120,7 +120,7 @@ std::span<const Stage> ReferenceStages() {
   return pipeline.stages;
 }
 
-ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settings) {
+ReferenceResult ReferenceProcessCode(std::string text, const FormatOptions& settings) {
   CodeState state;
   state.text = std::move(text);
   PassContext context{state, settings};

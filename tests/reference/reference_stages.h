@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/pass.h"
-#include "engine/run_settings.h"
+#include "engine/format_options.h"
 
 namespace kelvane::reference {
 
@@ -24,6 +24,6 @@ struct ReferenceResult {
 
 // Runs every row in order; the CR LF row is skipped with "-unix". Stops when
 // a guard fires.
-ReferenceResult ReferenceProcessCode(std::string text, const RunSettings& settings);
+ReferenceResult ReferenceProcessCode(std::string text, const FormatOptions& settings);
 
 }  // namespace kelvane::reference

@@ -28,7 +28,7 @@ bool ReadWhole(const char* path, std::string& text) {
 }
 
 kelvane::test_support::RowDifference Compare(std::string_view input,
-                                             const kelvane::RunSettings& settings) {
+                                             const kelvane::FormatOptions& settings) {
   return kelvane::test_support::CompareWhereReferenceJudges(input, settings);
 }
 
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  kelvane::RunSettings settings;
+  kelvane::FormatOptions settings;
   bool shrink = false;
   for (int i = 2; i < argc; ++i) {
     std::string_view argument = argv[i];
