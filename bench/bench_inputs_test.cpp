@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <string>
 
+#include "engine/format_options.h"
 #include "engine/format_text.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
-#include "engine/format_options.h"
 #include "tests/differential/pipeline_compare.h"
 #include "tests/support/lua_generator.h"
 

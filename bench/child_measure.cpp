@@ -21,9 +21,9 @@
 #include <malloc.h>
 #endif
 
+#include "engine/format_options.h"
 #include "engine/format_text.h"
 #include "engine/messages.h"
-#include "engine/format_options.h"
 
 namespace kelvane::bench {
 namespace {

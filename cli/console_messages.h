@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "cli/run_settings.h"
 #include "engine/file_io.h"
 #include "engine/messages.h"
-#include "cli/run_settings.h"
 
 namespace kelvane {
 

@@ -26,7 +26,7 @@ void PrintHelp(Messages& messages) {
 }
 
 FormatStatus ReportFileError(std::ostream& err, std::string_view action, const std::string& path,
-                           FileStatus status) {
+                             FileStatus status) {
   err << "zorv_kelvane: cannot " << action << " '" << path << "': " << status.Describe() << '\n';
   err.flush();
   return FormatStatus::kFileError;
@@ -45,7 +45,7 @@ WriteOptions OutputOptions(const RunSettings& settings, bool overwrite, const Fi
 }
 
 FormatStatus RunEngineChecked(std::span<const std::string> args, std::ostream& out,
-                            std::ostream& err) {
+                              std::ostream& err) {
   ConsoleMessages help_messages(out, RunSettings{});
   if (args.empty()) {
     PrintHelp(help_messages);
@@ -118,7 +118,8 @@ FormatStatus RunEngineChecked(std::span<const std::string> args, std::ostream& o
 
 }  // namespace
 
-FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out,
+                            std::ostream& err) {
   // A text too large for the memory at hand (the result of deep nesting
   // grows with the square of the depth) ends the run like a file error: one
   // line, exit status 1, and nothing written, since the output is written last.

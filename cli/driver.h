@@ -12,7 +12,8 @@ namespace kelvane {
 
 // Runs the engine on `args` (without the program name). Progress messages go
 // to `out`, file errors to `err`. kFileError is reported on `err` already.
-FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+FormatStatus RunCommandLine(std::span<const std::string> args, std::ostream& out,
+                            std::ostream& err);
 
 // The process exit status: 0, 1 for file errors, 2 when the guard fired or the
 // meaning check refused (nothing written).

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/format_options.h"
 #include "engine/format_status.h"
 #include "engine/messages.h"
-#include "engine/format_options.h"
 
 namespace kelvane {
 

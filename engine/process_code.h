@@ -4,17 +4,17 @@
 #include <span>
 #include <string>
 
+#include "engine/format_options.h"
 #include "engine/format_status.h"
 #include "engine/messages.h"
 #include "engine/pass.h"
-#include "engine/format_options.h"
 
 namespace kelvane {
 
 struct ProcessResult {
   FormatStatus status = FormatStatus::kOk;  // kOk, kGuardFired or kFileError (debug file)
-  std::string text;                     // the formatted text when kOk
-  const char* guard_message = nullptr;  // when kGuardFired
+  std::string text;                         // the formatted text when kOk
+  const char* guard_message = nullptr;      // when kGuardFired
 };
 
 // The stages in the order they run, each with its passes in order.

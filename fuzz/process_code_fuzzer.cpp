@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/format_options.h"
 #include "engine/meaning_check.h"
 #include "engine/messages.h"
 #include "engine/process_code.h"
-#include "engine/format_options.h"
 #include "tests/differential/pipeline_compare.h"
 
 namespace {

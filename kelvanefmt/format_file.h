@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/format_text.h"
 #include "engine/format_options.h"
+#include "engine/format_text.h"
 #include "kelvanefmt/fmt_options.h"
 
 namespace kelvane::fmt {

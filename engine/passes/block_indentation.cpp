@@ -9,8 +9,8 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
-#include "engine/scan.h"
 #include "engine/passes/spacing_and_joining.h"
+#include "engine/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {

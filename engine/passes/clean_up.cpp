@@ -8,8 +8,8 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
-#include "engine/scan.h"
 #include "engine/passes/text_rewriter.h"
+#include "engine/scan.h"
 
 namespace kelvane {
 namespace {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "engine/char_class.h"
-#include "engine/scan.h"
 #include "engine/passes/stored_groups.h"
+#include "engine/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {

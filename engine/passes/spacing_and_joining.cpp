@@ -12,9 +12,9 @@
 
 #include "engine/char_class.h"
 #include "engine/passes/operator_spacing.h"
-#include "engine/scan.h"
 #include "engine/passes/sequence_matcher.h"
 #include "engine/passes/stored_groups.h"
+#include "engine/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {

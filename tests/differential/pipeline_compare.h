@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/pass.h"
 #include "engine/format_options.h"
+#include "engine/pass.h"
 
 namespace kelvane::test_support {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/format_options.h"
 #include "engine/format_text.h"
 #include "engine/messages.h"
-#include "engine/format_options.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/code_state.h"
-#include "engine/pass.h"
 #include "engine/format_options.h"
+#include "engine/pass.h"
 
 namespace kelvane::test_support {
 

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "engine/pass.h"
 #include "engine/format_options.h"
+#include "engine/pass.h"
 
 namespace kelvane::reference {
 
