@@ -25,6 +25,10 @@ struct CodeState {
   // count is set to -1, so that nothing is restored.
   int64_t CommentsCount = 0;
 
+  // The input shows Lua 5.3 or later (ShowsIntegerNumerals): a numeral in
+  // the code keeps the point that makes it a float ("2.0" stays).
+  bool integer_numerals = false;
+
   // A byte the input does not hold that stands for each of its "@" from the
   // start of masking to the end of restoring, so that text such as "@a0a@"
   // in the input is never taken for a token; 0 when the input holds nothing

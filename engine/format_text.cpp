@@ -14,18 +14,31 @@ namespace kelvane {
 
 namespace {
 
-// A first line that starts with "#" (a "#!" line) is for the program loader,
-// not Lua: it stays the first line, ahead of the header, with an LF.
-std::string TakeLoaderLine(std::string& input) {
-  if (input.empty() || input.front() != '#') return std::string();
-  size_t end = input.find_first_of("\r\n");
-  if (end == std::string::npos) end = input.size();
-  std::string line = input.substr(0, end);
-  line.push_back('\n');
-  if (end < input.size() && input[end] == '\r') ++end;
-  if (end < input.size() && input[end] == '\n') ++end;
-  input.erase(0, end);
-  return line;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// What stands before the Lua text and stays in front, ahead of the header: a
+// UTF-8 byte-order mark (Lua 5.2 and later skip it; it must stay the first
+// bytes of the file), then a first line that starts with "#" (a "#!" line),
+// which every Lua's loader skips up to the first LF, a lone CR included. The
+// line keeps its bytes and ends in LF.
+std::string TakePrelude(std::string& input) {
+  std::string prelude;
+  size_t taken = 0;
+  if (input.starts_with(kByteOrderMark)) {
+    prelude = kByteOrderMark;
+    taken = kByteOrderMark.size();
+  }
+  if (taken < input.size() && input[taken] == '#') {
+    size_t end = input.find('\n', taken);
+    const size_t next = end == std::string::npos ? input.size() : end + 1;
+    if (end == std::string::npos) end = input.size();
+    if (end > taken && input[end - 1] == '\r') --end;
+    prelude.append(input, taken, end - taken);
+    prelude.push_back('\n');
+    taken = next;
+  }
+  input.erase(0, taken);
+  return prelude;
 }
 
 }  // namespace
@@ -33,7 +46,7 @@ std::string TakeLoaderLine(std::string& input) {
 FormatResult FormatText(std::string input, const FormatOptions& settings, Messages& messages) {
   FormatResult result;
   const auto start = std::chrono::steady_clock::now();
-  const std::string loader_line = TakeLoaderLine(input);
+  const std::string prelude = TakePrelude(input);
   // Kept for the meaning check, which compares the input with the result.
   const std::string original = input;
   ProcessResult processed = ProcessCode(std::move(input), settings, messages);
@@ -46,16 +59,19 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
   }
   // The header line is a comment: the check reads past it.
   std::string body = ReplaceHeaderLines(processed.text, settings.StripComments);
-  const MeaningCheck check = CompareMeaning(original, body);
+  MeaningRules rules;
+  rules.integer_numerals = processed.integer_numerals;
+  const MeaningCheck check = CompareMeaning(original, body, rules);
   if (!check.same) {
     result.status = FormatStatus::kRefused;
-    result.reason = "Error: Was unable to keep the meaning of line " +
-                    std::to_string(check.input_line + (loader_line.empty() ? 0 : 1)) + ": " +
-                    check.why + ".";
+    result.reason =
+        "Error: Was unable to keep the meaning of line " +
+        std::to_string(check.input_line + (prelude.find('\n') == std::string::npos ? 0 : 1)) +
+        ": " + check.why + ".";
     return result;
   }
-  result.text.reserve(loader_line.size() + body.size());
-  result.text = loader_line;
+  result.text.reserve(prelude.size() + body.size());
+  result.text = prelude;
   result.text += body;
   return result;
 }

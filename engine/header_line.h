@@ -6,11 +6,12 @@
 
 namespace kelvane {
 
-// Removes every header line of an earlier run: each occurrence of the header
-// words goes together with the rest of its line and its LF, wherever it
-// stands. An occurrence with no LF after it stays. Header lines that begin the
-// text also take one empty line after them, the one a formatted file's first
-// global block gets once its old header stands before it.
+// Removes the header lines of earlier runs: whole lines at the top of the
+// text that start with the header words, each with its LF. A line with no LF
+// after it stays, and so do the words anywhere else (in a string, after code,
+// further down). The header lines also take one empty line after them, the
+// one a formatted file's first global block gets once its old header stands
+// before it.
 //   "-- Pretty-Printed using Zorv Kelvane 1.0\r\nx = 1\n"  ->  "x = 1\n"
 //   "-- Pretty-Printed using Zorv Kelvane\n\nfunction f()\n"  ->  "function f()\n"
 std::string RemoveOldHeaders(std::string_view text);

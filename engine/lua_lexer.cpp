@@ -3,15 +3,35 @@
 #include "engine/lua_lexer.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "engine/scan.h"
 
 namespace kelvane {
 namespace {
 
-// A quoted string from the quote at `pos`: a backslash takes the next byte
-// with it (a backslash before CR LF both), the same quote closes it, and an
-// unescaped line end ends an unfinished string before the line end.
+// The end of the escape whose backslash is at `pos`. A backslash before a
+// line end takes the whole line end (LF, CR, CR LF or LF CR, as Lua counts
+// one line); "\z" takes the white space after it, line ends included (Lua
+// 5.2 and later: in Lua 4.0 and 5.1 a line end there ends the string
+// unfinished, so no valid file of theirs reads otherwise); any other escape
+// is two bytes, as far as where the string ends is concerned.
+size_t EscapeEnd(std::string_view text, size_t pos) {
+  size_t i = pos + 1;
+  if (i >= text.size()) return i;
+  const char c = text[i];
+  if (c == '\n' || c == '\r') {
+    ++i;
+    if (i < text.size() && (text[i] == '\n' || text[i] == '\r') && text[i] != c) ++i;
+    return i;
+  }
+  if (c == 'z') return SkipSpaces(text, i + 1);
+  return i + 1;
+}
+
+// A quoted string from the quote at `pos`: an escape is taken whole
+// (EscapeEnd), the same quote closes it, and an unescaped line end ends an
+// unfinished string before the line end.
 size_t QuotedStringEnd(std::string_view text, size_t pos) {
   const char quote = text[pos];
   size_t i = pos + 1;
@@ -20,7 +40,7 @@ size_t QuotedStringEnd(std::string_view text, size_t pos) {
     if (c == quote) return i + 1;
     if (c == '\n' || c == '\r') return i;
     if (c == '\\') {
-      i += (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') ? 3 : 2;
+      i = EscapeEnd(text, i);
       continue;
     }
     ++i;
@@ -57,7 +77,12 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBrac
   if (level == 0) {
     if (memo != nullptr && from >= memo->no_double_close_from) return kNone;
     // "[[" inside opens a nested level, as in Lua 4.0 (Lua 5.1 rejects it).
+    // Where the nesting never closes, the string ends at its first "]]", as
+    // Lua 5.2 and later read it ("[[ a [[ b ]]"): the only reading that is
+    // Lua at all.
+    const bool nests = memo == nullptr || from < memo->nesting_failed_from;
     size_t depth = 1;
+    size_t after_first_close = kNone;
     size_t after_last_close = from;
     for (size_t i = from; i + 1 < text.size(); ++i) {
       const char c = text[i];
@@ -67,13 +92,18 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBrac
         ++depth;
       } else {
         after_last_close = i + 2;
-        if (--depth == 0) return i + 2;
+        if (after_first_close == kNone) after_first_close = i + 2;
+        if (--depth == 0 || !nests) return i + 2;
       }
       ++i;
     }
-    if (memo != nullptr)
+    if (memo != nullptr) {
       memo->no_double_close_from = std::min(memo->no_double_close_from, after_last_close);
-    return kNone;
+      if (after_first_close != kNone) {
+        memo->nesting_failed_from = std::min(memo->nesting_failed_from, from);
+      }
+    }
+    return after_first_close;
   }
   const bool memoised = memo != nullptr && level < LongBracketMemo::kLevels;
   if (memoised && from >= memo->no_close_from[level]) return kNone;
@@ -126,6 +156,20 @@ LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments, LongBrac
   span.kind = LiteralKind::kLongString;
   span.end = end;
   return span;
+}
+
+bool IsHexExponentMarkAt(std::string_view text, size_t pos) {
+  if (pos >= text.size() || (text[pos] != 'p' && text[pos] != 'P')) return false;
+  size_t digits = pos;
+  while (digits > 0 && (std::isxdigit(static_cast<unsigned char>(text[digits - 1])) != 0 ||
+                        text[digits - 1] == '.')) {
+    --digits;
+  }
+  if (digits == pos || digits < 2 || (text[digits - 1] != 'x' && text[digits - 1] != 'X') ||
+      text[digits - 2] != '0') {
+    return false;
+  }
+  return digits == 2 || !IsWord(text[digits - 3]);
 }
 
 bool IsClosedBlockComment(std::string_view comment) {

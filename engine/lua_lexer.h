@@ -41,12 +41,18 @@ struct LongBracketMemo {
   static constexpr size_t kLevels = 8;
   static constexpr size_t kNever = static_cast<size_t>(-1);
   size_t no_double_close_from = kNever;  // no "]]" at or after this position
+  // A level-0 long string from here on never closed by Lua 4.0's nesting:
+  // the text is no Lua 4.0, and later ones end at their first "]]" without
+  // the nesting being followed to the end of the text once more.
+  size_t nesting_failed_from = kNever;
   size_t no_close_from[kLevels] = {kNever, kNever, kNever, kNever,
                                    kNever, kNever, kNever, kNever};  // levels 1 and up
 };
 
 // The end of the long bracket that an opener of `level` ending just before
-// `from` starts, or npos when it is never closed. Level 0 nests.
+// `from` starts, or npos when it is never closed. Level 0 nests, as in Lua
+// 4.0, unless the nesting never closes: then its first "]]" ends it, as in
+// Lua 5.2 and later.
 size_t LongBracketEnd(std::string_view text, size_t from, size_t level,
                       LongBracketMemo* memo = nullptr);
 
@@ -55,6 +61,11 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level,
 // none starts there. Scans that go forward through one text pass a memo.
 LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments,
                       LongBracketMemo* memo = nullptr);
+
+// Whether the letter at `pos` is the binary exponent mark "p" or "P" of a
+// hexadecimal numeral (Lua 5.2 and later: "0x1p-4", "0x1.8P+3"), a numeral
+// that starts after a character that is no letter, digit or "_".
+bool IsHexExponentMarkAt(std::string_view text, size_t pos);
 
 // A comment that ends before its line does: a closed block comment, after
 // which code may follow on the same line ("--[[ a ]] x = 1").

@@ -3,13 +3,14 @@
 // the formatting makes on purpose:
 //   - white space and line breaks;
 //   - comments (the clean-up tidies their text, "-s" deletes them);
-//   - numbers, compared by value ("1.50" and "1.5");
-//   - a ";" that ends a statement, dropped or kept;
-//   - a separator after the last field of a table constructor;
-//   - "};{" written "},{" between two tables in a constructor.
-// Besides, a "(" that the output starts a line with, right after a name, call
-// or index, must not be one that stood on the line of that token in the
-// input: Lua 5.1 rejects such a line as an ambiguous call.
+//   - numerals, compared by value ("1.50" and "1.5"; in a file that shows
+//     Lua 5.3 or later, by subtype too: "2.0" is no "2");
+//   - a ";" that only ends a statement, dropped or kept;
+//   - a "," after the last field of a table constructor.
+// A ";" between table fields, string literals and everything else must stay
+// as it is. Besides, a "(" that the output starts a line with, right after a
+// name, call or index, must not be one that stood on the line of that token
+// in the input: Lua 5.1 rejects such a line as an ambiguous call.
 #pragma once
 
 #include <cstddef>
@@ -24,11 +25,20 @@ struct MeaningCheck {
   std::string why;        // what would change, for a message
 };
 
-MeaningCheck CompareMeaning(std::string_view input, std::string_view output);
+// What the check must hold apart beyond the tokens' text.
+struct MeaningRules {
+  // The file shows Lua 5.3 or later (ShowsIntegerNumerals): numerals with a
+  // point or an exponent are floats, the others integers.
+  bool integer_numerals = false;
+};
+
+MeaningCheck CompareMeaning(std::string_view input, std::string_view output,
+                            const MeaningRules& rules = {});
 
 // The same check, every token read as a token: the walk over alike bytes
 // that CompareMeaning takes through most texts is left out. Slower; the
 // tests hold CompareMeaning to it.
-MeaningCheck CompareMeaningByTokens(std::string_view input, std::string_view output);
+MeaningCheck CompareMeaningByTokens(std::string_view input, std::string_view output,
+                                    const MeaningRules& rules = {});
 
 }  // namespace kelvane

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "engine/lua_dialect.h"
 #include "engine/passes/block_indentation.h"
 #include "engine/passes/clean_up.h"
 #include "engine/passes/masking.h"
@@ -62,7 +63,7 @@ constexpr PassRow kFixing[] = {
      kAnnounce, kDebugEntry, kAlways, IndentAndOutdentBlocks},
     {"\t\tOutdenting after \"end\", \"elseif\" and \"until\"...", OutdentAfterClosers},
     {"\t\tPutting a comma between table-entries that are tables, if missing...",
-     PutCommaBetweenTables},
+     KeepSemicolonsBetweenTables},
     {"\t\tPutting a comma after the last table-entry, if missing...", PutCommaAfterLastEntry},
     {"\t\tOutdenting all \"else\", \"elseif\", \"until\" and \"end\" statements...",
      OutdentCloserLines},
@@ -117,6 +118,7 @@ std::span<const Stage> ProcessStages() { return kStages; }
 
 ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messages& messages) {
   CodeState state;
+  state.integer_numerals = ShowsIntegerNumerals(text);
   state.text = std::move(text);
   PassContext context{state, settings};
   ProcessResult result;
@@ -150,6 +152,7 @@ ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messa
     }
   }
   result.text = std::move(state.text);
+  result.integer_numerals = state.integer_numerals;
   return result;
 }
 

@@ -15,6 +15,7 @@ struct ProcessResult {
   FormatStatus status = FormatStatus::kOk;  // kOk, kGuardFired or kFileError (debug file)
   std::string text;                         // the formatted text when kOk
   const char* guard_message = nullptr;      // when kGuardFired
+  bool integer_numerals = false;            // the input shows Lua 5.3 or later
 };
 
 // The stages in the order they run, each with its passes in order.

@@ -18,6 +18,19 @@ void AppendToken(std::string& out, char kind, size_t number) {
   out.push_back('@');
 }
 
+size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& number) {
+  if (end < 5 || end > text.size() || text[end - 1] != '@' || text[end - 2] != kind) {
+    return std::string_view::npos;
+  }
+  size_t digits = end - 2;
+  while (digits > 2 && IsDigit(text[digits - 1])) --digits;
+  const size_t start = digits - 2;
+  const TokenShape token = ReadTokenShape(text, start, kind);
+  if (token.length != end - start || !token.canonical) return std::string_view::npos;
+  number = token.number;
+  return start;
+}
+
 TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool allow_no_digits) {
   TokenShape shape;
   if (pos + 3 >= text.size() || text[pos] != '@' || text[pos + 1] != kind) return shape;

@@ -33,6 +33,10 @@ struct TokenShape {
   uint64_t number = 0;     // saturates for absurdly long digit runs
 };
 
+// The start of the token "@<kind><n><kind>@", n canonical, that ends just
+// before `end`, or npos; its number goes to `number`.
+size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& number);
+
 // Reads a token shape of the given kind starting at text[pos] (which must be
 // '@' for a match). With allow_no_digits, "@cc@" counts as a shape too.
 TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind,

@@ -9,6 +9,7 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
+#include "engine/passes/operator_spacing.h"
 #include "engine/passes/spacing_and_joining.h"
 #include "engine/scan.h"
 #include "engine/tokens.h"
@@ -16,12 +17,26 @@
 namespace kelvane {
 namespace {
 
+// Beyond the rule: ";" right after an opener ("do;", Lua 5.2's empty
+// statement) is passed over, as the clean-up takes it away and the next run
+// sees the opener alone.
+size_t SkipSemicolons(std::string_view text, size_t pos) {
+  while (pos < text.size() && text[pos] == ';') ++pos;
+  return pos;
+}
+
 // An argument token at `pos` followed by white space: the position of that
-// white-space character, or kNone.
+// white-space character, or kNone. Comment tokens glued before it are passed
+// over: only a closed block comment is glued there ("f--[[c]](x)").
 size_t AfterArgumentToken(std::string_view text, size_t pos) {
+  while (pos < text.size() && text[pos] == '@') {
+    const TokenShape comment = ReadTokenShape(text, pos, kCommentKind);
+    if (comment.length == 0) break;
+    pos += comment.length;
+  }
   const TokenShape token = ReadTokenShape(text, pos, kArgumentKind, /*allow_no_digits=*/true);
   if (token.length == 0) return kNone;
-  const size_t end = pos + token.length;
+  const size_t end = SkipSemicolons(text, pos + token.length);
   return end < text.size() && IsSpace(text[end]) ? end : kNone;
 }
 
@@ -61,7 +76,7 @@ size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_
   for (std::string_view keyword :
        {std::string_view("do"), std::string_view("then"), std::string_view("repeat")}) {
     if (StartsWithAt(text, word, keyword)) {
-      const size_t end = word + keyword.size();
+      const size_t end = SkipSemicolons(text, word + keyword.size());
       if (end < text.size() && IsSpace(text[end])) return end;
     }
   }
@@ -80,8 +95,20 @@ size_t FindOpenerEnd(std::string_view text, size_t from, bool first_search) {
   return kNone;
 }
 
+// Whether the operator spacing parts an operator at `pos` from the word
+// before it, as the next run finds it: every spaced operator but "=" and
+// "==", which the key/value join glues back to a word ("until=x").
+bool PartedFromWordBefore(std::string_view text, size_t pos) {
+  const size_t length = SpacedOperatorLength(text, pos);
+  return length != 0 && text[pos] != '=';
+}
+
 // `keyword` at `pos` followed by "\;*\s" or ",": the position of the last
 // character of that tail, or kNone.
+//
+// Beyond the rule: an operator that the operator spacing parts from the
+// keyword counts as the white space it gets ("until-c" is "until - c" on the
+// next run, a closer there): the keyword's block ends on the first run.
 size_t KeywordWithCloserTail(std::string_view text, size_t pos, std::string_view keyword) {
   if (!StartsWithAt(text, pos, keyword)) return kNone;
   const size_t after = pos + keyword.size();
@@ -89,6 +116,7 @@ size_t KeywordWithCloserTail(std::string_view text, size_t pos, std::string_view
   while (end < text.size() && text[end] == ';') ++end;
   if (end < text.size() && IsSpace(text[end])) return end;
   if (after < text.size() && text[after] == ',') return after;
+  if (PartedFromWordBefore(text, after)) return after;
   return kNone;
 }
 
@@ -102,8 +130,44 @@ size_t CloserEndAt(std::string_view text, size_t pos, std::span<const std::strin
 }
 
 constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
-// The lines at depth 1 that get an empty line before them.
-constexpr std::string_view kGlobalBlockKeywords[] = {"function", "if", "while", "for"};
+
+enum class GlobalBlockStart { kNone, kSpaced, kGluedToOperator };
+
+// Whether a block keyword other than "function" stands right after an
+// operator that the operator spacing parts from it ("x+end"): on the next
+// run it starts a line and opens or closes a block there, so the next run's
+// depths differ from this run's.
+bool BlockKeywordAfterSpacedOperator(std::string_view text) {
+  static constexpr ByteSet kFirstLetters =
+      ByteSet::Of([](char c) { return c == 'e' || c == 'u' || c == 'd' || c == 't' || c == 'r'; });
+  for (size_t pos = FindInSet(text, 1, kFirstLetters); pos < text.size();
+       pos = FindInSet(text, pos + 1, kFirstLetters)) {
+    if (!IsSpacedOperatorEnd(text, pos - 1)) continue;
+    for (std::string_view keyword : {"end", "elseif", "else", "until", "do", "then", "repeat"}) {
+      const size_t end = pos + keyword.size();
+      if (StartsWithAt(text, pos, keyword) && (end == text.size() || !IsWord(text[end]))) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// How a line's content at `pos` (after its one TAB) begins a global block
+// that gets an empty line before it: "function", "if", "while" or "for",
+// then white space; or, beyond the rule, then an operator that the operator
+// spacing parts from it ("while-x" is "while - x" on the next run).
+GlobalBlockStart GlobalBlockStartAt(std::string_view text, size_t pos) {
+  for (std::string_view keyword : {std::string_view("function"), std::string_view("if"),
+                                   std::string_view("while"), std::string_view("for")}) {
+    if (!StartsWithAt(text, pos, keyword)) continue;
+    const size_t end = pos + keyword.size();
+    if (end < text.size() && IsSpace(text[end])) return GlobalBlockStart::kSpaced;
+    if (PartedFromWordBefore(text, end)) return GlobalBlockStart::kGluedToOperator;
+    return GlobalBlockStart::kNone;
+  }
+  return GlobalBlockStart::kNone;
+}
 constexpr std::string_view kCloserLineKeywords[] = {"else", "elseif", "end", "until"};
 
 // Indenting after openers: cut the text after every block opener and indent
@@ -221,10 +285,14 @@ void IndentAndOutdentBlocks(PassContext& context) {
   context.state.CommitScratch();
 }
 
-// "(\t*)(\})(\s*)(\;)(\s*)(\{)" -> "$1$2,\n$1$6": a "}" followed by ";" and a
-// "{" becomes "},", and the "{" goes to the next line with the TABs before the
-// "}": "\t\t}\n\t\t;\n\t\t{" -> "\t\t},\n\t\t{".
-void PutCommaBetweenTables(PassContext& context) {
+// "(\t*)(\})(\s*)(\;)(\s*)(\{)" -> "$1$2;\n$1$6": a "}" followed by ";" and a
+// "{" takes the ";" onto its line, and the "{" goes to the next line with the
+// TABs before the "}": "\t\t}\n\t\t;\n\t\t{" -> "\t\t};\n\t\t{".
+// Beyond the rule, which writes "}," there: in Lua 4.0 a ";" in a table
+// constructor is no field separator like ",", but the one mark between the
+// list part and the record part ("{ a = {1}; {2} }"), and "," there is a
+// syntax error.
+void KeepSemicolonsBetweenTables(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
   // The "}" decides the match; the TABs right before it are $1 (a match ends
@@ -239,7 +307,7 @@ void PutCommaBetweenTables(PassContext& context) {
     size_t tabs = brace;
     while (tabs > copied && text[tabs - 1] == '\t') --tabs;
     out.append(text, copied, brace - copied);
-    out.append("},\n");
+    out.append("};\n");
     out.append(text, tabs, brace - tabs);
     out.push_back('{');
     copied = open + 1;
@@ -255,16 +323,10 @@ namespace {
 // starts at `start`.
 const std::string* CommentTokenBefore(std::string_view text, size_t end,
                                       const std::vector<std::string>& comments, size_t& start) {
-  // "@c<digits>c@", read back from its last "@".
-  if (end < 5 || text[end - 1] != '@' || text[end - 2] != kCommentKind) return nullptr;
-  size_t digits = end - 2;
-  while (digits > 2 && IsDigit(text[digits - 1])) --digits;
-  start = digits - 2;
-  const TokenShape token = ReadTokenShape(text, start, kCommentKind);
-  if (token.length != end - start || !token.canonical || token.number >= comments.size()) {
-    return nullptr;
-  }
-  return &comments[token.number];
+  uint64_t number = 0;
+  start = TokenStartBefore(text, end, kCommentKind, number);
+  if (start == kNone || number >= comments.size()) return nullptr;
+  return &comments[number];
 }
 
 // Whether the comment already ends in a comma, then perhaps TABs.
@@ -276,24 +338,25 @@ bool EndsInComma(std::string_view comment) {
 // Before a "}", a comment token whose comment carries no comma of its own
 // stands for the last entry: the comma goes after it (and, restored, ends up
 // inside a line comment, where it does no harm). Behind a closed block
-// comment, though, the comma is code: where no entry stands before the block
-// comments ("{ --[[ x ]] }", "{ a = 1, --[[ x ]] }") there is nothing for a
-// comma to end, and "{ , }" is no Lua. Returns whether a comma goes in.
+// comment, though, the comma is code: where no entry stands before the
+// comments ("{ --[[ x ]] }", "{ a = 1, --[[ x ]] }", "{ 0, --\n--[[]] }")
+// there is nothing for a comma to end, and "{ , }" is no Lua. Returns whether
+// a comma goes in.
 bool CommaAfterComment(std::string_view text, size_t end,
                        const std::vector<std::string>& comments) {
   size_t start = 0;
   const std::string* comment = CommentTokenBefore(text, end, comments, start);
   if (comment == nullptr) return true;
   if (EndsInComma(*comment)) return false;
-  while (comment != nullptr && IsClosedBlockComment(*comment)) {
+  if (!IsClosedBlockComment(*comment)) return true;
+  while (comment != nullptr) {
     end = start;
     while (end > 0 && IsSpace(text[end - 1])) --end;
     if (end == 0) return false;
-    const char before = text[end - 1];
-    if (before == ',' || before == ';' || before == '{') return false;
     comment = CommentTokenBefore(text, end, comments, start);
   }
-  return true;
+  const char before = text[end - 1];
+  return before != ',' && before != ';' && before != '{';
 }
 
 }  // namespace
@@ -385,20 +448,22 @@ bool EqualsEndsALineOnNextRun(std::string_view text, size_t line, size_t next_ta
   return false;
 }
 
-// Whether an empty line before the depth-1 line at `line` is the only one
-// there and stays: not at the start of the text, where the clean-up takes it
-// away; not after an operator, whose spacing takes it; not before a line
-// that gets one as a global block.
-bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
+// Whether an empty line before the line at `line` stays: not at the start of
+// the text, where the clean-up takes it away; not after an operator or
+// before one, whose spacing takes it.
+bool BlankLineStaysBefore(std::string_view text, size_t line) {
   size_t before = line;
   while (before > 0 && IsSpace(text[before - 1])) --before;
-  if (before == 0 || text[before - 1] == '=' || IsSpacedOperatorEnd(text, before - 1)) return false;
-  for (std::string_view keyword : kGlobalBlockKeywords) {
-    const size_t end = line + 1 + keyword.size();
-    if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end]))
-      return false;
-  }
-  return true;
+  return before != 0 && text[before - 1] != '=' && !IsSpacedOperatorEnd(text, before - 1) &&
+         SpacedOperatorLength(text, SkipSpaces(text, line)) == 0;
+}
+
+// Whether an empty line before the depth-1 line at `line` is the only one
+// there and stays: BlankLineStaysBefore, and not before a line that gets one
+// as a global block.
+bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
+  return BlankLineStaysBefore(text, line) &&
+         GlobalBlockStartAt(text, line + 1) == GlobalBlockStart::kNone;
 }
 
 // The brackets open at places of the text asked for in increasing order, as
@@ -526,16 +591,18 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   state.CommitScratch();
   out.clear();
   copied = 0;
+  // A keyword glued to an operator gets the empty line the next run gives it,
+  // where that one stays, and where the next run's lines keep this run's
+  // depths.
+  const bool depths_stay = !BlockKeywordAfterSpacedOperator(text);
   for (size_t line = 0; line < text.size();) {
     if (text[line] == '\t') {
-      for (std::string_view keyword : kGlobalBlockKeywords) {
-        const size_t end = line + 1 + keyword.size();
-        if (StartsWithAt(text, line + 1, keyword) && end < text.size() && IsSpace(text[end])) {
-          out.append(text, copied, line - copied);
-          out.push_back('\n');
-          copied = line;
-          break;
-        }
+      const GlobalBlockStart start = GlobalBlockStartAt(text, line + 1);
+      if (start == GlobalBlockStart::kSpaced || (start == GlobalBlockStart::kGluedToOperator &&
+                                                 depths_stay && BlankLineStaysBefore(text, line))) {
+        out.append(text, copied, line - copied);
+        out.push_back('\n');
+        copied = line;
       }
     }
     const size_t lf = text.find('\n', line);
@@ -568,9 +635,11 @@ void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
         size_t semicolons = end;
         while (semicolons < text.size() && text[semicolons] == ';') ++semicolons;
         // Where an empty line follows already (one goes before the next
-        // global block), the clean-up has nothing to change.
+        // global block), the clean-up has nothing to change; before an
+        // operator, its spacing takes the empty line.
         if (semicolons > end && semicolons < text.size() && text[semicolons] == '\n' &&
-            (semicolons + 1 == text.size() || text[semicolons + 1] != '\n')) {
+            (semicolons + 1 == text.size() ||
+             (text[semicolons + 1] != '\n' && BlankLineStaysBefore(text, semicolons + 1)))) {
           end = semicolons;
         }
       }

@@ -10,7 +10,7 @@ void IndentAfterOpeners(PassContext& context);
 void OutdentAfterClosers(PassContext& context);
 // Both block passes in one go, for runs that need no debug entry between them.
 void IndentAndOutdentBlocks(PassContext& context);
-void PutCommaBetweenTables(PassContext& context);
+void KeepSemicolonsBetweenTables(PassContext& context);
 void PutCommaAfterLastEntry(PassContext& context);
 void OutdentCloserLines(PassContext& context);
 void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context);

@@ -2,12 +2,14 @@
 
 #include "engine/passes/clean_up.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
+#include "engine/lua_nesting.h"
 #include "engine/passes/text_rewriter.h"
 #include "engine/scan.h"
 
@@ -27,26 +29,31 @@ bool IsSignAt(std::string_view text, size_t pos) {
   return pos < text.size() && (text[pos] == '+' || text[pos] == '-');
 }
 
-// The brackets open in the code (outside comments and strings) at a place of
-// the text, for one scan of increasing places.
-class CodeBrackets {
+// The constructs open in the code (outside comments and strings) at a place
+// of the text, for one scan of increasing places.
+class CodeNesting {
  public:
-  explicit CodeBrackets(std::string_view text) : text_(text) {}
+  explicit CodeNesting(std::string_view text) : text_(text) {}
 
   // A ";" before a line end goes unless it separates fields of a table
   // constructor ("{e;\nd}": Lua 4 needs it between the list and the record
   // part, so it is not turned into ",") or keeps a line that starts with "("
   // from continuing a call. One after the last field stays too: dropped, it
   // would leave the field without a separator, and the next run would add a
-  // comma. Inside a comment it goes, as the rule has it.
+  // comma. One that ends a statement in a function inside a table goes, as
+  // the rule has it. Inside a comment it goes, as the rule has it too.
   bool MayDropSemicolon(size_t semicolon) {
     if (!AdvanceTo(semicolon)) {
       return literal_.kind == LiteralKind::kLineComment ||
              literal_.kind == LiteralKind::kBlockComment;
     }
     if (NextCodeByte(semicolon + 1) == '(') return false;
-    return open_.empty() || open_.back() != '{';
+    return !nesting_.InTable();
   }
+
+  // Whether `pos`, before the last place asked about, lies in the last
+  // comment or string met on the way there.
+  bool InLiteral(size_t pos) const { return literal_.begin <= pos && pos < literal_.end; }
 
  private:
   // The first byte of code from `pos` on, past white space and comments
@@ -63,9 +70,12 @@ class CodeBrackets {
   // Takes in the code up to `pos`; false when `pos` lies inside a comment or
   // string, which is then `literal_`.
   bool AdvanceTo(size_t pos) {
+    // Brackets, what may start a comment or string, and the first letters of
+    // the block keywords.
     static constexpr ByteSet kMarks = ByteSet::Of([](char c) {
       return c == '{' || c == '(' || c == '[' || c == '}' || c == ')' || c == ']' || c == '-' ||
-             c == '"' || c == '\'';
+             c == '"' || c == '\'' || c == 'f' || c == 'i' || c == 'd' || c == 'r' || c == 'e' ||
+             c == 'u';
     });
     if (literal_.end > pos && literal_.begin <= pos) return false;
     while (scanned_ < pos) {
@@ -77,6 +87,13 @@ class CodeBrackets {
         break;
       }
       const char c = text_[i];
+      if (IsWord(c)) {
+        size_t end = i + 1;
+        while (end < pos && IsWord(text_[end])) ++end;
+        if (i == 0 || !IsWord(text_[i - 1])) nesting_.Word(text_.substr(i, end - i));
+        scanned_ = end;
+        continue;
+      }
       if (c == '-' || c == '"' || c == '\'' || c == '[') {
         const LiteralSpan span = LiteralAt(text_, i, /*comments=*/true, &memo_);
         if (span.end != 0) {
@@ -87,9 +104,9 @@ class CodeBrackets {
         }
       }
       if (c == '{' || c == '(' || c == '[') {
-        open_.push_back(c);
-      } else if (c != '-' && !open_.empty()) {
-        open_.pop_back();
+        nesting_.Open(c);
+      } else if (c != '-') {
+        nesting_.Close();
       }
       scanned_ = i + 1;
     }
@@ -100,7 +117,7 @@ class CodeBrackets {
   size_t scanned_ = 0;
   LiteralSpan literal_;  // the last comment or string met
   LongBracketMemo memo_;
-  std::string open_;
+  Nesting nesting_;
 };
 
 }  // namespace
@@ -159,17 +176,37 @@ namespace {
 // looked at again: what stands before each point is then still a digit (the
 // one before the zeros taken), so one scan takes the whole chain, and where
 // the rule's single run is already final the result is the same.
-void RemoveZeroDecimalsIn(TextRewriter& rewriter) {
+//
+// Beyond the rule: in a file that shows Lua 5.3 or later, where "2" is an
+// integer and "2.0" a float, only comments lose their zero fractions
+// (`comments_only` lists them); in the code the point keeps a float a float.
+void RemoveZeroDecimalsIn(TextRewriter& rewriter, const std::vector<TextRange>* comments_only) {
   const std::string_view text = rewriter.text();
+  size_t comment = 0;  // the first comment that does not end before the point
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || !IsDigit(text[point - 1])) continue;
     size_t end = point + 1;
     while (end < text.size() && text[end] == '0') ++end;
     if (end == point + 1 || !IsNonWordAt(text, end)) continue;
+    if (comments_only != nullptr) {
+      while (comment < comments_only->size() && (*comments_only)[comment].end <= point) ++comment;
+      if (comment == comments_only->size() || (*comments_only)[comment].begin > point) continue;
+    }
     if (rewriter.InString(point)) continue;
     rewriter.Replace(point, end);
   }
+}
+
+// The comments of a text, in text order.
+std::vector<TextRange> CommentsOf(std::string_view text) {
+  std::vector<TextRange> comments;
+  ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
+    if (span.kind == LiteralKind::kLineComment || span.kind == LiteralKind::kBlockComment) {
+      comments.push_back({span.begin, span.end});
+    }
+  });
+  return comments;
 }
 
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3", run until nothing changes,
@@ -231,7 +268,15 @@ bool Rewrite(CodeState& state, Scan scan) {
 // after it go when a digit stands before them and a character that is not a
 // letter, digit or underscore after them: "x = 1.0\n" -> "x = 1\n",
 // "1.0.0\n" -> "1\n".
-void RemoveZeroDecimals(PassContext& context) { Rewrite(context.state, RemoveZeroDecimalsIn); }
+void RemoveZeroDecimals(PassContext& context) {
+  CodeState& state = context.state;
+  if (!state.integer_numerals) {
+    Rewrite(state, [](TextRewriter& rewriter) { RemoveZeroDecimalsIn(rewriter, nullptr); });
+    return;
+  }
+  const std::vector<TextRange> comments = CommentsOf(state.text);
+  Rewrite(state, [&](TextRewriter& rewriter) { RemoveZeroDecimalsIn(rewriter, &comments); });
+}
 
 // "(\d\.\d*[123456789]+)(0+)([^\w])" -> "$1$3", until nothing changes:
 // "0.50," -> "0.5,".
@@ -258,13 +303,29 @@ void AddMissingDecimalZeros(PassContext& context) {
 void RemoveLineEndSemicolons(PassContext& context) {
   TextRewriter rewriter(context.state, context.state.text.size());
   const std::string_view text = rewriter.text();
-  CodeBrackets brackets(text);
+  CodeNesting nesting(text);
   for (size_t semicolon = text.find(";\n"); semicolon != std::string_view::npos;
        semicolon = text.find(";\n", semicolon + 1)) {
     size_t start = semicolon;
     while (start > rewriter.copied() && IsSpace(text[start - 1])) --start;
     if (start == rewriter.copied() || text[start - 1] == ',') continue;
-    if (!brackets.MayDropSemicolon(semicolon)) continue;
+    if (!nesting.MayDropSemicolon(semicolon)) {
+      // Beyond the rule: a ";" that stays and stands alone on its line joins
+      // the line before ("\t}\n\t;\n" -> "\t};\n"), where it ends the field,
+      // unless that line ends in a comment, which would take it in. Empty
+      // lines between them follow it: the layout put them after the line.
+      const size_t line = text.rfind('\n', semicolon);
+      if (line != std::string_view::npos && line >= start && !nesting.InLiteral(start - 1)) {
+        // At least one: the LF at `line`.
+        const size_t line_ends =
+            static_cast<size_t>(std::count(text.begin() + static_cast<ptrdiff_t>(start),
+                                           text.begin() + static_cast<ptrdiff_t>(semicolon), '\n'));
+        std::string joined = ";";
+        joined.append(line_ends - 1, '\n');
+        rewriter.Replace(start, semicolon + 1, joined);
+      }
+      continue;
+    }
     // A ";" alone on its line ("}\n\t;" after a table) would leave a line of
     // TABs, or an empty line after a line of code, which the next run takes
     // away: the line goes now. After an empty line it leaves another, which
@@ -282,16 +343,22 @@ void RemoveLineEndSemicolons(PassContext& context) {
 }
 
 // "([^\w]\d+)(e|E)(\s+)(\-|\+)(\s+)(\d+)" -> "$1$2$4$6": "x = 1e - 5" -> "x = 1e-5".
+// Beyond the rule: a hexadecimal numeral's binary exponent gets its sign back
+// too ("0x1p - 4" -> "0x1p-4"), which Lua 5.2 and later read as one numeral.
 void CloseExponentSigns(PassContext& context) {
   static constexpr ByteSet kExponentLetters =
-      ByteSet::Of([](char c) { return c == 'e' || c == 'E'; });
+      ByteSet::Of([](char c) { return c == 'e' || c == 'E' || c == 'p' || c == 'P'; });
   TextRewriter rewriter(context.state, context.state.text.size());
   const std::string_view text = rewriter.text();
   for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
        letter = FindInSet(text, letter + 1, kExponentLetters)) {
-    size_t digits = letter;
-    while (digits > rewriter.copied() && IsDigit(text[digits - 1])) --digits;
-    if (digits == letter || digits == rewriter.copied() || IsWord(text[digits - 1])) continue;
+    if (text[letter] == 'p' || text[letter] == 'P') {
+      if (!IsHexExponentMarkAt(text, letter)) continue;
+    } else {
+      size_t digits = letter;
+      while (digits > rewriter.copied() && IsDigit(text[digits - 1])) --digits;
+      if (digits == letter || digits == rewriter.copied() || IsWord(text[digits - 1])) continue;
+    }
     const size_t sign = SkipSpaces(text, letter + 1);
     if (sign == letter + 1 || !IsSignAt(text, sign)) continue;
     const size_t exponent = SkipSpaces(text, sign + 1);
@@ -336,18 +403,16 @@ void AddFinalLineEnd(PassContext& context) {
   context.state.string_literals.reset();
 }
 
+// "\n" -> "\r\n", outside string literals: a long string keeps the line ends
+// it had (Lua 4.0 would keep a CR put into it).
 void UseCrLfLineEnds(PassContext& context) {
-  const std::string_view text = context.state.text;
-  std::string& out = context.state.Scratch(text.size() + text.size() / 16);
-  size_t copied = 0;
+  TextRewriter rewriter(context.state, context.state.text.size() + context.state.text.size() / 16);
+  const std::string_view text = rewriter.text();
   for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1)) {
-    out.append(text, copied, lf - copied);
-    out.append("\r\n");
-    copied = lf + 1;
+    if (rewriter.InString(lf)) continue;
+    rewriter.Replace(lf, lf + 1, "\r\n");
   }
-  if (copied == 0) return;  // nothing matched: the text stays as it is
-  out.append(text, copied);
-  context.state.CommitScratch();
+  rewriter.Commit();
 }
 
 }  // namespace kelvane

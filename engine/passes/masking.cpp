@@ -125,9 +125,8 @@ size_t EscapedPairAt(std::string_view text, size_t pos, std::string& out) {
 // The escaped pairs of `text` (a backslash before a double quote, before an
 // apostrophe, and the doubled "\[\[" and "\]\]"). Inside a quoted string
 // every backslash starts an escape of two bytes, so an escaped backslash is
-// one escape and a quote after it closes the string; elsewhere (long
-// strings, and code, where a backslash is no Lua) the pairs are taken where
-// they stand.
+// one escape and a quote after it closes the string; in the code, where a
+// backslash is no Lua, the pairs are taken where they stand.
 void MaskEscapes(std::string_view text, bool quoted, std::string& out) {
   size_t i = 0;
   while (i < text.size()) {
@@ -190,38 +189,37 @@ void MaskComments(PassContext& context) {
   MaskCommentsIn(state, context.settings.StripComments);
 }
 
-// Quoted strings get their escapes read as Lua reads them; everywhere else
-// (long strings, and code, where a backslash is no Lua) the four pairs are
-// taken where they stand. The pairs share no character with each other's
-// matches, so one scan gives what four replacements in a row give.
+// Quoted strings get their escapes read as Lua reads them; in the code, where
+// a backslash is no Lua, the four pairs are taken where they stand. Long
+// strings keep their bytes: a pair there could take a bracket of the string's
+// own ("[[\]\]]" ends at its first "]]"), and the string comes back whole in
+// any case. The pairs share no character with each other's matches, so one
+// scan gives what four replacements in a row give.
 //
 // The string literals (as MaskComments handed them on) are handed on to
 // MaskStrings, where they are in the new text, so that it need not scan
-// again. That holds while the text has no escaped bracket pair: the quote
-// pairs change no bracket and lie inside the literals, so a new scan would
-// find exactly those literals. A bracket pair may take a bracket of a long
-// string's own (as in "\]\]]"), so with any in the text the long strings
-// stay part of the code around them, as a pair may reach across their edge,
-// and MaskStrings scans again.
+// again: the pairs in the code lie between the literals, and taking them out
+// opens or closes none.
 void MaskEscapedQuotes(PassContext& context) {
   CodeState& state = context.state;
   const std::string_view text = state.text;
-  const bool bracket_pairs = text.find("\\[\\[") != std::string_view::npos ||
-                             text.find("\\]\\]") != std::string_view::npos;
   std::string& out = state.Scratch(text.size());
   std::vector<TextRange> literals;
   size_t copied = 0;
   ForEachStringLiteral(state, [&](const TextRange& span, bool quoted) {
-    if (!quoted && bracket_pairs) return;
     MaskEscapes(text.substr(copied, span.begin - copied), /*quoted=*/false, out);
     const size_t begin = out.size();
-    MaskEscapes(text.substr(span.begin, span.end - span.begin), quoted, out);
+    if (quoted) {
+      MaskEscapes(text.substr(span.begin, span.end - span.begin), /*quoted=*/true, out);
+    } else {
+      out.append(text, span.begin, span.end - span.begin);
+    }
     literals.push_back({begin, out.size()});
     copied = span.end;
   });
   MaskEscapes(text.substr(copied), /*quoted=*/false, out);
   state.CommitScratch();
-  if (!bracket_pairs) state.string_literals = std::move(literals);
+  state.string_literals = std::move(literals);
 }
 
 // The string literals the lexical scan finds (or the pass before found),

@@ -5,7 +5,8 @@
 
 namespace kelvane {
 
-// CR LF becomes LF, and so does a lone CR: "a\r\nb\rc" -> "a\nb\nc".
+// Every line end outside string literals becomes LF (CR LF, LF CR, a lone
+// CR): "a\r\nb\rc" -> "a\nb\nc"; string literals keep their bytes.
 void RemoveCarriageReturns(PassContext& context);
 // One LF is appended unless the text already ends with one (also when empty).
 void AddFinalLineFeed(PassContext& context);

@@ -164,6 +164,11 @@ size_t BreakAfterComment(std::string_view text, size_t pos, size_t comment_lf, s
   return code;
 }
 
+bool NothingButBlanksToLineEnd(std::string_view text, size_t pos) {
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  return pos == text.size() || text[pos] == '\n';
+}
+
 // When the comment tokens stand once each, in their order, and nothing else
 // looks like one, the leftmost comment token is always comment 0: it ends up
 // followed by one copy of its TABs per comment, and every token by its text.
@@ -197,11 +202,24 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
     const bool first_starts_line =
         first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
+    // Beyond the rule: a comment glued to the end of the first comment, a
+    // block comment over several lines ("]]--"), goes to the next line at
+    // the block comment's depth. Left glued, it had the first comment's TABs
+    // before it, and the next run broke the line there.
+    const bool breaks_before_glued_comment =
+        first_starts_line && entry.find('\n') != std::string::npos &&
+        ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0;
     const size_t entry_lf = entry.rfind('\n');
     if (entry_lf != std::string::npos) comment_lf = out.size() + entry_lf;
     if (first) {
       out.append(entry);
-      out.append(tabs * count, '\t');
+      // Beyond the rule: a block comment with code after it on its line gets
+      // no TABs there ("--[[c]] x = 1"): white space before code is no part
+      // of the comment, and the next run would lose them.
+      if (!IsClosedBlockComment(entry) || NothingButBlanksToLineEnd(text, end) ||
+          breaks_before_glued_comment) {
+        out.append(tabs * count, '\t');
+      }
       first = false;
     } else {
       out.append(entry);
@@ -210,12 +228,7 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     pos = end;
     if (!IsClosedBlockComment(entry)) {
       pos = BreakAfterComment(text, pos, comment_lf, out);
-    } else if (first_starts_line && entry.find('\n') != std::string::npos &&
-               ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0) {
-      // Beyond the rule: a comment glued to the end of the first comment, a
-      // block comment over several lines ("]]--"), goes to the next line at
-      // the block comment's depth. Left glued, it had the first comment's
-      // TABs before it, and the next run broke the line there.
+    } else if (breaks_before_glued_comment) {
       out.push_back('\n');
       out.append(tabs, '\t');
     }

@@ -58,6 +58,11 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
              MatchFrom(element + 1, pos + e.literal.size());
     case Piece::kSpace:
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
+    case Piece::kSemicolons: {
+      size_t end = pos;
+      while (end < text.size() && text[end] == ';') ++end;
+      return MatchFrom(element + 1, end);
+    }
     case Piece::kLineChars: {
       const size_t end = LineEnd(element, pos);
       LineMemo& memo =

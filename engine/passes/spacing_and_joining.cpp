@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/char_class.h"
+#include "engine/lua_lexer.h"
 #include "engine/passes/operator_spacing.h"
 #include "engine/passes/sequence_matcher.h"
 #include "engine/passes/stored_groups.h"
@@ -553,10 +554,10 @@ bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
 // "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
 // be split on the next run), nor "then" ("then (f)()" stays two lines, while
 // "then(f)()" lost its place after the condition on the next run); and,
-// beyond that rule, the end of an argument
-// list, index or string, or a "}". An argument list on a line of its own after
-// those is a call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay
-// "f\"x\"(y)", not become "f\"x\"" and "(y)" on two lines.
+// beyond that rule, the end of an argument list, index, string or empty
+// table, or a "}". An argument list on a line of its own after those is a
+// call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay "f\"x\"(y)",
+// and "f{} (y)" "f{}(y)", not become two lines.
 bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
   const char c = text[end - 1];
   if (IsWord(c)) {
@@ -565,6 +566,10 @@ bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
   }
   if (c == '}') return true;
   if (c != '@' || end < 4) return false;
+  if (end >= kEmptyTableToken.size() &&
+      text.substr(end - kEmptyTableToken.size(), kEmptyTableToken.size()) == kEmptyTableToken) {
+    return true;
+  }
   const char kind = text[end - 2];
   if (kind != kArgumentKind && kind != kIndexKind && kind != kStringKind) return false;
   size_t at = end - 2;
@@ -574,30 +579,67 @@ bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
 
 }  // namespace
 
+namespace {
+
+// Where the callee of an argument list that starts at `at` ends, looking
+// back from the white space before it: beyond the rule, past closed block
+// comments on one line ("f --[[c]] (x)"), which then join the call too; a
+// line between "f" and "(x)" is an ambiguous call to Lua 5.1.
+size_t CalleeEnd(std::string_view text, size_t at, size_t from,
+                 const std::vector<std::string>& comments) {
+  size_t end = at;
+  while (end > from && IsSpace(text[end - 1])) --end;
+  for (uint64_t number = 0;;) {
+    const size_t comment = TokenStartBefore(text, end, kCommentKind, number);
+    if (comment == kNone || comment < from || number >= comments.size() ||
+        !IsClosedBlockComment(comments[number]) ||
+        comments[number].find('\n') != std::string::npos) {
+      return end;
+    }
+    size_t before = comment;
+    while (before > from && IsSpace(text[before - 1])) --before;
+    end = before;
+  }
+}
+
+}  // namespace
+
 // Names and arguments: "(\w|\_)(\s*)(@a\d*a@)" -> "$1$3":
 // "\tprint\n\t@a2a@" -> "\tprint@a2a@".
 void JoinNamesWithArguments(PassContext& context) {
   std::string& text = context.state.text;
+  const std::vector<std::string>& comments = context.state.CommentsTable;
   std::string& out = context.state.Scratch(text.size());
   // The token decides the match: the white space before it and the word
   // character before that, which must not lie in the previous match.
   size_t i = 0;
-  for (size_t at; (at = text.find('@', i)) != std::string::npos;) {
+  size_t search = 0;
+  for (size_t at; (at = text.find('@', search)) != std::string::npos;) {
+    // A comment token is left whole for the argument list after it to look
+    // back across.
+    if (const TokenShape comment = ReadTokenShape(text, at, kCommentKind); comment.length != 0) {
+      search = at + comment.length;
+      continue;
+    }
     const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
-    size_t start = at;
-    while (start > i && IsSpace(text[start - 1])) --start;
+    const size_t start = token.length != 0 ? CalleeEnd(text, at, i, comments) : at;
     // A word character must lie outside the previous match, as in the rule;
     // the end of a token joined just before may start a chain of calls.
     const bool joins = token.length != 0 && start > 0 && (start > i || !IsWord(text[start - 1])) &&
                        CallMayJoin(text, start, start < at);
     if (joins) {
       out.append(text, i, start - i);
+      // The comments in between, if any, without the white space around them.
+      for (size_t k = start; k < at; ++k) {
+        if (!IsSpace(text[k])) out.push_back(text[k]);
+      }
       out.append(text, at, token.length);
       i = at + token.length;
     } else {
       out.append(text, i, at + 1 - i);
       i = at + 1;
     }
+    search = i;
   }
   out.append(text, i);
   context.state.CommitScratch();
@@ -660,34 +702,38 @@ namespace {
 
 using enum Piece;
 
+// Each "do\s" also takes ";" after "do" ("do;", Lua 5.2's empty statement,
+// which the clean-up takes away), beyond the rule, so that the next run's
+// head is joined on the first run.
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
     {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
     {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
-    {kLiteral, "do", 5}, {kSpace, {}, 5}};
+    {kLiteral, "do", 5}, {kSemicolons, {}, 5}, {kSpace, {}, 5}};
 // (\sfor\s.*,)(\s+)(.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7"
 constexpr SequenceElement kForThreeParts[] = {
-    {kSpace, {}, 1},    {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1}, {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kLiteral, ",", 3},
-    {kSpaceRun, {}, 4}, {kLineChars, {}, 5},  {kSpaceRun, {}, 6},  {kLiteral, "do", 7},
-    {kSpace, {}, 7}};
+    {kSpace, {}, 1},      {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},   {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kLiteral, ",", 3},
+    {kSpaceRun, {}, 4},   {kLineChars, {}, 5},  {kSpaceRun, {}, 6},  {kLiteral, "do", 7},
+    {kSemicolons, {}, 7}, {kSpace, {}, 7}};
 // (\sfor\s.*,)(\s+)(.*)(\s+)(in)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7 $9"
 constexpr SequenceElement kForIn[] = {
     {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
     {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
     {kLiteral, "in", 5}, {kSpaceRun, {}, 6},   {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
-    {kLiteral, "do", 9}, {kSpace, {}, 9}};
+    {kLiteral, "do", 9}, {kSemicolons, {}, 9}, {kSpace, {}, 9}};
 // (\swhile)(\s+)([^\s]*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kWhile[] = {
-    {kSpace, {}, 1},    {kLiteral, "while", 1}, {kSpaceRun, {}, 2}, {kNonSpaces, {}, 3},
-    {kSpaceRun, {}, 4}, {kLiteral, "do", 5},    {kSpace, {}, 5}};
+    {kSpace, {}, 1},    {kLiteral, "while", 1}, {kSpaceRun, {}, 2},   {kNonSpaces, {}, 3},
+    {kSpaceRun, {}, 4}, {kLiteral, "do", 5},    {kSemicolons, {}, 5}, {kSpace, {}, 5}};
 
-// Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10". The
+// Whether an exponent's sign stands at `pos`: "1e-5", "2.5E+10", "0x1p-4". The
 // operator spacing puts spaces around it, and the clean-up takes them out
 // again (digits after something that is not a word character, "e" or "E",
 // the sign, digits).
 bool IsExponentSignAt(std::string_view text, size_t pos) {
   if (pos < 2 || pos + 1 >= text.size() || !IsDigit(text[pos + 1])) return false;
+  if (IsHexExponentMarkAt(text, pos - 1)) return true;
   if (text[pos - 1] != 'e' && text[pos - 1] != 'E') return false;
   size_t digits = pos - 1;
   while (digits > 0 && IsDigit(text[digits - 1])) --digits;

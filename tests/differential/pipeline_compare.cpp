@@ -8,6 +8,7 @@
 #include "engine/char_class.h"
 #include "engine/code_state.h"
 #include "engine/header_line.h"
+#include "engine/lua_dialect.h"
 #include "engine/lua_lexer.h"
 #include "engine/meaning_check.h"
 #include "engine/messages.h"
@@ -273,11 +274,16 @@ bool StartsALineWithAmbiguousCall(std::string_view text) {
 }  // namespace
 
 bool LiteralReferenceJudges(std::string_view input, const FormatOptions& settings) {
-  if (!input.empty() && input.front() == '#') return false;
+  // A "#" first line and a byte-order mark stay in front of the header.
+  if (input.starts_with('#') || input.starts_with("\xEF\xBB\xBF")) return false;
   if (HoldsLoneCarriageReturn(input) || !MaskingAgrees(input, settings)) return false;
   const std::optional<std::string> once = LiteralOutputFile(std::string(input), settings);
   if (!once) return true;
-  if (!CompareMeaning(input, *once).same || StartsALineWithAmbiguousCall(*once)) return false;
+  MeaningRules rules;
+  rules.integer_numerals = ShowsIntegerNumerals(input);
+  if (!CompareMeaning(input, *once, rules).same || StartsALineWithAmbiguousCall(*once)) {
+    return false;
+  }
   const std::optional<std::string> twice = LiteralOutputFile(*once, settings);
   return twice && *twice == *once;
 }

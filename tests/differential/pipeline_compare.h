@@ -51,7 +51,8 @@ std::optional<std::string> LiteralOutputFile(std::string input, const FormatOpti
 // input. The literal rules judge where they are sound and stable:
 //   - their masking finds exactly the input's comments and strings: the
 //     engine's and the reference's states agree after the storing stage, and
-//     the input holds no token-like text, lone CR or "#" first line;
+//     the input holds no token-like text, lone CR, "#" first line or
+//     byte-order mark;
 //   - their output keeps the input's meaning (the engine's meaning check
 //     passes on it) and starts no line with "(" right after what could end
 //     a call, which Lua 5.1 rejects;

@@ -228,8 +228,10 @@ TEST(CliTest, HeaderLine) {
   } rows[] = {
       {__LINE__, kInput, {}, 1},
       {__LINE__, old_header + kInput, {}, 1},
-      {__LINE__, old_header + old_header + kInput + old_header, {}, 1},
-      {__LINE__, "x = 1 -- Pretty-Printed using Zorv Kelvane again\n" + kInput, {}, 1},
+      // Only whole lines at the top are old headers; further down the words
+      // are the file's own.
+      {__LINE__, old_header + old_header + kInput + old_header, {}, 2},
+      {__LINE__, "x = 1 -- Pretty-Printed using Zorv Kelvane again\n" + kInput, {}, 2},
       {__LINE__, kInput, {"-s"}, 0},
       {__LINE__, old_header + kInput, {"-s"}, 0},
   };
@@ -243,7 +245,7 @@ TEST(CliTest, HeaderLine) {
     ASSERT_EQ(result.exit_status, 0);
     const std::string output = sandbox.ReadFile("out.lua");
     EXPECT_EQ(CountOf(output, kHeaderWords), row.headers);
-    EXPECT_EQ(output.substr(0, kHeader.size()) == kHeader, row.headers == 1);
+    EXPECT_EQ(output.substr(0, kHeader.size()) == kHeader, row.headers >= 1);
   }
 }
 

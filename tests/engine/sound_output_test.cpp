@@ -83,6 +83,46 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       {__LINE__, "s = [[a\n\n\nb]]\n", "s = [[a\n\n\nb]]\n"},
       // "and" and "or" stay apart from a following "(".
       {__LINE__, "x = a and (b) or (c)\n", "x = a and (b) or (c)\n"},
+      // Lua 4.0: a ";" in a table constructor stays a ";", the mark between
+      // the list part and the record part; it joins the field before it.
+      {__LINE__, "t = {\n  size = { 1, 2 };\n  { 3 },\n}\n",
+       "t = \n{\n\tsize = \n\t{\n\t\t1,\n\t\t2,\n\t};\n\t{\n\t\t3,\n\t},\n}\n\n"},
+      {__LINE__, "t = { name = {1}; 2, 3 }\n",
+       "t = \n{\n\tname = \n\t{\n\t\t1,\n\t};\n\t2,\n\t3,\n}\n\n"},
+      {__LINE__, "t = { 1, 2; n = 2 }\n", "t = \n{\n\t1,\n\t2;\n\tn = 2,\n}\n\n"},
+      {__LINE__, "t = { n = 2 ; }\n", "t = \n{\n\tn = 2;\n}\n\n"},
+      // A ";" that ends a statement in a function inside a table goes.
+      {__LINE__, "t = { f = function() g(); x = 1; end; 1 }\n",
+       "t = \n{\n\tf = function()\t\n\t\tg()\n\t\tx = 1\n\tend;\n\t1,\n}\n\n"},
+      // String literals keep their line ends: LF CR is one line end to Lua
+      // (Lua 4.0 keeps the CR in the string), and a backslash takes a whole
+      // line end.
+      {__LINE__, "x=[[\n\r]]\n", "x = [[\n\r]]\n"},
+      {__LINE__, "x = [[a\r\nb]]\r\ny = 1\r\n", "x = [[a\r\nb]]\ny = 1\n"},
+      {__LINE__, "x=\"\\\n\r\"\n", "x = \"\\\n\r\"\n"},
+      {__LINE__, "a = 1\n\rb = 2\n", "a = 1\nb = 2\n"},
+      // Lua 5.2 and later: a hexadecimal numeral's binary exponent, and "\z",
+      // which takes the line end after it into the string.
+      {__LINE__, "x = 0x1p-4 + 0x.8P+1\n", "x = 0x1p-4 + 0x.8P+1\n"},
+      {__LINE__, "x = \"a b\\z\n   c d\"\n", "x = \"a b\\z\n   c d\"\n"},
+      // Lua 5.3 and later: a float keeps its point, in code, not in comments.
+      {__LINE__, "x = 2.0 // 1 -- 3.0\n", "x = 2.0 // 1\n-- 3\t\n"},
+      {__LINE__, "x = 2.0 -- 3.0\n", "x = 2\n-- 3\t\n"},
+      // The header words in a string are the file's own.
+      {__LINE__, "local h = \"-- Pretty-Printed using Zorv Kelvane\"\n",
+       "local h = \"-- Pretty-Printed using Zorv Kelvane\"\n"},
+      // A "[[" that Lua 4.0's nesting never closes ends at its first "]]", as
+      // Lua 5.2 reads it; one that it closes nests.
+      {__LINE__, "x = [[ a [[ b ]]\nprint(x)\n", "x = [[ a [[ b ]]\nprint(x)\n"},
+      {__LINE__, "x = [[ a [[ b ]] c ]]\n", "x = [[ a [[ b ]] c ]]\n"},
+      // A call on a table, or across a block comment, stays on one line.
+      {__LINE__, "f{} (x)\nx = f{} (1)\n", "f{}(x)\nx = f{}(1)\n"},
+      {__LINE__, "f --[[c]](x)\nf() --[[c]](x)\nfunction f --[[c]] () end\n",
+       "f--[[c]](x)\nf()--[[c]](x)\n\nfunction f--[[c]]()\t\nend\n\n"},
+      // No comma after a block comment whose table entry has one already.
+      {__LINE__, "t = {0,--\n--[[]]}\n", "t = \n{\n\t0,\n\t--\t\t\t\t\n\t--[[]]\n}\n\n"},
+      // An escaped bracket pair in a long string takes none of its brackets.
+      {__LINE__, "f(x[[\"\\]\\]]'\"\t')\n", "f(x[[\"\\]\\]]'\"\t')\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
@@ -92,13 +132,45 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
     const std::string expected = std::string(AppComment) + row.body;
     EXPECT_TRUE(output == expected)
         << test_support::DescribeDifference(expected, output, "expected", "engine");
+    // With every combination of "-s" and "-unix": formatted, and the same
+    // once more.
+    for (int variant = 0; variant < 4; ++variant) {
+      FormatOptions settings;
+      settings.StripComments = (variant & 1) != 0;
+      settings.UnixEndOfLine = (variant & 2) != 0;
+      NullMessages messages;
+      const FormatResult once = FormatText(row.input, settings, messages);
+      ASSERT_EQ(once.status, FormatStatus::kOk) << "variant " << variant << ": " << once.reason;
+      const FormatResult twice = FormatText(once.text, settings, messages);
+      EXPECT_TRUE(twice.status == FormatStatus::kOk && twice.text == once.text)
+          << "variant " << variant << " is unstable:\n"
+          << test_support::DescribeDifference(once.text, twice.text, "first", "second");
+    }
   }
 }
 
-TEST(SoundOutput, LoaderLineStaysFirst) {
-  FormatStatus status;
-  const std::string output = FormatUnix("#!/usr/bin/env lua\r\nprint(1)\n", status);
-  EXPECT_EQ(output, "#!/usr/bin/env lua\n" + std::string(AppComment) + "print(1)\n");
+// A byte-order mark and a "#" first line stay in front of the header: Lua
+// 5.2 and later skip the mark only as the first bytes, and every Lua skips
+// the first line up to its first LF, a lone CR included.
+TEST(SoundOutput, PreludeStaysFirst) {
+  const std::string header(AppComment);
+  const struct {
+    int line;
+    std::string input;
+    std::string expected;
+  } rows[] = {
+      {__LINE__, "#!/usr/bin/env lua\r\nprint(1)\n",
+       "#!/usr/bin/env lua\n" + header + "print(1)\n"},
+      {__LINE__, "#!/usr/bin/lua\rprint(\"hidden\")\nx = 1\n",
+       "#!/usr/bin/lua\rprint(\"hidden\")\n" + header + "x = 1\n"},
+      {__LINE__, "\xEF\xBB\xBFprint(1)\n", "\xEF\xBB\xBF" + header + "print(1)\n"},
+      {__LINE__, "\xEF\xBB\xBF#!lua\nprint(1)\n", "\xEF\xBB\xBF#!lua\n" + header + "print(1)\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    FormatStatus status;
+    EXPECT_EQ(FormatUnix(row.input, status), row.expected);
+  }
 }
 
 TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
@@ -106,17 +178,19 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
     int line;
     const char* input;
     const char* output;
-    size_t refused_at_line;  // 0: the check passes
+    size_t refused_at_line;         // 0: the check passes
+    bool integer_numerals = false;  // the input shows Lua 5.3
   };
   const Row rows[] = {
       // What the formatting changes on purpose.
       {__LINE__, "x=1 y={a=1,b=2}", "x = 1\ny =\n{\n\ta = 1,\n\tb = 2,\n}\n", 0},
       {__LINE__, "v = 1.50 + .5 + 1e-5", "v = 1.5 + 0.5 + 1e-5", 0},
       {__LINE__, "print(x);\nf();", "print(x)\nf()", 0},
-      {__LINE__, "t = {{1};{2}}", "t = {{1,},{2,},}", 0},
+      {__LINE__, "t = {{1};{2}}", "t = {{1,};{2,},}", 0},
+      {__LINE__, "t = {f = function() g(); end; 1}", "t = {f = function() g() end; 1}", 0},
       {__LINE__, "x = 1 -- a note;", "x = 1 -- a note", 0},
       {__LINE__, "x = 1 -- c\n", "x = 1\n", 0},
-      {__LINE__, "s = \"a\\\r\nb\"", "s = \"a\\\nb\"", 0},
+      {__LINE__, "s = \"a\\\r\nb\"", "s = \"a\\\r\nb\"", 0},
       {__LINE__, "x = f\n(g)()", "x = f\n(g)()", 0},
       // Faults of the kinds the layout passes can make.
       {__LINE__, "function f(...) end", "function f(.. .) end", 1},
@@ -145,6 +219,27 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
       {__LINE__, "f(x)(g)()", "f(x)\n(g)()", 1},
       {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1, b = 2,}", 0},
       {__LINE__, "t = {a = 1, b = 2}", "t = {a = 1; b = 2}", 1},
+      // A ";" between fields is no ",": Lua 4.0 reads another program.
+      {__LINE__, "t = {{1};{2}}", "t = {{1},{2}}", 1},
+      {__LINE__, "t = {a = {1};\n{2}}", "t = {a = {1},\n{2}}", 1},
+      {__LINE__, "t = {1, 2; n = 2}", "t = {1, 2, n = 2}", 1},
+      {__LINE__, "t = {n = 2;}", "t = {n = 2}", 1},
+      {__LINE__, "t = {f = function() end; 1}", "t = {f = function() end 1}", 1},
+      // String literals must keep their bytes, line ends included.
+      {__LINE__, "s = \"a\\\r\nb\"", "s = \"a\\\nb\"", 1},
+      {__LINE__, "s = [[a\r\nb]]", "s = [[a\nb]]", 1},
+      {__LINE__, "s = [[a\n\rb]]", "s = [[a\n\nb]]", 1},
+      // Lua 5.2's numerals and escapes, read as Lua 5.2 reads them.
+      {__LINE__, "x = 0x1p-4", "x = 0x1p - 4", 1},
+      {__LINE__, "x = 0x1p-4", "x = 0x1p-4", 0},
+      {__LINE__, "x = 0x10", "x = 0x10.0", 0},
+      {__LINE__, "x = \"a\\z\n b\"", "x = \"a\\z\nb\"", 1},
+      // Lua 5.3's integers and floats are numerals of different subtypes.
+      {__LINE__, "x = 2.0 // 1", "x = 2 // 1", 1, true},
+      {__LINE__, "x = 1e2", "x = 100", 1, true},
+      {__LINE__, "x = 2.50 + .5", "x = 2.5 + 0.5", 0, true},
+      {__LINE__, "x = 0x10", "x = 16", 0, true},
+      {__LINE__, "x = 2.0", "x = 2", 0, false},
       {__LINE__, "x = 1\ny = 2\nz = 3", "x = 1\ny = 2\nz = 4", 3},
       // The walk's own handling of numerals, separators, signs and comments.
       {__LINE__, "x = a-1+b", "x = a - 1 + b", 0},
@@ -173,8 +268,11 @@ TEST(SoundOutput, MeaningCheckAllowsTheRulesChangesAndNothingElse) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
-    const MeaningCheck check = CompareMeaning(row.input, row.output);
+    MeaningRules rules;
+    rules.integer_numerals = row.integer_numerals;
+    const MeaningCheck check = CompareMeaning(row.input, row.output, rules);
     EXPECT_EQ(check.same, row.refused_at_line == 0) << check.why;
+    EXPECT_EQ(CompareMeaningByTokens(row.input, row.output, rules).same, check.same);
     if (!check.same) {
       EXPECT_EQ(check.input_line, row.refused_at_line) << check.why;
     }
@@ -235,15 +333,12 @@ TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
 }
 
 TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
-  // The layout would start a line with the argument list of a call on a
-  // table constructor.
+  // A "}" that closes nothing would get a comma before it, as the last
+  // entry of a table.
   FormatStatus status;
-  const std::string reason = FormatUnix("x = 1\ny = f{} ()\n", status);
+  const std::string reason = FormatUnix("x = 1\ny = 2 }\n", status);
   EXPECT_EQ(status, FormatStatus::kRefused);
-  EXPECT_EQ(
-      reason,
-      "Error: Was unable to keep the meaning of line 2: a line would start with \"(\" right after "
-      "a call, which Lua 5.1 rejects.");
+  EXPECT_EQ(reason, "Error: Was unable to keep the meaning of line 2: \"}\" would become \",\".");
 }
 
 // Generated programs that Lua 5.1 compiles, formatted with each combination

@@ -32,6 +32,12 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
     std::vector<std::string> comments = {};  // CommentsTable
   };
   const Row rows[] = {
+      // A ";" between tables stays a ";": Lua 4.0 needs it between the list
+      // part and the record part, where "," is a syntax error.
+      {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
+       "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t};\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
+      {"\tt=\n\t{\n\t\ta=\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
+       "\n\tt=\n\t{\n\t\ta=\n\t\t{\n\t\t\t1,\n\t\t};\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
       // "end;" ends a global block like "end": its semicolon goes in the
       // clean-up, and the next run put the empty line after the bare "end".
       {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",

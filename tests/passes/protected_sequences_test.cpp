@@ -54,14 +54,15 @@ TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
       {"f(a)(b) g((c))\n", "f@a0a@@a1a@ g@a3a@\n", {"(a)", "(b)", "(c)", "(@a2a@)"}, {}, {}},
       {"x = [[ t[1] ]]\n", "x = @s0s@\n", {}, {}, {"[[ t[1] ]]"}},
       {"a ) (b\n", "a ) (b\n", {}, {}, {}},
-      // Escaped quotes inside strings, and an escaped bracket pair that takes
-      // a bracket of the long string's end.
+      // Escaped quotes inside quoted strings; a long string keeps its bytes,
+      // and ends at its first "]]" as Lua reads it, an escaped pair before it
+      // or not.
       {"s = [[a\\\"b]] .. \"c\\\"d\" .. 'e'\n",
        "s = @s0s@ .. @s1s@ .. @s2s@\n",
        {},
        {},
-       {"[[a@qdq@b]]", "\"c@qdq@d\"", "'e'"}},
-      {"s = [[a\\]\\]]] .. \"b\"\n", "s = @s0s@ .. @s1s@\n", {}, {}, {"[[a@qrq@]]", "\"b\""}},
+       {"[[a\\\"b]]", "\"c@qdq@d\"", "'e'"}},
+      {"s = [[a\\]\\]]] .. \"b\"\n", "s = @s0s@] .. @s1s@\n", {}, {}, {"[[a\\]\\]]", "\"b\""}},
   };
   for (const Row& row : rows) {
     const CodeState s = Mask(row.input);

@@ -262,6 +262,9 @@ TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
   CheckRows(kBlocks, {
                          {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
                           "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+                         // The engine keeps the ";" (KeepSemicolonsBetweenTables).
+                         {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
+                          "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
                      });
 }
 

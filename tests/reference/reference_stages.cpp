@@ -53,7 +53,7 @@ constexpr LiteralRule kLiteralRules[] = {
     {kelvane::JoinLoopHeads, JoinLoopHeads},
     {kelvane::IndentAfterOpeners, IndentAfterOpeners},
     {kelvane::OutdentAfterClosers, OutdentAfterClosers},
-    {kelvane::PutCommaBetweenTables, PutCommaBetweenTables},
+    {kelvane::KeepSemicolonsBetweenTables, PutCommaBetweenTables},
     {kelvane::PutCommaAfterLastEntry, PutCommaAfterLastEntry},
     {kelvane::OutdentCloserLines, OutdentCloserLines},
     {kelvane::PlaceBlankLinesBeforeGlobalBlocks, PlaceBlankLinesBeforeGlobalBlocks},

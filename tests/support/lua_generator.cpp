@@ -9,6 +9,8 @@
 #include <random>
 #include <string_view>
 
+#include "engine/char_class.h"
+
 namespace kelvane::test_support {
 namespace {
 
@@ -69,7 +71,20 @@ class Generator {
     return table[Pick(N)];
   }
 
-  void Emit(std::string_view text) { out_ += text; }
+  // Tokens that would run into each other get a space between them: a "["
+  // before a long string ("t[ [[k]] ]"), a point after a numeral or another
+  // point ("1 .. x", ".. .5"), a word after a word (".5 and").
+  void Emit(std::string_view text) {
+    if (!out_.empty() && !text.empty()) {
+      const char last = out_.back();
+      const char next = text.front();
+      if ((last == '[' && next == '[') || ((IsDigit(last) || last == '.') && next == '.') ||
+          (IsWord(last) && IsWord(next))) {
+        out_ += ' ';
+      }
+    }
+    out_ += text;
+  }
 
   // White space between tokens: mostly one space, sometimes none or a run.
   void Space() {

@@ -46,8 +46,6 @@ inline constexpr PassExample kSpacingExamples[] = {
 inline constexpr PassExample kBlockExamples[] = {
     {"\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
      "\n\ta=\n\t{\n\t\tb=1,\n\t\tc=\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-    {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
-     "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
     {"\tfunction f@a0a@\n\tif x then\n\treturn\n\t@a1a@\n\tend\n\tfor i=1, 10 "
      "do\n\tprint@a2a@\n\tend\n\tend\n",
      "\n\tfunction f@a0a@\t\n\t\tif x then\t\n\t\t\treturn\n\t\t\t@a1a@\n\t\tend\n\t\tfor i=1, 10 "
