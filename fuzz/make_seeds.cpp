@@ -44,12 +44,16 @@ int main(int argc, char** argv) {
       ++written;
     }
   }
-  // Small generated texts of both styles, some with token-like text; sizes
+  // Small generated texts of every style, some with token-like text; sizes
   // stay under the limit where the fuzz target compares with the reference.
-  for (uint64_t seed = 0; seed < 120; ++seed) {
+  constexpr kelvane::test_support::GeneratedStyle kStyles[] = {
+      kelvane::test_support::GeneratedStyle::kRealistic,
+      kelvane::test_support::GeneratedStyle::kChaotic,
+      kelvane::test_support::GeneratedStyle::kValidProgram,
+      kelvane::test_support::GeneratedStyle::kValidLua40};
+  for (uint64_t seed = 0; seed < 160; ++seed) {
     kelvane::test_support::GeneratorOptions options;
-    options.style = seed % 2 == 0 ? kelvane::test_support::GeneratedStyle::kRealistic
-                                  : kelvane::test_support::GeneratedStyle::kChaotic;
+    options.style = kStyles[seed % std::size(kStyles)];
     options.token_like_text = seed % 3 == 0;
     options.target_size = 64 + (seed * 37) % 1500;
     const std::string text = kelvane::test_support::GenerateLua(seed, options);

@@ -1,7 +1,8 @@
 // libFuzzer target: ProcessCode on arbitrary bytes must not crash, hang or
 // trip a sanitizer, and on small inputs must agree with the literal reference
 // wherever that one's output is stable.
-// The first byte chooses "-s" (bit 0) and "-unix" (bit 1); the rest is the file.
+// The first byte chooses "-s" (bit 0) and "-unix" (bit 1), and for the meaning
+// check Lua 5.3's integer numerals (bit 2); the rest is the file.
 // Besides, the meaning check's walk over alike bytes must give the verdict
 // reading every token gives: for the file against the engine's output, and for the
 // text before a byte 0xFF in the file against the text after it.
@@ -45,9 +46,10 @@ size_t CountBraces(std::string_view text, char brace) {
   return count;
 }
 
-void CheckMeaningCheckWalk(std::string_view input, std::string_view output) {
-  const kelvane::MeaningCheck walked = kelvane::CompareMeaning(input, output);
-  const kelvane::MeaningCheck read = kelvane::CompareMeaningByTokens(input, output);
+void CheckMeaningCheckWalk(std::string_view input, std::string_view output,
+                           const kelvane::MeaningRules& rules) {
+  const kelvane::MeaningCheck walked = kelvane::CompareMeaning(input, output, rules);
+  const kelvane::MeaningCheck read = kelvane::CompareMeaningByTokens(input, output, rules);
   // The verdicts must agree; the unit tests hold the lines and messages to
   // each other too.
   if (walked.same != read.same) {
@@ -67,10 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelvane::FormatOptions settings;
   settings.StripComments = (data[0] & 1) != 0;
   settings.UnixEndOfLine = (data[0] & 2) != 0;
+  kelvane::MeaningRules rules;
+  rules.integer_numerals = (data[0] & 4) != 0;
   const std::string_view input(reinterpret_cast<const char*>(data + 1), size - 1);
   const size_t cut = input.find('\xff');
   if (cut != std::string_view::npos)
-    CheckMeaningCheckWalk(input.substr(0, cut), input.substr(cut + 1));
+    CheckMeaningCheckWalk(input.substr(0, cut), input.substr(cut + 1), rules);
 
   kelvane::NullMessages messages;
   const kelvane::ProcessResult result =
@@ -79,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fputs("ProcessCode reported a debug write without a debug file\n", stderr);
     std::abort();
   }
-  if (result.status == kelvane::FormatStatus::kOk) CheckMeaningCheckWalk(input, result.text);
+  if (result.status == kelvane::FormatStatus::kOk) CheckMeaningCheckWalk(input, result.text, rules);
 
   if (input.size() > ReferenceLimit() || CountBraces(input, '{') > kReferenceBraceLimit ||
       CountBraces(input, '}') > kReferenceBraceLimit) {

@@ -312,10 +312,12 @@ void RemoveLineEndSemicolons(PassContext& context) {
     if (!nesting.MayDropSemicolon(semicolon)) {
       // Beyond the rule: a ";" that stays and stands alone on its line joins
       // the line before ("\t}\n\t;\n" -> "\t};\n"), where it ends the field,
-      // unless that line ends in a comment, which would take it in. Empty
-      // lines between them follow it: the layout put them after the line.
+      // unless that line ends in a comment, which would take it in, or opens
+      // the table. Empty lines between them follow it: the layout put them
+      // after the line.
       const size_t line = text.rfind('\n', semicolon);
-      if (line != std::string_view::npos && line >= start && !nesting.InLiteral(start - 1)) {
+      if (line != std::string_view::npos && line >= start && text[start - 1] != '{' &&
+          !nesting.InLiteral(start - 1)) {
         // At least one: the LF at `line`.
         const size_t line_ends =
             static_cast<size_t>(std::count(text.begin() + static_cast<ptrdiff_t>(start),

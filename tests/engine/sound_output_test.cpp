@@ -18,6 +18,7 @@
 #include "engine/app_text.h"
 #include "engine/format_text.h"
 #include "engine/meaning_check.h"
+#include "tests/support/lua40_constructors.h"
 #include "tests/support/lua_generator.h"
 #include "tests/support/text_diff.h"
 
@@ -91,6 +92,12 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
        "t = \n{\n\tname = \n\t{\n\t\t1,\n\t};\n\t2,\n\t3,\n}\n\n"},
       {__LINE__, "t = { 1, 2; n = 2 }\n", "t = \n{\n\t1,\n\t2;\n\tn = 2,\n}\n\n"},
       {__LINE__, "t = { n = 2 ; }\n", "t = \n{\n\tn = 2;\n}\n\n"},
+      {__LINE__, "t = { 1, 2, ; n = 1, }\n", "t = \n{\n\t1,\n\t2,\n\t;\n\tn = 1,\n}\n\n"},
+      {__LINE__, "t = { ; n = 1 }\n", "t = \n{\n\t;\n\tn = 1,\n}\n\n"},
+      {__LINE__, "t = { {1; n=1}; x = {2} }\n",
+       "t = \n{\n\t{\n\t\t1;\n\t\tn = 1,\n\t};\n\tx = \n\t{\n\t\t2,\n\t},\n}\n\n"},
+      {__LINE__, "t = { 1 -- c\n ; n = 1 }\n", "t = \n{\n\t1\n\t-- c\t\t\n\t;\n\tn = 1,\n}\n\n"},
+      {__LINE__, "t = { n = 1; -- c\n 2 }\n", "t = \n{\n\tn = 1;\n\t-- c\t\t\n\t2,\n}\n\n"},
       // A ";" that ends a statement in a function inside a table goes.
       {__LINE__, "t = { f = function() g(); x = 1; end; 1 }\n",
        "t = \n{\n\tf = function()\t\n\t\tg()\n\t\tx = 1\n\tend;\n\t1,\n}\n\n"},
@@ -132,8 +139,9 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
     const std::string expected = std::string(AppComment) + row.body;
     EXPECT_TRUE(output == expected)
         << test_support::DescribeDifference(expected, output, "expected", "engine");
-    // With every combination of "-s" and "-unix": formatted, and the same
-    // once more.
+    // With every combination of "-s" and "-unix": formatted, its table
+    // constructors Lua 4.0's where the input's are, and the same once more.
+    const bool lua40_constructors = test_support::Lua40ConstructorFault(row.input).empty();
     for (int variant = 0; variant < 4; ++variant) {
       FormatOptions settings;
       settings.StripComments = (variant & 1) != 0;
@@ -141,6 +149,9 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       NullMessages messages;
       const FormatResult once = FormatText(row.input, settings, messages);
       ASSERT_EQ(once.status, FormatStatus::kOk) << "variant " << variant << ": " << once.reason;
+      if (lua40_constructors) {
+        EXPECT_EQ(test_support::Lua40ConstructorFault(once.text), "");
+      }
       const FormatResult twice = FormatText(once.text, settings, messages);
       EXPECT_TRUE(twice.status == FormatStatus::kOk && twice.text == once.text)
           << "variant " << variant << " is unstable:\n"
@@ -332,6 +343,70 @@ TEST(SoundOutput, MeaningCheckWalkAgreesWithReadingEveryToken) {
   }
 }
 
+// Token soups over every operator and separator of Lua 4.0 to 5.4, joined by
+// random white space, against the same soup with its white space moved and
+// a token dropped, doubled or swapped: the walk says what reading every
+// token says.
+TEST(SoundOutput, MeaningCheckWalkAgreesOnTokenSoups) {
+  constexpr std::string_view kTokens[] = {
+      "+",     "-",     "*",   "/",     "//",    "%",       "^",        "#",   "&",    "~",
+      "|",     "<<",    ">>",  "==",    "~=",    "<=",      ">=",       "<",   ">",    "=",
+      "(",     ")",     "{",   "}",     "[",     "]",       "::",       ";",   ":",    ",",
+      ".",     "..",    "...", "a",     "e",     "x1",      "1",        "1.5", "1.0",  ".5",
+      "1e5",   "2E",    "0x1", "0x1p",  "do",    "end",     "function", "if",  "then", "repeat",
+      "until", "\"s\"", "'q'", "[[l]]", "--c\n", "--[[b]]", "%u"};
+  constexpr std::string_view kBlanks[] = {"", "", "", " ", " ", "\n", "\t"};
+  uint64_t random = 0x2545F4914F6CDD1Du;
+  auto next = [&random](size_t bound) {
+    random ^= random << 13;
+    random ^= random >> 7;
+    random ^= random << 17;
+    return static_cast<size_t>(random % bound);
+  };
+  int disagreements = 0;
+  for (int round = 0; round < 20000 && disagreements < 3; ++round) {
+    std::vector<std::string_view> soup;
+    for (size_t k = 1 + next(12); k > 0; --k) soup.push_back(kTokens[next(std::size(kTokens))]);
+    std::vector<std::string_view> changed = soup;
+    switch (next(4)) {
+      case 0:
+        changed.erase(changed.begin() + static_cast<ptrdiff_t>(next(changed.size())));
+        break;
+      case 1:
+        changed.insert(changed.begin() + static_cast<ptrdiff_t>(next(changed.size())),
+                       kTokens[next(std::size(kTokens))]);
+        break;
+      case 2:
+        changed[next(changed.size())] = kTokens[next(std::size(kTokens))];
+        break;
+      default:
+        break;  // the white space alone
+    }
+    auto join = [&](const std::vector<std::string_view>& tokens) {
+      std::string text;
+      for (std::string_view token : tokens) {
+        text += kBlanks[next(std::size(kBlanks))];
+        text += token;
+      }
+      return text;
+    };
+    const std::string input = join(soup);
+    const std::string output = join(changed);
+    for (const bool integers : {false, true}) {
+      MeaningRules rules;
+      rules.integer_numerals = integers;
+      const MeaningCheck walked = CompareMeaning(input, output, rules);
+      const MeaningCheck read = CompareMeaningByTokens(input, output, rules);
+      if (walked.same != read.same) {
+        ++disagreements;
+        ADD_FAILURE() << "walked says " << walked.same << ", read says " << read.same << " ("
+                      << read.why << ")\ninput:  " << test_support::Escape(input)
+                      << "\noutput: " << test_support::Escape(output);
+      }
+    }
+  }
+}
+
 TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
   // A "}" that closes nothing would get a comma before it, as the last
   // entry of a table.
@@ -339,6 +414,34 @@ TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {
   const std::string reason = FormatUnix("x = 1\ny = 2 }\n", status);
   EXPECT_EQ(status, FormatStatus::kRefused);
   EXPECT_EQ(reason, "Error: Was unable to keep the meaning of line 2: \"}\" would become \",\".");
+}
+
+// Generated programs that Lua 4.0 compiles, formatted with each combination of
+// "-s" and "-unix": never refused, the same tokens, Lua 4.0's constructors,
+// and the same once more.
+TEST(SoundOutput, GeneratedLua40ProgramsKeepTheirMeaning) {
+  test_support::GeneratorOptions options;
+  options.style = test_support::GeneratedStyle::kValidLua40;
+  for (uint64_t seed = 1; seed <= 150; ++seed) {
+    options.target_size = 100 + seed * 7 % 800;
+    const std::string input = test_support::GenerateLua(seed, options);
+    ASSERT_EQ(test_support::Lua40ConstructorFault(input), "") << input;
+    for (int variant = 0; variant < 4; ++variant) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", variant " + std::to_string(variant));
+      FormatOptions settings;
+      settings.StripComments = (variant & 1) != 0;
+      settings.UnixEndOfLine = (variant & 2) != 0;
+      NullMessages messages;
+      const FormatResult once = FormatText(input, settings, messages);
+      ASSERT_EQ(once.status, FormatStatus::kOk) << once.reason << "\n" << input;
+      EXPECT_EQ(test_support::Lua40ConstructorFault(once.text), "") << once.text;
+      const MeaningCheck check = CompareMeaningByTokens(input, once.text);
+      EXPECT_TRUE(check.same) << check.why;
+      const FormatResult twice = FormatText(once.text, settings, messages);
+      EXPECT_TRUE(twice.text == once.text) << "unstable:\n" << once.text;
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
 }
 
 // Generated programs that Lua 5.1 compiles, formatted with each combination

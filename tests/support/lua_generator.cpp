@@ -854,11 +854,226 @@ class ValidProgramGenerator {
   std::string out_;
 };
 
+// Lua 4.0: no block comments, no "#", no "%" operator ("%x" is an upvalue),
+// no "local function", no level long strings; long strings nest; a table
+// constructor holds at most one ";", between a list part and a record part.
+class Lua40Generator {
+ public:
+  Lua40Generator(uint64_t seed, size_t target) : random_(seed), target_(target) {}
+
+  std::string Run() {
+    const bool crlf = Chance(3);
+    while (out_.size() < target_) Statement(0);
+    if (!crlf) return std::move(out_);
+    std::string result;
+    for (const char c : out_) {
+      if (c == '\n') result += '\r';
+      result += c;
+    }
+    return result;
+  }
+
+ private:
+  static constexpr std::string_view kNames[] = {"a", "speed", "Rules", "t", "n", "hp", "x"};
+  static constexpr std::string_view kNumbers[] = {"0",    "1",    "2.50", ".5",
+                                                  "1e-5", "10.0", "3",    "1.05"};
+  static constexpr std::string_view kStrings[] = {
+      "\"go\"",           "'it\\'s'",          "\"a--b\"",           "\"3.0.1\"",
+      "[[long\nstring]]", "[[ a [[ b ]] c ]]", "\"say \\\"hi\\\"\"", "\"c:\\\\dir\\\\\""};
+  static constexpr std::string_view kOperators[] = {
+      "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or"};
+
+  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
+  bool Chance(size_t n) { return Below(n) == 0; }
+  template <size_t N>
+  std::string_view Pick(const std::string_view (&items)[N]) {
+    return items[Below(N)];
+  }
+  void Emit(std::string_view text) { out_.append(text); }
+  void Comment() {
+    Emit(Chance(2) ? " -- note" : " -- 1.50; {x}");
+    Emit("\n");
+  }
+
+  void Expression(int depth) {
+    switch (depth > 2 ? Below(3) : Below(8)) {
+      case 0:
+        Emit(Pick(kNumbers));
+        break;
+      case 1:
+        Emit(Pick(kStrings));
+        break;
+      case 2:
+        Emit(Pick(kNames));
+        break;
+      case 3:
+        Table(depth + 1);
+        break;
+      case 4:
+        Emit(Pick(kNames));
+        Emit("(");
+        Expression(depth + 1);
+        Emit(")");
+        break;
+      case 5:
+        Emit("(");
+        Expression(depth + 1);
+        Emit(" ");
+        Emit(Pick(kOperators));
+        Emit(" ");
+        Expression(depth + 1);
+        Emit(")");
+        break;
+      case 6:
+        Emit("function(a, b)\n");
+        Emit("  return %Globals + a\n");
+        Emit("end");
+        break;
+      default:
+        Emit("-");
+        Emit(Pick(kNumbers));
+        break;
+    }
+  }
+
+  // A list part or a record part, with or without a trailing comma.
+  void Part(int depth, bool record) {
+    const size_t count = 1 + Below(3);
+    for (size_t i = 0; i < count; ++i) {
+      if (i > 0) Emit(",");
+      if (Chance(5))
+        Comment();
+      else
+        Emit(Chance(2) ? " " : "\n  ");
+      if (record) {
+        if (Chance(4)) {
+          Emit("[ ");
+          Emit(Pick(kStrings));
+          Emit(" ] = ");
+        } else {
+          Emit(Pick(kNames));
+          Emit(" = ");
+        }
+      }
+      Expression(depth + 1);
+    }
+    if (Chance(3)) Emit(",");
+  }
+
+  void Table(int depth) {
+    Emit("{");
+    switch (depth > 2 ? Below(2) : Below(5)) {
+      case 0:
+        break;
+      case 1:
+        Part(depth, Chance(2));
+        break;
+      case 2:
+        Part(depth, false);
+        Emit(Chance(2) ? ";" : " ;\n");
+        Part(depth, true);
+        break;
+      case 3:
+        Part(depth, true);
+        Emit(";");
+        if (Chance(5)) Comment();
+        Part(depth, false);
+        break;
+      default:
+        Part(depth, Chance(2));
+        Emit(";");
+        break;
+    }
+    if (Chance(5)) Comment();
+    Emit("}");
+  }
+
+  void Block(int depth) {
+    for (size_t count = 1 + Below(3); count > 0; --count) Statement(depth);
+  }
+
+  void Statement(int depth) {
+    switch (depth > 2 ? Below(3) : Below(11)) {
+      case 0:
+        Emit(Pick(kNames));
+        Emit(" = ");
+        Expression(depth);
+        break;
+      case 1:
+        Emit(Pick(kNames));
+        Emit(Chance(2) ? "(1)" : "{1}");
+        break;
+      case 2:
+        // A function's body reaches no local outside it (but by "%"): the
+        // names of locals are used nowhere else.
+        Emit("local l1, l2 = ");
+        Expression(depth);
+        Emit(", 2");
+        break;
+      case 3:
+        Emit("\nfunction ");
+        Emit(Chance(3) ? "Unit:Move" : Chance(2) ? "ai.think" : "Init");
+        Emit("(p)\n");
+        Block(depth + 1);
+        Emit("end\n");
+        break;
+      case 4:
+        Emit("if ");
+        Expression(depth);
+        Emit(" then\n");
+        Block(depth + 1);
+        if (Chance(2)) {
+          Emit("else\n");
+          Block(depth + 1);
+        }
+        Emit("end");
+        break;
+      case 5:
+        Emit("for i = 1, 10 do\n");
+        Block(depth + 1);
+        Emit("end");
+        break;
+      case 6:
+        Emit("for k, v in t do\n");
+        Block(depth + 1);
+        Emit("end");
+        break;
+      case 7:
+        Emit("while x do\n");
+        Block(depth + 1);
+        Emit("end");
+        break;
+      case 8:
+        Emit("repeat\n");
+        Block(depth + 1);
+        Emit("until x");
+        break;
+      default:
+        Emit(Pick(kNames));
+        Emit(" = ");
+        Table(depth + 1);
+        break;
+    }
+    if (Chance(4)) Emit(";");
+    if (Chance(6))
+      Comment();
+    else
+      Emit("\n");
+  }
+
+  std::mt19937_64 random_;
+  size_t target_;
+  std::string out_;
+};
+
 }  // namespace
 
 std::string GenerateLua(uint64_t seed, const GeneratorOptions& options) {
   if (options.style == GeneratedStyle::kValidProgram) {
     return ValidProgramGenerator(seed, options.target_size).Run();
+  }
+  if (options.style == GeneratedStyle::kValidLua40) {
+    return Lua40Generator(seed, options.target_size).Run();
   }
   return Generator(seed, options).Run();
 }

@@ -15,6 +15,9 @@ enum class GeneratedStyle {
   kValidProgram,  // programs that Lua 5.1 compiles, full of the constructs that are
                   // easy to format wrongly: tricky strings, comments inside
                   // expressions, block comments, long strings, varargs, ";"
+  kValidLua40,    // game data and scripts that Lua 4.0 compiles: constructors with a
+                  // list part and a record part around ";", "%upvalue", nested
+                  // long strings, method heads
 };
 
 struct GeneratorOptions {
