@@ -9,8 +9,9 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
+#include "engine/lua_nesting.h"
+#include "engine/passes/next_run.h"
 #include "engine/passes/operator_spacing.h"
-#include "engine/passes/spacing_and_joining.h"
 #include "engine/scan.h"
 #include "engine/tokens.h"
 
@@ -466,42 +467,54 @@ bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
          GlobalBlockStartAt(text, line + 1) == GlobalBlockStart::kNone;
 }
 
-// The brackets open at places of the text asked for in increasing order, as
-// the clean-up counts them when it decides whether a ";" may go.
-class OpenBrackets {
+// The constructs open at places of the masked text asked for in increasing
+// order, brackets and blocks, as the clean-up counts them when it decides
+// whether a ";" may go (its CodeNesting, over the restored text).
+class MaskedNesting {
  public:
-  explicit OpenBrackets(std::string_view text) : text_(text) {}
+  explicit MaskedNesting(std::string_view text) : text_(text) {}
 
-  // Whether the innermost bracket open at `pos` is a "{".
+  // Whether the innermost construct open at `pos` (no word character) is a
+  // table constructor.
   bool InTableAt(size_t pos) {
-    for (; scanned_ < pos; ++scanned_) {
+    while (scanned_ < pos) {
       const char c = text_[scanned_];
-      if (c == '{' || c == '(' || c == '[') {
-        open_.push_back(c);
-      } else if ((c == '}' || c == ')' || c == ']') && !open_.empty()) {
-        open_.pop_back();
+      if (IsWord(c)) {
+        size_t end = scanned_ + 1;
+        while (end < text_.size() && IsWord(text_[end])) ++end;
+        if (scanned_ == 0 || !IsWord(text_[scanned_ - 1])) {
+          nesting_.Word(text_.substr(scanned_, end - scanned_));
+        }
+        scanned_ = end;
+        continue;
       }
+      if (c == '{' || c == '(' || c == '[') {
+        nesting_.Open(c);
+      } else if (c == '}' || c == ')' || c == ']') {
+        nesting_.Close();
+      }
+      ++scanned_;
     }
-    return !open_.empty() && open_.back() == '{';
+    return nesting_.InTable();
   }
 
  private:
   std::string_view text_;
   size_t scanned_ = 0;
-  std::string open_;
+  Nesting nesting_;
 };
 
 // Whether the depth-1 line at `line` is a ";" alone that the clean-up takes
 // away with its line: not after a ",", not in a table constructor, and not
 // before an argument list (past comments), where it keeps a call apart.
-bool IsSemicolonLineThatGoes(std::string_view text, size_t line, OpenBrackets& brackets) {
+bool IsSemicolonLineThatGoes(std::string_view text, size_t line, MaskedNesting& nesting) {
   const size_t semicolon = line + 1;
   if (semicolon + 1 >= text.size() || text[semicolon] != ';' || text[semicolon + 1] != '\n')
     return false;
   size_t before = line;
   while (before > 0 && IsSpace(text[before - 1])) --before;
   if (before == 0 || text[before - 1] == ',') return false;
-  if (brackets.InTableAt(semicolon)) return false;
+  if (nesting.InTableAt(semicolon)) return false;
   size_t next = semicolon + 1;
   while (true) {
     while (next < text.size() && IsSpace(text[next])) ++next;
@@ -537,7 +550,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   std::string& text = state.text;
   std::string& out = state.Scratch(text.size() + text.size() / 16);
   size_t copied = 0;
-  OpenBrackets brackets(text);
+  MaskedNesting nesting(text);
   for (size_t line = 0; line < text.size();) {
     if (text[line] == '\t') {
       // "[^\t]*" runs to the next TAB, over line ends; the match ends at the
@@ -557,14 +570,14 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
       }
       if (assign == kNone && holds_equals && GetsNoOtherBlankLine(text, line) &&
           EqualsEndsALineOnNextRun(text, line, next_tab) &&
-          !IsSemicolonLineThatGoes(text, line, brackets)) {
+          !IsSemicolonLineThatGoes(text, line, nesting)) {
         out.append(text, copied, line - copied);
         out.push_back('\n');
         copied = line;
       }
       if (assign != kNone) {
         size_t blank = line;  // the line the empty line goes before, or kNone
-        if (IsSemicolonLineThatGoes(text, line, brackets)) {
+        if (IsSemicolonLineThatGoes(text, line, nesting)) {
           const size_t before = line >= 2 ? text.rfind('\n', line - 2) : kNone;
           blank = before == kNone ? 0 : before + 1;
           if (blank < copied || blank + 1 >= line || text[blank] != '\t' ||

@@ -265,4 +265,20 @@ size_t SpacedOperatorLength(std::string_view text, size_t pos) {
   return SpacedOperatorAt(text, pos);
 }
 
+bool IsSpacedOperatorEnd(std::string_view text, size_t pos) {
+  switch (text[pos]) {
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '<':
+    case '>':
+      return true;
+    case '.':
+      return pos > 0 && text[pos - 1] == '.' && (pos < 2 || text[pos - 2] != '.');
+    default:
+      return false;
+  }
+}
+
 }  // namespace kelvane

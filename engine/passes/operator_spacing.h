@@ -22,4 +22,10 @@ void BreakAfterRightBraces(PassContext& context);
 // spacing will split.
 size_t SpacedOperatorLength(std::string_view text, size_t pos);
 
+// True when the byte at `pos` ends an operator that the operator spacing
+// parts from a following word: "+", "-", "*", "/", "<", ">" or "..", not a
+// lone "." or "...". ("=" and the operators ending in it are kept apart from
+// what follows by other rules.)
+bool IsSpacedOperatorEnd(std::string_view text, size_t pos);
+
 }  // namespace kelvane

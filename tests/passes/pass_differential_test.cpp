@@ -14,12 +14,15 @@
 
 #include "engine/char_class.h"
 #include "engine/passes/block_indentation.h"
+#include "engine/passes/brace_breaking.h"
 #include "engine/passes/clean_up.h"
+#include "engine/passes/joining.h"
+#include "engine/passes/loop_heads.h"
 #include "engine/passes/masking.h"
 #include "engine/passes/operator_spacing.h"
 #include "engine/passes/pre_processing.h"
 #include "engine/passes/restoring.h"
-#include "engine/passes/spacing_and_joining.h"
+#include "engine/passes/spacing.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/reference/reference_passes.h"
 

@@ -1,10 +1,12 @@
 // Spacing, breaking at braces and line joining, on the texts they are made
 // for: what masking leaves, tokens in place.
 
-#include "engine/passes/spacing_and_joining.h"
-
 #include <gtest/gtest.h>
 
+#include "engine/passes/brace_breaking.h"
+#include "engine/passes/joining.h"
+#include "engine/passes/loop_heads.h"
+#include "engine/passes/spacing.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/support/pass_examples.h"
 

@@ -1,0 +1,399 @@
+// The joining passes, each one forward scan that gives what its replacement
+// rule gives when run over the whole text; the comment above each states the
+// rule and an example.
+
+#include "engine/passes/joining.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/char_class.h"
+#include "engine/lua_lexer.h"
+#include "engine/passes/operator_spacing.h"
+#include "engine/passes/stored_groups.h"
+#include "engine/scan.h"
+#include "engine/tokens.h"
+
+namespace kelvane {
+
+// Keys and values: "(\@|\w)(\s+)(=)" -> "$1$3", then "(=)(\s+)(@|\w|\-|\+|\.)"
+// -> "$1$3": "\tb\n\t=\n\t1," -> "\tb=1,".
+void JoinKeysWithValues(PassContext& context) {
+  std::string& text = context.state.text;
+  std::string& out = context.state.Scratch(text.size());
+  // A match is decided by its "=": the white space before it and the name
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t eq; (eq = text.find('=', i)) != std::string::npos; i = eq + 1) {
+    size_t start = eq;
+    while (start > i && IsSpace(text[start - 1])) --start;
+    if (start < eq && start > i && (text[start - 1] == '@' || IsWord(text[start - 1]))) {
+      out.append(text, i, start - i);
+      out.push_back('=');
+    } else {
+      out.append(text, i, eq + 1 - i);
+    }
+  }
+  out.append(text, i);
+  context.state.CommitScratch();
+  out.clear();
+  for (i = 0; i < text.size();) {
+    const size_t eq = text.find('=', i);
+    if (eq == std::string::npos) {
+      out.append(text, i);
+      break;
+    }
+    out.append(text, i, eq - i);
+    i = eq;
+    const size_t end = SkipSpaces(text, i + 1);
+    if (end > i + 1 && end < text.size()) {
+      const char v = text[end];
+      if (v == '@' || IsWord(v) || v == '-' || v == '+' || v == '.') {
+        out.push_back('=');
+        out.push_back(v);
+        i = end + 1;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  context.state.CommitScratch();
+}
+
+namespace {
+
+// "(\s)(function|while|for|if|elseif|local|global|until)(\s+)([^\{\s])"
+// -> "$1$2 $4": "\tlocal\n\tx" -> "\tlocal x".
+void JoinHeadKeywords(std::string_view text, std::string& out) {
+  static constexpr ByteSet kHeadLetters = ByteSet::Of([](char c) {
+    return c == 'f' || c == 'w' || c == 'i' || c == 'e' || c == 'l' || c == 'g' || c == 'u';
+  });
+  // A match starts at the white space before a keyword's first letter; a
+  // match ends on a character that is not white space, so that white space
+  // never belongs to the previous match.
+  for (size_t i = 0; i < text.size();) {
+    const size_t letter = FindInSet(text, i + 1, kHeadLetters);
+    if (letter >= text.size()) {
+      out.append(text, i);
+      break;
+    }
+    const size_t space = letter - 1;
+    bool joined = false;
+    if (IsSpace(text[space])) {
+      for (std::string_view keyword : kHeadKeywords) {
+        if (!StartsWithAt(text, letter, keyword)) continue;
+        const size_t after = letter + keyword.size();
+        const size_t next = SkipSpaces(text, after);
+        if (next > after && next < text.size() && text[next] != '{') {
+          out.append(text, i, letter - i);
+          out.append(keyword);
+          out.push_back(' ');
+          out.push_back(text[next]);
+          i = next + 1;
+          joined = true;
+        }
+        break;  // no keyword of the list begins another one
+      }
+    }
+    if (!joined) {
+      out.append(text, i, letter - i);
+      i = letter;
+    }
+  }
+}
+
+// "([^\}\s])(\s+)(then)(\s)" -> "$1 $3$4": "\tb\n\tthen\n" -> "\tb then\n".
+void JoinThen(std::string_view text, std::string& out) {
+  // "then" decides the match: the white space before it and the character
+  // before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t then; (then = text.find("then", i)) != std::string_view::npos;) {
+    size_t start = then;
+    while (start > i && IsSpace(text[start - 1])) --start;
+    if (start < then && start > i && text[start - 1] != '}' && then + 4 < text.size() &&
+        IsSpace(text[then + 4])) {
+      out.append(text, i, start - i);
+      out.append(" then");
+      out.push_back(text[then + 4]);
+      i = then + 5;
+    } else {
+      out.append(text, i, then + 1 - i);
+      i = then + 1;
+    }
+  }
+  out.append(text, i);
+}
+
+// Whether `text` ends in a whole keyword that JoinHeadKeywords joins to what
+// follows it.
+bool EndsWithHeadKeyword(std::string_view text) {
+  size_t start = text.size();
+  while (start > 0 && IsWord(text[start - 1])) --start;
+  if (start > 0 && !IsSpace(text[start - 1])) return false;
+  const std::string_view word = text.substr(start);
+  return std::find(kHeadKeywords.begin(), kHeadKeywords.end(), word) != kHeadKeywords.end();
+}
+
+// Whether white space and then an argument-list token follow `after`.
+bool NotBeforeArguments(std::string_view text, size_t after) {
+  const size_t next = SkipSpaces(text, after);
+  return next > after && next < text.size() && text[next] == '@' &&
+         ReadTokenShape(text, next, kArgumentKind, /*allow_no_digits=*/true).length != 0;
+}
+
+// "(\s+)(or|and|not)(\s+)" -> " $2 ": "\ta\n\tor\n\tb" -> "\ta or b".
+// And one more: "(\s+)(or|and|not)" before an operator -> " $2".
+void JoinOperatorKeywords(std::string_view text, std::string& out) {
+  static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
+  for (size_t i = 0; i < text.size();) {
+    if (!IsSpace(text[i])) {
+      const size_t next = FindInSet(text, i, kSpaces);
+      out.append(text, i, next - i);
+      i = next;
+      continue;
+    }
+    const size_t run_end = SkipSpaces(text, i);
+    bool joined = false;
+    for (std::string_view keyword : kOperatorKeywords) {
+      if (!StartsWithAt(text, run_end, keyword)) continue;
+      // Beyond the rule: "not" after "^" stays apart from its operand. The
+      // exponent's spaces go later ("t^not n"), and the next run, which sees
+      // no white space before "not", broke the line there again.
+      if (keyword == "not" && i > 0 && text[i - 1] == '^') break;
+      // Nor does "not" before an argument list ("return not (x)") join the
+      // line before it: the list is glued to "not" later, and the next run,
+      // with no white space after "not", left "not(x)" on a line of its own.
+      // After a keyword that the next run joins to "not(x)" anyway
+      // ("if not (x)"), it joins as the rule has it.
+      if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size()) &&
+          !EndsWithHeadKeyword(text.substr(0, i))) {
+        break;
+      }
+      const size_t after = run_end + keyword.size();
+      const size_t next = SkipSpaces(text, after);
+      if (next > after) {
+        out.push_back(' ');
+        out.append(keyword);
+        out.push_back(' ');
+        i = next;
+        joined = true;
+      } else if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
+        // Beyond the rule: an operator glued to the keyword ("a and-b") gets
+        // its spaces later, and the next run then joined the line "and - b"
+        // up to "a". Joined now, the first run gives that shape. ("and=" is
+        // kept whole by the next run's key/value join.)
+        out.push_back(' ');
+        out.append(keyword);
+        i = after;
+        joined = true;
+      }
+      break;
+    }
+    if (!joined) {
+      out.append(text, i, run_end - i);
+      i = run_end;
+    }
+  }
+}
+
+// Beyond the rule: "not" right after an operator that the operator spacing
+// will stand on a line of its own ("+ - * / < > ..") takes its operand (a
+// name, number or token) up too. The rule above needs white space before "not", which "1+not" only
+// gets from the operator spacing, so the next run joined what this one left: "x = 1+not\n\ty" -> "x
+// = 1+not y". After "=" or "^" the next run leaves "not" apart as well, so it stays apart here.
+void JoinNotAfterOperators(std::string_view text, std::string& out) {
+  size_t i = 0;
+  for (size_t word; (word = text.find("not", i)) != std::string_view::npos;) {
+    const size_t after = word + 3;
+    const size_t next = SkipSpaces(text, after);
+    if (word > 0 && IsSpacedOperatorEnd(text, word - 1) && next > after && next < text.size() &&
+        (IsWord(text[next]) || text[next] == '@')) {
+      out.append(text, i, after - i);
+      out.push_back(' ');
+      i = next;
+    } else {
+      out.append(text, i, after - i);
+      i = after;
+    }
+  }
+  out.append(text, i);
+}
+
+}  // namespace
+
+// Keywords, the replacements above in a row. Each match consumes the
+// white space around its keyword, so a keyword whose white space the
+// previous match took is left alone in that scan.
+void JoinKeywords(PassContext& context) {
+  RewriteText(context.state, JoinHeadKeywords);
+  RewriteText(context.state, JoinThen);
+  RewriteText(context.state, JoinOperatorKeywords);
+  RewriteText(context.state, JoinNotAfterOperators);
+}
+
+namespace {
+
+// The word that ends just before `end` is exactly `word`, after white space
+// that follows anything but a "}" (after a table, "} and(" keeps its shape on
+// the next run already).
+bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
+  if (end <= word.size() || text.compare(end - word.size(), word.size(), word) != 0) return false;
+  size_t before = end - word.size();
+  if (!IsSpace(text[before - 1])) return false;
+  while (before > 0 && IsSpace(text[before - 1])) --before;
+  return before == 0 || text[before - 1] != '}';
+}
+
+// What may stand before an argument list that the join pulls up to it: a
+// word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but not the operators
+// "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
+// be split on the next run), nor "then" ("then (f)()" stays two lines, while
+// "then(f)()" lost its place after the condition on the next run); and,
+// beyond that rule, the end of an argument list, index, string or empty
+// table, or a "}". An argument list on a line of its own after those is a
+// call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay "f\"x\"(y)",
+// and "f{} (y)" "f{}(y)", not become two lines.
+bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
+  const char c = text[end - 1];
+  if (IsWord(c)) {
+    return !(across_space && (WordEndsAt(text, end, "and") || WordEndsAt(text, end, "or") ||
+                              WordEndsAt(text, end, "then")));
+  }
+  if (c == '}') return true;
+  if (c != '@' || end < 4) return false;
+  if (end >= kEmptyTableToken.size() &&
+      text.substr(end - kEmptyTableToken.size(), kEmptyTableToken.size()) == kEmptyTableToken) {
+    return true;
+  }
+  const char kind = text[end - 2];
+  if (kind != kArgumentKind && kind != kIndexKind && kind != kStringKind) return false;
+  size_t at = end - 2;
+  while (at > 0 && IsDigit(text[at - 1])) --at;
+  return at >= 2 && at < end - 2 && text[at - 1] == kind && text[at - 2] == '@';
+}
+
+}  // namespace
+
+namespace {
+
+// Where the callee of an argument list that starts at `at` ends, looking
+// back from the white space before it: beyond the rule, past closed block
+// comments on one line ("f --[[c]] (x)"), which then join the call too; a
+// line between "f" and "(x)" is an ambiguous call to Lua 5.1.
+size_t CalleeEnd(std::string_view text, size_t at, size_t from,
+                 const std::vector<std::string>& comments) {
+  size_t end = at;
+  while (end > from && IsSpace(text[end - 1])) --end;
+  for (uint64_t number = 0;;) {
+    const size_t comment = TokenStartBefore(text, end, kCommentKind, number);
+    if (comment == kNone || comment < from || number >= comments.size() ||
+        !IsClosedBlockComment(comments[number]) ||
+        comments[number].find('\n') != std::string::npos) {
+      return end;
+    }
+    size_t before = comment;
+    while (before > from && IsSpace(text[before - 1])) --before;
+    end = before;
+  }
+}
+
+}  // namespace
+
+// Names and arguments: "(\w|\_)(\s*)(@a\d*a@)" -> "$1$3":
+// "\tprint\n\t@a2a@" -> "\tprint@a2a@".
+void JoinNamesWithArguments(PassContext& context) {
+  std::string& text = context.state.text;
+  const std::vector<std::string>& comments = context.state.CommentsTable;
+  std::string& out = context.state.Scratch(text.size());
+  // The token decides the match: the white space before it and the word
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  size_t search = 0;
+  for (size_t at; (at = text.find('@', search)) != std::string::npos;) {
+    // A comment token is left whole for the argument list after it to look
+    // back across.
+    if (const TokenShape comment = ReadTokenShape(text, at, kCommentKind); comment.length != 0) {
+      search = at + comment.length;
+      continue;
+    }
+    const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
+    const size_t start = token.length != 0 ? CalleeEnd(text, at, i, comments) : at;
+    // A word character must lie outside the previous match, as in the rule;
+    // the end of a token joined just before may start a chain of calls.
+    const bool joins = token.length != 0 && start > 0 && (start > i || !IsWord(text[start - 1])) &&
+                       CallMayJoin(text, start, start < at);
+    if (joins) {
+      out.append(text, i, start - i);
+      // The comments in between, if any, without the white space around them.
+      for (size_t k = start; k < at; ++k) {
+        if (!IsSpace(text[k])) out.push_back(text[k]);
+      }
+      out.append(text, at, token.length);
+      i = at + token.length;
+    } else {
+      out.append(text, i, at + 1 - i);
+      i = at + 1;
+    }
+    search = i;
+  }
+  out.append(text, i);
+  context.state.CommitScratch();
+}
+
+namespace {
+
+// "(\s)(<keyword>)(@a\d*a@)" -> the white space, the keyword, `between`, the
+// white space again when `repeat_space`, and the token.
+template <size_t N>
+void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string_view, N>& keywords,
+                                  std::string_view between, bool repeat_space) {
+  std::string& text = state.text;
+  std::string& out = state.Scratch(text.size());
+  // The token decides the match: a keyword right before it and one white-space
+  // character before that, which must not lie in the previous match.
+  size_t i = 0;
+  for (size_t at; (at = text.find('@', i)) != std::string::npos;) {
+    const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
+    bool done = false;
+    if (token.length != 0) {
+      for (std::string_view keyword : keywords) {
+        if (at < i + keyword.size() + 1) continue;
+        const size_t space = at - keyword.size() - 1;
+        if (!IsSpace(text[space]) || text.compare(space + 1, keyword.size(), keyword) != 0)
+          continue;
+        out.append(text, i, at - i);
+        out.append(between);
+        if (repeat_space) out.push_back(text[space]);
+        out.append(text, at, token.length);
+        i = at + token.length;
+        done = true;
+        break;
+      }
+    }
+    if (!done) {
+      out.append(text, i, at + 1 - i);
+      i = at + 1;
+    }
+  }
+  out.append(text, i);
+  state.CommitScratch();
+}
+
+}  // namespace
+
+// "(\s)(if|elseif|while|until)(@a\d*a@)" -> "$1$2 $3": "\tif@a0a@" -> "\tif @a0a@".
+void SpaceConditionKeywords(PassContext& context) {
+  static constexpr std::array<std::string_view, 4> kKeywords = {"if", "elseif", "while", "until"};
+  SeparateKeywordFromArguments(context.state, kKeywords, " ", false);
+}
+
+// "(\s)(return)(@a\d*a@)" -> "$1$2\n$1$3": "\t\treturn@a1a@" -> "\t\treturn\n\t@a1a@".
+void BreakAfterReturn(PassContext& context) {
+  static constexpr std::array<std::string_view, 1> kKeywords = {"return"};
+  SeparateKeywordFromArguments(context.state, kKeywords, "\n", true);
+}
+
+}  // namespace kelvane

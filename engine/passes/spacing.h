@@ -1,0 +1,18 @@
+// The first passes of "Fixing whitespace and indentation": flatten the
+// layout to single spaces, one space after each comma, the base TAB; then one
+// piece of code per line, and no blank line.
+#pragma once
+
+#include "engine/pass.h"
+
+namespace kelvane {
+
+void CollapseWhitespaceRuns(PassContext& context);       // runs of 2+ white space -> " "
+void ReplaceWhitespaceWithSpaces(PassContext& context);  // every white space run -> " "
+void RemoveSpacesBeforeCommas(PassContext& context);     // "\s+," -> ","
+void PlaceSpacesAfterCommas(PassContext& context);       // ",\s*" -> ", "
+void AddBaseTab(PassContext& context);                   // one TAB in front of the text
+void BreakAtSpaces(PassContext& context);                // every piece between spaces on a line
+void RemoveBlankLines(PassContext& context);             // no empty or white-space-only line
+
+}  // namespace kelvane
