@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// What stands before the Lua text and stays in front, ahead of the header: a
+// Mend M04: what stands before the Lua text stays in front, ahead of the header: a
 // UTF-8 byte-order mark (Lua 5.2 and later skip it; it must stay the first
 // bytes of the file), then a first line that starts with "#" (a "#!" line),
 // which every Lua's loader skips up to the first LF, a lone CR included. The

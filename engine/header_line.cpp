@@ -12,18 +12,18 @@ constexpr std::string_view kHeaderWords = "-- Pretty-Printed using Zorv Kelvane"
 }  // namespace
 
 std::string RemoveOldHeaders(std::string_view text) {
-  // Only whole lines at the top: the words further down, in a string or
-  // after code, are the file's own text.
+  // Mend M05: only whole lines at the top; the words further down, in a
+  // string or after code, are the file's own text.
   size_t pos = 0;
   while (text.substr(pos).starts_with(kHeaderWords)) {
     const size_t line_end = text.find('\n', pos + kHeaderWords.size());
     if (line_end == std::string_view::npos) break;
     pos = line_end + 1;
   }
-  // The empty line that the formatting puts before a global block at the top
-  // is removed with the other blank lines at the start; in a formatted file
-  // the old header stands before it and shields it. Taking it away with the
-  // header gives a second run the first run's output.
+  // Mend M06: the empty line that the formatting puts before a global block
+  // at the top is removed with the other blank lines at the start; in a
+  // formatted file the old header stands before it and shields it. Taking it
+  // away with the header gives a second run the first run's output.
   if (pos > 0) {
     if (text.substr(pos).starts_with('\n')) {
       pos += 1;

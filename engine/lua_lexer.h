@@ -1,5 +1,5 @@
-// Where the comments and string literals of a Lua text are, found by one
-// left-to-right scan of the language's lexical structure: at each point the
+// Where the comments and string literals of a Lua text are (Mend M02), found
+// by one left-to-right scan of the language's lexical structure: at each point the
 // scan takes whichever starts first, a comment, a quoted string or a long
 // string, and skips it whole. So "--" inside a string starts no comment, a
 // quote inside a comment or another string starts no string, and an escaped

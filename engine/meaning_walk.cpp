@@ -53,7 +53,7 @@ inline bool MayJoin(char p, bool p_began, char c) {
   }
 }
 
-// What SameTokens asks of a byte, answered by one lookup.
+// What the walk asks of a byte, answered by one lookup.
 enum WalkBits : uint8_t {
   // Walked over one at a time: printable ASCII but for white space and
   // quotes (strings are taken whole).
@@ -143,9 +143,8 @@ bool ClosesNext(const char* p, const char* end) {
 // stops before anything it cannot be sure of (a long string, an unfinished
 // string, a "(" on a new line, bytes that differ) and gives the
 // rest back to MeaningTokens at the last place where a token ends in both
-// texts and no separator was the last token. Brackets go onto both stacks as
-// they pass. `stop` gets where in the input it stopped. False when it moved
-// neither text.
+// texts and no separator was the last token. Brackets and block keywords go
+// into both Nestings as they pass.
 bool WalkAlikeBytes(MeaningTokens& in, MeaningTokens& out, const Rules& rules, size_t& stop) {
   const std::string_view a = in.raw().text();
   const std::string_view b = out.raw().text();

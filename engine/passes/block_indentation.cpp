@@ -18,7 +18,7 @@
 namespace kelvane {
 namespace {
 
-// Beyond the rule: ";" right after an opener ("do;", Lua 5.2's empty
+// Mend M20: ";" right after an opener ("do;", Lua 5.2's empty
 // statement) is passed over, as the clean-up takes it away and the next run
 // sees the opener alone.
 size_t SkipSemicolons(std::string_view text, size_t pos) {
@@ -63,7 +63,7 @@ size_t FunctionOpenerEnd(std::string_view text, size_t after, bool name_may_foll
 // once a TAB stands at the start of that line, the name no longer follows the
 // single white-space character.
 //
-// Beyond the rule: "function" right after an operator that the spacing will
+// Mend M18: "function" right after an operator that the spacing will
 // part from it ("a/function(s)") opens a block too, as it does on the next
 // run, where a space stands between them.
 size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_end) {
@@ -107,8 +107,8 @@ bool PartedFromWordBefore(std::string_view text, size_t pos) {
 // `keyword` at `pos` followed by "\;*\s" or ",": the position of the last
 // character of that tail, or kNone.
 //
-// Beyond the rule: an operator that the operator spacing parts from the
-// keyword counts as the white space it gets ("until-c" is "until - c" on the
+// Mend M19: an operator that the operator spacing parts from the keyword
+// counts as the white space it gets ("until-c" is "until - c" on the
 // next run, a closer there): the keyword's block ends on the first run.
 size_t KeywordWithCloserTail(std::string_view text, size_t pos, std::string_view keyword) {
   if (!StartsWithAt(text, pos, keyword)) return kNone;
@@ -134,7 +134,7 @@ constexpr std::string_view kBlockClosers[] = {"end", "elseif", "until"};
 
 enum class GlobalBlockStart { kNone, kSpaced, kGluedToOperator };
 
-// Whether a block keyword other than "function" stands right after an
+// Mend M19: whether a block keyword other than "function" stands right after an
 // operator that the operator spacing parts from it ("x+end"): on the next
 // run it starts a line and opens or closes a block there, so the next run's
 // depths differ from this run's.
@@ -156,7 +156,7 @@ bool BlockKeywordAfterSpacedOperator(std::string_view text) {
 
 // How a line's content at `pos` (after its one TAB) begins a global block
 // that gets an empty line before it: "function", "if", "while" or "for",
-// then white space; or, beyond the rule, then an operator that the operator
+// then white space; or (Mend M19) then an operator that the operator
 // spacing parts from it ("while-x" is "while - x" on the next run).
 GlobalBlockStart GlobalBlockStartAt(std::string_view text, size_t pos) {
   for (std::string_view keyword : {std::string_view("function"), std::string_view("if"),
@@ -289,7 +289,7 @@ void IndentAndOutdentBlocks(PassContext& context) {
 // "(\t*)(\})(\s*)(\;)(\s*)(\{)" -> "$1$2;\n$1$6": a "}" followed by ";" and a
 // "{" takes the ";" onto its line, and the "{" goes to the next line with the
 // TABs before the "}": "\t\t}\n\t\t;\n\t\t{" -> "\t\t};\n\t\t{".
-// Beyond the rule, which writes "}," there: in Lua 4.0 a ";" in a table
+// Mend M21 (the rule writes "}," there): in Lua 4.0 a ";" in a table
 // constructor is no field separator like ",", but the one mark between the
 // list part and the record part ("{ a = {1}; {2} }"), and "," there is a
 // syntax error.
@@ -336,7 +336,7 @@ bool EndsInComma(std::string_view comment) {
   return comment.ends_with(',');
 }
 
-// Before a "}", a comment token whose comment carries no comma of its own
+// Mend M22: before a "}", a comment token whose comment carries no comma of its own
 // stands for the last entry: the comma goes after it (and, restored, ends up
 // inside a line comment, where it does no harm). Behind a closed block
 // comment, though, the comma is code: where no entry stands before the
@@ -368,10 +368,10 @@ bool CommaAfterComment(std::string_view text, size_t end,
 // changes what another "}" sees, so one scan that holds back each run of white
 // space until the next character shows whether a comma goes before it does
 // all the repetitions: "\t\t2\n\t\t}\n\t}" -> "\t\t2,\n\t\t},\n\t}".
-// A comment token counts as carrying the comma when its comment already ends
-// in one (then perhaps TABs): a comma put after the token lands inside the
-// comment once it is restored ("-- note,"), and the next run would add
-// another, and another, without end.
+// Mend M22: a comment token counts as carrying the comma when its comment
+// already ends in one (then perhaps TABs): a comma put after the token lands
+// inside the comment once it is restored ("-- note,"), and the next run would
+// add another, and another, without end.
 void PutCommaAfterLastEntry(PassContext& context) {
   const std::string_view text = context.state.text;
   const std::vector<std::string>& comments = context.state.CommentsTable;
@@ -535,7 +535,7 @@ bool IsSemicolonLineThatGoes(std::string_view text, size_t line, MaskedNesting& 
 // "[^\t]*" crosses line ends: from a depth-1 line it reaches the last "=\n"
 // before the next TAB.
 //
-// Beyond the rule: where it reaches past the line's own end (lines without
+// Mend M24: where it reaches past the line's own end (lines without
 // TABs follow, after a surplus "end"), the next run puts the empty line
 // before the last piece of the line, since the operator spacing leaves the
 // line in pieces: "\tx=a..b\nend\ne=\n" comes back as "\tx=a\n\t..\n\tb\n...",
@@ -604,7 +604,7 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
   state.CommitScratch();
   out.clear();
   copied = 0;
-  // A keyword glued to an operator gets the empty line the next run gives it,
+  // Mend M19: a keyword glued to an operator gets the empty line the next run gives it,
   // where that one stays, and where the next run's lines keep this run's
   // depths.
   const bool depths_stay = !BlockKeywordAfterSpacedOperator(text);
@@ -628,10 +628,10 @@ void PlaceBlankLinesBeforeGlobalBlocks(PassContext& context) {
 
 // "^(\t)(\}|end)(\s)" -> "$1$2$3\n": an empty line after every line at depth 1
 // that is "}" or "end" (a space after it breaks the line there instead).
-// A line "end;" (semicolons, then the line end) counts as "end" too, unless
-// an empty line follows it already: the clean-up takes its last semicolon
-// away, and the next run then put the empty line after the bare "end". Kept
-// or not, the semicolon no longer decides the layout:
+// Mend M23: a line "end;" (semicolons, then the line end) counts as "end"
+// too, unless an empty line follows it already: where the clean-up takes its
+// last semicolon away, the next run puts the empty line after the bare
+// "end". Kept or not, the semicolon does not decide the layout:
 // "\tend;\n\tx=1\n" -> "\tend;\n\n\tx=1\n".
 void PlaceBlankLinesAfterGlobalBlocks(PassContext& context) {
   const std::string_view text = context.state.text;

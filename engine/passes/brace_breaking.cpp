@@ -40,7 +40,8 @@ namespace {
 // after it moves one level left; a line never loses TABs it does not have:
 //   "\t\t b = 1 } " -> "\t\t b = 1 \n\t}\n\t "
 // A "}" reached on a line that has no TAB left cannot be broken: the loop
-// that breaks them one by one would repeat without end, so the guard fires.
+// that breaks them one by one would repeat without end, so the guard fires
+// (Mend M33: then, and not after a count of rounds).
 class RightBraceBreaker {
  public:
   explicit RightBraceBreaker(std::string& out) : out_(out) {}

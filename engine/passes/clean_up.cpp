@@ -35,7 +35,7 @@ class CodeNesting {
  public:
   explicit CodeNesting(std::string_view text) : text_(text) {}
 
-  // A ";" before a line end goes unless it separates fields of a table
+  // Mend M29: a ";" before a line end goes unless it separates fields of a table
   // constructor ("{e;\nd}": Lua 4 needs it between the list and the record
   // part, so it is not turned into ",") or keeps a line that starts with "("
   // from continuing a call. One after the last field stays too: dropped, it
@@ -127,13 +127,13 @@ class CodeNesting {
 // copies the text between them in one go. A candidate whose match would begin
 // inside the previous match is skipped, as a global replacement skips it.
 //
-// The clean-up reaches into comments but never into string literals: a
+// Mend M25: the clean-up reaches into comments but never into string literals: a
 // version "3.0.1", a format "%.2f" or the lines of a long string mean what
 // they say. Each pass finds the strings of its text (StringLiterals) and
 // leaves the places inside them alone.
 
-// "^\t" -> "": one TAB less at the start of every line. The lines inside a
-// block comment (after its first) lose all their leading TABs instead: the
+// "^\t" -> "": one TAB less at the start of every line. Mend M26: the lines
+// inside a block comment (after its first) lose all their leading TABs: the
 // comment comes back as it was on every run, so one TAB a run would take the
 // next TAB on the next run, until none is left. Lines inside strings keep
 // theirs.
@@ -169,7 +169,7 @@ void OutdentEveryLine(PassContext& context) {
 
 namespace {
 
-// "(\d)(\.0+)([^\w])" -> "$1$3", run until nothing changes. Run once as
+// "(\d)(\.0+)([^\w])" -> "$1$3", run until nothing changes (Mend M27). Run once as
 // written, each match takes the character after the zeros along, so that
 // "1.0.0\n" only loses its first ".0" and every later run one more
 // ("127.0.0.1" -> "127.0.1" -> "127.1"). Here that character stays to be
@@ -177,7 +177,7 @@ namespace {
 // one before the zeros taken), so one scan takes the whole chain, and where
 // the rule's single run is already final the result is the same.
 //
-// Beyond the rule: in a file that shows Lua 5.3 or later, where "2" is an
+// Mend M28: in a file that shows Lua 5.3 or later, where "2" is an
 // integer and "2.0" a float, only comments lose their zero fractions
 // (`comments_only` lists them); in the code the point keeps a float a float.
 void RemoveZeroDecimalsIn(TextRewriter& rewriter, const std::vector<TextRange>* comments_only) {
@@ -230,7 +230,7 @@ void RemoveTrailingDecimalZerosIn(TextRewriter& rewriter) {
 // "([^\w])(\.\d)" -> "$10$2", once, as written; then the two passes above
 // tidy what it completed.
 //
-// Beyond the rule: a run of points before the digit ("...5" in a comment)
+// Mend M27: a run of points before the digit ("...5" in a comment)
 // loses one point per run of the whole pipeline, as the zero each run puts
 // in comes out again with one point ("..0.5" -> ".0.0.5" -> ".0.5"), until
 // the run is one point after a character that is no letter, digit or
@@ -285,7 +285,7 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 }
 
 // "([^\w])(\.\d)" -> "$10$2", which is group 1, a "0", then group 2 (there
-// is no group 10): "x = .5\n" -> "x = 0.5\n". Where that makes a number the
+// is no group 10): "x = .5\n" -> "x = 0.5\n". Mend M27: where that makes a number the
 // two passes before would tidy, they run again, since the next run would
 // tidy it: ".0 " gives "0 " rather than "0.0 ", ".50," gives "0.5," rather
 // than "0.50,", and "1..9" (in a comment) "1.9" rather than "1.0.9". Both
@@ -310,7 +310,7 @@ void RemoveLineEndSemicolons(PassContext& context) {
     while (start > rewriter.copied() && IsSpace(text[start - 1])) --start;
     if (start == rewriter.copied() || text[start - 1] == ',') continue;
     if (!nesting.MayDropSemicolon(semicolon)) {
-      // Beyond the rule: a ";" that stays and stands alone on its line joins
+      // Mend M29: a ";" that stays and stands alone on its line joins
       // the line before ("\t}\n\t;\n" -> "\t};\n"), where it ends the field,
       // unless that line ends in a comment, which would take it in, or opens
       // the table. Empty lines between them follow it: the layout put them
@@ -328,7 +328,7 @@ void RemoveLineEndSemicolons(PassContext& context) {
       }
       continue;
     }
-    // A ";" alone on its line ("}\n\t;" after a table) would leave a line of
+    // Mend M30: a ";" alone on its line ("}\n\t;" after a table) would leave a line of
     // TABs, or an empty line after a line of code, which the next run takes
     // away: the line goes now. After an empty line it leaves another, which
     // the collapsing of blank lines takes anyway.
@@ -345,7 +345,7 @@ void RemoveLineEndSemicolons(PassContext& context) {
 }
 
 // "([^\w]\d+)(e|E)(\s+)(\-|\+)(\s+)(\d+)" -> "$1$2$4$6": "x = 1e - 5" -> "x = 1e-5".
-// Beyond the rule: a hexadecimal numeral's binary exponent gets its sign back
+// Mend M31: a hexadecimal numeral's binary exponent gets its sign back
 // too ("0x1p - 4" -> "0x1p-4"), which Lua 5.2 and later read as one numeral.
 void CloseExponentSigns(PassContext& context) {
   static constexpr ByteSet kExponentLetters =
@@ -405,7 +405,7 @@ void AddFinalLineEnd(PassContext& context) {
   context.state.string_literals.reset();
 }
 
-// "\n" -> "\r\n", outside string literals: a long string keeps the line ends
+// "\n" -> "\r\n". Mend M32: outside string literals; a long string keeps the line ends
 // it had (Lua 4.0 would keep a CR put into it).
 void UseCrLfLineEnds(PassContext& context) {
   TextRewriter rewriter(context.state, context.state.text.size() + context.state.text.size() / 16);

@@ -159,13 +159,13 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
     bool joined = false;
     for (std::string_view keyword : kOperatorKeywords) {
       if (!StartsWithAt(text, run_end, keyword)) continue;
-      // Beyond the rule: "not" after "^" stays apart from its operand. The
+      // Mend M11: "not" after "^" stays apart from its operand. The
       // exponent's spaces go later ("t^not n"), and the next run, which sees
-      // no white space before "not", broke the line there again.
+      // no white space before "not", breaks the line there.
       if (keyword == "not" && i > 0 && text[i - 1] == '^') break;
       // Nor does "not" before an argument list ("return not (x)") join the
       // line before it: the list is glued to "not" later, and the next run,
-      // with no white space after "not", left "not(x)" on a line of its own.
+      // with no white space after "not", leaves "not(x)" on a line of its own.
       // After a keyword that the next run joins to "not(x)" anyway
       // ("if not (x)"), it joins as the rule has it.
       if (keyword == "not" && NotBeforeArguments(text, run_end + keyword.size()) &&
@@ -181,10 +181,10 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
         i = next;
         joined = true;
       } else if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
-        // Beyond the rule: an operator glued to the keyword ("a and-b") gets
-        // its spaces later, and the next run then joined the line "and - b"
-        // up to "a". Joined now, the first run gives that shape. ("and=" is
-        // kept whole by the next run's key/value join.)
+        // Mend M11: an operator glued to the keyword ("a and-b") gets its
+        // spaces later, and the next run joins the line "and - b" up to "a":
+        // the keyword joins now. ("and=" is kept whole by the next run's
+        // key/value join.)
         out.push_back(' ');
         out.append(keyword);
         i = after;
@@ -199,11 +199,12 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
   }
 }
 
-// Beyond the rule: "not" right after an operator that the operator spacing
-// will stand on a line of its own ("+ - * / < > ..") takes its operand (a
-// name, number or token) up too. The rule above needs white space before "not", which "1+not" only
-// gets from the operator spacing, so the next run joined what this one left: "x = 1+not\n\ty" -> "x
-// = 1+not y". After "=" or "^" the next run leaves "not" apart as well, so it stays apart here.
+// Mend M11: "not" right after an operator that the operator spacing stands on
+// a line of its own ("+ - * / < > ..") takes its operand (a name, number or
+// token) up too. The rule above needs white space before "not", which "1+not"
+// only gets from the operator spacing, so the next run joins what this one
+// leaves: "x = 1+not\n\ty" -> "x = 1+not y". After "=" or "^" the next run
+// leaves "not" apart as well, so it stays apart here.
 void JoinNotAfterOperators(std::string_view text, std::string& out) {
   size_t i = 0;
   for (size_t word; (word = text.find("not", i)) != std::string_view::npos;) {
@@ -248,14 +249,13 @@ bool WordEndsAt(std::string_view text, size_t end, std::string_view word) {
 }
 
 // What may stand before an argument list that the join pulls up to it: a
-// word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but not the operators
-// "and" and "or" across white space ("a and (b)" stays, while "a and(b)" would
-// be split on the next run), nor "then" ("then (f)()" stays two lines, while
-// "then(f)()" lost its place after the condition on the next run); and,
-// beyond that rule, the end of an argument list, index, string or empty
-// table, or a "}". An argument list on a line of its own after those is a
-// call that Lua 5.1 reads as ambiguous: "f\"x\" (y)" must stay "f\"x\"(y)",
-// and "f{} (y)" "f{}(y)", not become two lines.
+// word character, as "(\w|\_)(\s*)(@a\d*a@)" has it, but (Mend M10) not the
+// operators "and" and "or" across white space ("a and (b)" stays, as the next
+// run splits "a and(b)"), nor "then" ("then (f)()" stays two lines, as the
+// next run takes "then(f)()" from the condition's line); and (Mend M09) the
+// end of an argument list, index, string or empty table, or a "}". An
+// argument list on a line of its own after those is a call that Lua 5.1
+// reads as ambiguous: "f\"x\" (y)" stays "f\"x\"(y)", and "f{} (y)" "f{}(y)".
 bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
   const char c = text[end - 1];
   if (IsWord(c)) {
@@ -280,7 +280,7 @@ bool CallMayJoin(std::string_view text, size_t end, bool across_space) {
 namespace {
 
 // Where the callee of an argument list that starts at `at` ends, looking
-// back from the white space before it: beyond the rule, past closed block
+// back from the white space before it: Mend M09, past closed block
 // comments on one line ("f --[[c]] (x)"), which then join the call too; a
 // line between "f" and "(x)" is an ambiguous call to Lua 5.1.
 size_t CalleeEnd(std::string_view text, size_t at, size_t from,

@@ -17,9 +17,9 @@ namespace {
 
 using enum Piece;
 
-// Each "do\s" also takes ";" after "do" ("do;", Lua 5.2's empty statement,
-// which the clean-up takes away), beyond the rule, so that the next run's
-// head is joined on the first run.
+// Mend M20: each "do\s" also takes ";" after "do" ("do;", Lua 5.2's empty
+// statement, which the clean-up takes away), so that the next run's head is
+// joined on the first run.
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
     {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
@@ -85,7 +85,7 @@ bool HeadJoins(SequenceMatcher& matcher, std::string_view head, int last_group) 
 }
 
 // One global replacement of a loop-head pattern by its odd groups joined with
-// single spaces. Beyond the rule, a head is joined only where the next run
+// single spaces. Mend M12: a head is joined only where the next run
 // joins it too: where each part comes back as one piece on the next run
 // (NextRunKeepsPartAlone). "for i = 1, n/2 do" stays broken, since the next
 // run finds "n / 2" in three pieces.

@@ -1,5 +1,5 @@
-// Stage 2 of ProcessCode: masking. Comments and strings are the ones one
-// lexical scan of the text finds (engine/lua_lexer.h), so that "--" inside a
+// Stage 2 of ProcessCode: masking. Mend M02: comments and strings are the
+// ones one lexical scan of the text finds (engine/lua_lexer.h), so that "--" inside a
 // string, a quote inside a comment or an escaped backslash before a closing
 // quote are read as Lua reads them. Where those are not in the text, that
 // gives exactly the tokens and numbering of masking each kind by "replace the
@@ -25,8 +25,9 @@
 namespace kelvane {
 namespace {
 
-// Every "@" that touches a letter of a token kind could be read as part of a
-// token once the masking puts tokens beside it.
+// Mend M03: every "@" that touches a letter of a token kind could be read as
+// part of a token once the masking puts tokens beside it; such a text has its
+// "@" stood in for until the restoring.
 bool HoldsTokenLikeText(std::string_view text) {
   static constexpr ByteSet kTokenLetters = ByteSet::Of(
       [](char c) { return c == 'c' || c == 's' || c == 'a' || c == 'i' || c == 'q' || c == 't'; });

@@ -92,9 +92,8 @@ size_t NextRunFirstPieceLength(std::string_view line) {
 bool NextRunEndsALineAfterEquals(std::string_view line, bool first_piece_only) {
   size_t start = 0;
   for (size_t end = NextRunFirstPieceLength(line); end != kNone;
-       start = end,
-              end = NextRunPieceEnd(line, start, start > 0 ? line[start - 1] : '\0',
-                                    /*at_operator=*/true)) {
+       start = end, end = NextRunPieceEnd(line, start, start > 0 ? line[start - 1] : '\0',
+                                          /*at_operator=*/true)) {
     if (end > start && line[end - 1] == '=' &&
         PieceComesBackWhole(line.substr(start, end - start))) {
       return true;

@@ -14,15 +14,17 @@ namespace kelvane {
 namespace {
 
 // The length of the operator at `pos` ("~=", "<=", ">=", "==", "<", ">", "=",
-// "+", "-", "*", "/", ".."; two characters win), or 0. Lua 5.3's "//", "<<"
-// and ">>" are spaced as one operator: split, they would mean nothing.
+// "+", "-", "*", "/", ".."; two characters win), or 0. Mend M08: Lua 5.3's
+// "//", "<<" and ">>" are spaced as one operator: split, they would mean
+// nothing.
 size_t SpacedOperatorAt(std::string_view text, size_t pos) {
   if (pos >= text.size()) return 0;
   const char c = text[pos];
   const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
   if ((c == '~' || c == '<' || c == '>' || c == '=') && next == '=') return 2;
   if ((c == '/' || c == '<' || c == '>') && next == c) return 2;
-  // Three points are the vararg "...", no concatenation: "f(...)" stays.
+  // Mend M07: three points are the vararg "...", no concatenation:
+  // "f(...)" stays.
   if (c == '.' && next == '.') {
     const bool vararg =
         (pos + 2 < text.size() && text[pos + 2] == '.') || (pos > 0 && text[pos - 1] == '.');
@@ -173,8 +175,8 @@ void TightenExponents(PassContext& context) {
 
 namespace {
 
-// "[" right before a string that starts with "[" would read as a long
-// bracket: "t[ [[k]] ]" must not become "t[[[k]]]". One space stays there.
+// Mend M17: "[" right before a string that starts with "[" would read as a
+// long bracket: "t[ [[k]] ]" must not become "t[[[k]]]". One space stays there.
 void KeepSpaceBeforeLongStrings(const CodeState& state, std::string& entry, std::string& out) {
   if (entry.find("[@s") == std::string::npos) return;
   out.clear();

@@ -11,7 +11,7 @@
 
 namespace kelvane {
 
-// Every line end outside string literals becomes one LF: CR LF, LF CR (one
+// Mend M01: every line end outside string literals becomes one LF: CR LF, LF CR (one
 // line end to Lua) and a lone CR, the line end of old Mac files. String
 // literals keep their bytes: Lua 4.0 keeps a CR inside a long string, and a
 // backslash before CR LF or LF CR is one escaped line end, which two LFs

@@ -133,14 +133,15 @@ void RestoreCommentsLiterally(CodeState& state) {
   }
 }
 
-// Code that the layout put on a comment's line, after the comment, would
-// become part of the comment. It goes to a line of its own with the TABs of
-// the comment's line instead: "f(a --c\n, b)" stays two lines, not
+// Mend M13: code that the layout put on a comment's line, after the comment,
+// would become part of the comment. It goes to a line of its own with the
+// TABs of the comment's line instead: "f(a --c\n, b)" stays two lines, not
 // "f(a --c, b)". A lone comma that only ends the last entry before "}" may
-// stay: in the comment it changes nothing. Where the comment's line is the
-// last line of a block comment (`comment_lf` is the LF that starts it), the
-// new line gets no TABs: the clean-up takes every TAB from such a line, and
-// the next run then finds none to copy. Returns where the text goes on.
+// stay: in the comment it changes nothing. Mend M14: where the comment's line
+// is the last line of a block comment (`comment_lf` is the LF that starts
+// it), the new line gets no TABs: the clean-up takes every TAB from such a
+// line, and the next run then finds none to copy. Returns where the text
+// goes on.
 size_t BreakAfterComment(std::string_view text, size_t pos, size_t comment_lf, std::string& out) {
   size_t code = pos;
   while (code < text.size() && (text[code] == ' ' || text[code] == '\t')) ++code;
@@ -202,10 +203,10 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     while (tabs < out.size() && out[out.size() - 1 - tabs] == '\t') ++tabs;
     const bool first_starts_line =
         first && (tabs == out.size() || out[out.size() - 1 - tabs] == '\n');
-    // Beyond the rule: a comment glued to the end of the first comment, a
-    // block comment over several lines ("]]--"), goes to the next line at
-    // the block comment's depth. Left glued, it had the first comment's TABs
-    // before it, and the next run broke the line there.
+    // Mend M15: a comment glued to the end of the first comment, a block
+    // comment over several lines ("]]--"), goes to the next line at the block
+    // comment's depth. Left glued, it has the first comment's TABs before
+    // it, and the next run breaks the line there.
     const bool breaks_before_glued_comment =
         first_starts_line && entry.find('\n') != std::string::npos &&
         ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0;
@@ -213,9 +214,9 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     if (entry_lf != std::string::npos) comment_lf = out.size() + entry_lf;
     if (first) {
       out.append(entry);
-      // Beyond the rule: a block comment with code after it on its line gets
-      // no TABs there ("--[[c]] x = 1"): white space before code is no part
-      // of the comment, and the next run would lose them.
+      // Mend M16: a block comment with code after it on its line gets no TABs
+      // there ("--[[c]] x = 1"): white space before code is no part of the
+      // comment, and the next run would lose them.
       if (!IsClosedBlockComment(entry) || NothingButBlanksToLineEnd(text, end) ||
           breaks_before_glued_comment) {
         out.append(tabs * count, '\t');
@@ -275,7 +276,7 @@ void RestoreComments(PassContext& context) {
       RestoreCommentsLiterally(state);
     }
   }
-  // Every token is back: the input's own "@" come back too.
+  // Every token is back: the input's own "@" come back too (Mend M03).
   if (state.at_sign_stand_in != 0) {
     std::replace(state.text.begin(), state.text.end(), state.at_sign_stand_in, '@');
     state.at_sign_stand_in = 0;

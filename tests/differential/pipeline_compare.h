@@ -48,14 +48,15 @@ RowDifference CompareWholeRuns(std::string_view input, const FormatOptions& sett
 std::optional<std::string> LiteralOutputFile(std::string input, const FormatOptions& settings);
 
 // Whether the literal reference is the judge of the engine's output for this
-// input. The literal rules judge where they are sound and stable:
-//   - their masking finds exactly the input's comments and strings: the
-//     engine's and the reference's states agree after the storing stage, and
-//     the input holds no token-like text, lone CR, "#" first line or
-//     byte-order mark;
+// input. The literal rules judge where they are sound and stable, that is
+// where no mend of docs/mends.md applies:
+//   - their masking finds exactly the input's comments and strings (M02,
+//     M03): the engine's and the reference's states agree after the storing
+//     stage, and the input holds no token-like text, lone CR (M01), "#"
+//     first line or byte-order mark (M04);
 //   - their output keeps the input's meaning (the engine's meaning check
 //     passes on it) and starts no line with "(" right after what could end
-//     a call, which Lua 5.1 rejects;
+//     a call, which Lua 5.1 rejects (M09);
 //   - their output is stable: formatting it again, header step included,
 //     gives the same bytes.
 // Elsewhere the engine has rules of its own, judged by the tables of mended

@@ -71,15 +71,16 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
     std::string input;
     std::string expected;
   } rows[] = {
-      // A second run put an empty line after the header: the empty line before
-      // the first global block, shielded by the old header from the clean-up.
+      // M06: the old header takes the empty line before the first global
+      // block along, which it shields from the clean-up.
       {__LINE__, "function f()\nreturn 1\nend\n",
        header + "function f()\t\n\treturn\n\t1\nend\n\n"},
       {__LINE__, "t = { a = 1 }\n", header + "t = \n{\n\ta = 1,\n}\n\n"},
-      // The last entry's comma went into the comment, and one more every run.
+      // M22: a comment that ends in a comma carries the last entry's comma.
       {__LINE__, "t = { a = 1, -- note\n}\n", header + "t = \n{\n\ta = 1,\n\t-- note\t\t,\n}\n\n"},
       {__LINE__, "t = { a = 1 -- note,\n}\n", header + "t = \n{\n\ta = 1\n\t-- note,\t\t\n}\n\n"},
-      // The head was joined while "n/2" was one piece; the next run left it broken.
+      // M12: a head is joined only where the next run joins it ("n/2" is
+      // three pieces there).
       {__LINE__, "for i = 1, n/2 do x = i end\n",
        header + "for i = 1,\nn / 2\ndo\t\n\tx = i\nend\n\n"},
       {__LINE__, "for i = 4, 2, -1 do y = i end\n",
@@ -89,75 +90,68 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // Heads whose parts come back as one line stay joined.
       {__LINE__, "for i = 1, x==y do end\n", header + "for i = 1, x == y do\t\nend\n\n"},
       {__LINE__, "for i = 1, 1e-5 do end\n", header + "for i = 1, 1e-5 do\t\nend\n\n"},
-      // A part that starts with "=" comes back with its value after ",", as
+      // M12: a part that starts with "=" comes back with its value after ",", as
       // the literal rule has it; after "in" the "=" goes to the key.
       {__LINE__, "for i = 1,=f2 do\nend\n", header + "for i = 1, = f2 do\t\nend\n\n"},
       {__LINE__, "for k, v in =f2 do\nend\n", header + "for k,\nv\nin = f2\ndo\t\nend\n\n"},
-      // A part whose "=" stands before a "," comes back whole: "i = ," comes
+      // M12: a part whose "=" stands before a "," comes back whole: "i = ," comes
       // back as "i=,".
       {__LINE__, "for i =, f2 do\nend\n", header + "for i = , f2 do\t\nend\n\n"},
-      // "^" in a head was spaced while the head was joined, then tightened;
-      // the next run joined the head with "2^n" in one piece.
+      // M12: a head with "2 ^ n" is joined as the next run joins "2^n".
       {__LINE__, "for i = 1, 2 ^ n do x = i end\n",
        header + "for i = 1, 2^n do\t\n\tx = i\nend\n\n"},
       {__LINE__, "while x ^ 2 do x = 1 end\n", header + "while x^2 do\t\n\tx = 1\nend\n\n"},
-      // "not" glued to the operator before it, and an operator glued to
-      // "and", were joined with their operands only on the next run; "not"
-      // after "^" (and after "<=") is apart on every run.
+      // M11: "not" glued to the operator before it, and an operator glued to
+      // "and", join their operands at once; "not" after "^" (and after "<=")
+      // is apart on every run.
       {__LINE__, "x = 1+not y\n", header + "x = 1 + not y\n"},
       {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
       {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
       {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
-      // A lone "." is no operator: "not" after it stays as the rule has it.
+      // M11: a lone "." is no operator: "not" after it stays as the rule has it.
       {__LINE__, "x = a .not y\n", header + "x = a\n.not\ny\n"},
-      // "not (x)" and "then (f)" were glued to their argument lists as calls;
-      // the next run found no white space after the keyword and broke the line
-      // before it.
+      // M10, M11: "not (x)" and "then (f)" are no calls: the next run finds
+      // white space after the keyword.
       {__LINE__, "function f()\n\treturn not (v2 < v1)\nend\n",
        header + "function f()\t\n\treturn\n\tnot(v2 < v1)\nend\n\n"},
       {__LINE__, "if jid then\n\t(a or b):c()\nend\n",
        header + "if jid then\t\n\t(a or b):c()\nend\n\n"},
       {__LINE__, "x = a and not (b)\n", header + "x = a and not(b)\n"},
-      // A comment glued to the first comment, a block comment ("]]--"), had
-      // that comment's TABs put between them, and the next run broke there.
+      // M15: a comment glued to the first comment, a block comment ("]]--"),
+      // goes to the next line.
       {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},
-      // Each run took one more ".0" of a chain.
+      // M27: a chain of ".0" goes in one run.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
-      // A line comment after a block comment over lines, in an argument list:
-      // the code after it went to a new line with the TABs of the block
-      // comment's last line, which the clean-up then took from that line.
+      // M14: code after a line comment that follows a block comment over
+      // lines, in an argument list, goes to a new line without TABs.
       {__LINE__, "f(0, function()\n--[[ a\n\t\tb ]]\n-- c\nend)\n",
        header + "f(0, function() --[[ a\nb ]] -- c\nend)\n"},
-      // Each run took one more point of a run of points before a digit.
+      // M27: a run of points before a digit shrinks in one run.
       {__LINE__, "-- == '...67890'\nx = 1\n", header + "-- == '0.6789'\t\nx = 1\n"},
       {__LINE__, "-- a...5 1...5\nx = 1\n", header + "-- a.0.5 1.5\t\nx = 1\n"},
-      // "function" glued to an operator opened its block only on the next
-      // run, once the spacing had parted them.
+      // M18: "function" glued to an operator opens its block at once.
       {__LINE__, "x = a/function(s) return s end\n",
        header + "x = a / function(s)\t\n\treturn\n\ts\nend\n\n"},
       {__LINE__, "x = a..function(s) return s end\n",
        header + "x = a .. function(s)\t\n\treturn\n\ts\nend\n\n"},
-      // A ";" alone on its line after "}" left an empty line, or one of TABs,
-      // that the next run took away.
+      // M30: a ";" alone on its line after "}" goes with its line.
       {__LINE__, "function f()\n\treturn {\n\t\ta = a;\n\t};\nend\n",
        header + "function f()\t\n\treturn\n\t{\n\t\ta = a;\n\t}\nend\n\n"},
       {__LINE__, "x = f()\n;\ny = 2\n", header + "x = f()\ny = 2\n"},
-      // The lines of a block comment lost one TAB a run, until none was left.
+      // M26: the lines of a block comment lose all their leading TABs at once.
       {__LINE__, "function f()\n\t--[[ a\n\t\tb\n\t]]\n\tx = 1\nend\n",
        header + "function f()\t\n\t--[[ a\nb\n]]\t\t\n\tx = 1\nend\n\n"},
-      // After a surplus "end" (a dotted function head opens no block), a line
-      // at depth 1 before lines at depth 0 that end in "=" had an empty line
-      // before it; the next run broke it at the spaced "..", put the empty
-      // line before "f", and the spacing of ".." took it out.
+      // M24: after a surplus "end", a line at depth 1 before lines at depth 0
+      // that end in "=" gets no empty line where the next run breaks it at a
+      // spaced ".." and the spacing takes that empty line.
       {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
        header +
            "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
-      // An "=" glued to a value that the next run leaves on a line of its own
-      // ("x=#t" comes back as "x=", "#t") had its empty line only from the
-      // next run on.
+      // M24: an "=" glued to a value that the next run leaves on a line of its
+      // own ("x=#t" comes back as "x=", "#t") gets its empty line at once.
       {__LINE__, "y=1\nx=#t\n", header + "y = 1\n\nx = #t\n"},
       {__LINE__, "y=1\nlocal n==#t\n", header + "y = 1\n\nlocal n == #t\n"},
-      // Before a "," the next run keeps "=" glued ("x = ," -> "x =,"): no empty
+      // M24: before a "," the next run keeps "=" glued ("x = ," -> "x =,"): no empty
       // line, as the literal rule has it.
       {__LINE__, "local s, r =, r = f()\n", header + "local s,\nr = ,\nr = f()\n"},
       // Nor before a "^", whose tightening takes the space out again.
@@ -168,21 +162,20 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
        header + "for k,\nv\npairs\nels + e\nend\nen ==  ==  == x,\n"},
       {__LINE__, "while 1 do\nend\nend\nfor i=#t,1 do\nend\n",
        header + "while 1 do\t\n\nend\n\nend\nfor i = #t,\n1\ndo\t\nend\n"},
-      // A ";" alone on such a line had the empty line before it and went in
-      // the clean-up; the next run put the empty line before the "}" above.
+      // M24, M30: a ";" alone on such a line goes in the clean-up; the empty
+      // line goes before the "}" above, where the next run puts it.
       {__LINE__, "function m.f()\nend\nif x then\nt = { k = 1 };\nend\ne = {\nh = 1\n}\n",
        header + "function m.f()\nend\nif x then\t\n\nt = \n{\n\tk = 1,\n\n}\n\n"
                 "end\ne = \n{\nh = 1,\n}\n"},
-      // The first comment's TABs before code on its line, which the next run
-      // drops as white space in the code.
+      // M16: the first comment gets no TABs before code on its line.
       {__LINE__, "x = 1 --[[\n]] + 2\n", header + "x = 1\n--[[\n]] + 2\n"},
       {__LINE__, "--[[ ]]--[[ ]]x = 1\n", header + "--[[ ]]--[[ ]]x = 1\n"},
       {__LINE__, "f{1}--[[c]];(g)()\n", header + "f\n{\n\t1,\n}\n\n--[[c]];(g)()\n"},
-      // A closer or a global block's keyword glued to an operator that the
+      // M19: a closer or a global block's keyword glued to an operator that the
       // spacing parts from it is one on the first run.
       {__LINE__, "repeat until-c\n", header + "repeat\t\nuntil - c\n"},
       {__LINE__, "t{} while-\"\"do end\n", header + "t{}\n\nwhile - \"\"do\nend\n"},
-      // "do;" (Lua 5.2's empty statement after "do") opens the loop's block.
+      // M20: "do;" (Lua 5.2's empty statement after "do") opens the loop's block.
       {__LINE__, "for i=1,#a do; b[a[i]] = true end\n",
        header + "for i = 1, #a do;\t\n\tb[a[i]] = true\nend\n\n"},
   };

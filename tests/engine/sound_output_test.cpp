@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/app_text.h"
+#include "engine/char_class.h"
 #include "engine/format_text.h"
 #include "engine/meaning_check.h"
 #include "tests/support/lua40_constructors.h"
@@ -41,50 +43,50 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
     const char* body;  // the output after the header line, "-unix"
   };
   const Row rows[] = {
-      // "--" inside a string is no comment.
+      // M02: "--" inside a string is no comment.
       {__LINE__, "a = \"--\"\nb = \"c-d\"\n", "a = \"--\"\nb = \"c-d\"\n"},
       {__LINE__, "local url = \"http://x--y\"\n", "local url = \"http://x--y\"\n"},
-      // An escaped backslash before the closing quote; a quote of the other kind.
+      // M02: an escaped backslash before the closing quote; a quote of the other kind.
       {__LINE__, "a = \"\\\\\"\nb = \"c-d\"\n", "a = \"\\\\\"\nb = \"c-d\"\n"},
       {__LINE__, "q = '\"'\nb = \"c-d\"\n", "q = '\"'\nb = \"c-d\"\n"},
-      // Brackets inside long strings, level long strings, block comments.
+      // M02: brackets inside long strings, level long strings, block comments.
       {__LINE__, "s = [[a[1]-b]]\n", "s = [[a[1]-b]]\n"},
       {__LINE__, "s = [==[ a-b ]==]\n", "s = [==[ a-b ]==]\n"},
       {__LINE__, "--[[ a \"quote\"\nline ]]\nx = 1\n", "--[[ a \"quote\"\nline ]]\t\nx = 1\n"},
-      // A block comment as a table's only content gets no comma after it.
+      // M22: a block comment as a table's only content gets no comma after it.
       {__LINE__, "s{--[[]]\n}\n", "s\n{\n\t--[[]]\t\t\n}\n\n"},
-      // A long string as a table key keeps a space after "[".
+      // M17: a long string as a table key keeps a space after "[".
       {__LINE__, "t[ [[k]] ] = 1\n", "t[ [[k]]] = 1\n"},
-      // The vararg stays whole.
+      // M07: the vararg stays whole.
       {__LINE__, "function f(...) return ... end\n", "function f(...)\t\n\treturn\n\t...\nend\n\n"},
-      // A comment never swallows the code the layout puts after it.
+      // M13: a comment never swallows the code the layout puts after it.
       {__LINE__, "l(--\n)\n", "l(--\n)\n"},
       {__LINE__, "class(function(a)\n  --\nend)\n", "class(function(a) --\nend)\n"},
       {__LINE__, "s = \"a\" -- first\n  .. \"b\"\n", "s = \"a\"\n-- first\t\n.. \"b\"\n"},
       {__LINE__, "s{\"\"--\n,\"\"}\n", "s\n{\n\t\"\"--\n\t,\n\t\"\",\n}\n\n"},
-      // A ";" between table fields stays; so does one before a line with "(".
+      // M29: a ";" between table fields stays; so does one before a line with "(".
       {__LINE__, "y{e;\nd}\n", "y\n{\n\te;\n\td,\n}\n\n"},
       {__LINE__, "t = {\n  a = 1;\n}\n", "t = \n{\n\ta = 1;\n}\n\n"},
       {__LINE__, "x = f\n;(g)()\n", "x = f\n;(g)()\n"},
       {__LINE__, "f(); -- c\n(g)()\n", "f();\n-- c\t\n(g)()\n"},
-      // Lua 5.3's two-character operators stay whole.
+      // M08: Lua 5.3's two-character operators stay whole.
       {__LINE__, "x = a//b >> 1 << c\n", "x = a // b >> 1 << c\n"},
-      // An argument list after a string stays on its line.
+      // M09: an argument list after a string stays on its line.
       {__LINE__, "require\"x\" ()\n", "require\"x\"()\n"},
-      // A lone CR ends a line.
+      // M01: a lone CR ends a line.
       {__LINE__, "a = 1\rb = 2\r", "a = 1\nb = 2\n"},
-      // Text that looks like a token comes back as it was.
+      // M03: text that looks like a token comes back as it was.
       {__LINE__, "x = \"@c0c@\"\n-- c\n", "x = \"@c0c@\"\n-- c\t\n"},
       {__LINE__, "x = \"@qdq@\" .. @a0a@\n", "x = \"@qdq@\" .. @a0a@\n"},
-      // The clean-up leaves string literals alone.
+      // M25: the clean-up leaves string literals alone.
       {__LINE__, "v = \"3.0.1\"\n", "v = \"3.0.1\"\n"},
       {__LINE__, "f(\"%.2f\")\n", "f(\"%.2f\")\n"},
       {__LINE__, "s = [[\nint a;\n]]\n", "s = [[\nint a;\n]]\n"},
       {__LINE__, "s = [[\n\tx]]\n", "s = [[\n\tx]]\n"},
       {__LINE__, "s = [[a\n\n\nb]]\n", "s = [[a\n\n\nb]]\n"},
-      // "and" and "or" stay apart from a following "(".
+      // M10: "and" and "or" stay apart from a following "(".
       {__LINE__, "x = a and (b) or (c)\n", "x = a and (b) or (c)\n"},
-      // Lua 4.0: a ";" in a table constructor stays a ";", the mark between
+      // M21, M29 (Lua 4.0): a ";" in a table constructor stays a ";", the mark between
       // the list part and the record part; it joins the field before it.
       {__LINE__, "t = {\n  size = { 1, 2 };\n  { 3 },\n}\n",
        "t = \n{\n\tsize = \n\t{\n\t\t1,\n\t\t2,\n\t};\n\t{\n\t\t3,\n\t},\n}\n\n"},
@@ -98,37 +100,37 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
        "t = \n{\n\t{\n\t\t1;\n\t\tn = 1,\n\t};\n\tx = \n\t{\n\t\t2,\n\t},\n}\n\n"},
       {__LINE__, "t = { 1 -- c\n ; n = 1 }\n", "t = \n{\n\t1\n\t-- c\t\t\n\t;\n\tn = 1,\n}\n\n"},
       {__LINE__, "t = { n = 1; -- c\n 2 }\n", "t = \n{\n\tn = 1;\n\t-- c\t\t\n\t2,\n}\n\n"},
-      // A ";" that ends a statement in a function inside a table goes.
+      // M29: a ";" that ends a statement in a function inside a table goes.
       {__LINE__, "t = { f = function() g(); x = 1; end; 1 }\n",
        "t = \n{\n\tf = function()\t\n\t\tg()\n\t\tx = 1\n\tend;\n\t1,\n}\n\n"},
-      // String literals keep their line ends: LF CR is one line end to Lua
+      // M01, M02: string literals keep their line ends: LF CR is one line end to Lua
       // (Lua 4.0 keeps the CR in the string), and a backslash takes a whole
       // line end.
       {__LINE__, "x=[[\n\r]]\n", "x = [[\n\r]]\n"},
       {__LINE__, "x = [[a\r\nb]]\r\ny = 1\r\n", "x = [[a\r\nb]]\ny = 1\n"},
       {__LINE__, "x=\"\\\n\r\"\n", "x = \"\\\n\r\"\n"},
       {__LINE__, "a = 1\n\rb = 2\n", "a = 1\nb = 2\n"},
-      // Lua 5.2 and later: a hexadecimal numeral's binary exponent, and "\z",
+      // M02, M31 (Lua 5.2 and later): a hexadecimal numeral's binary exponent, and "\z",
       // which takes the line end after it into the string.
       {__LINE__, "x = 0x1p-4 + 0x.8P+1\n", "x = 0x1p-4 + 0x.8P+1\n"},
       {__LINE__, "x = \"a b\\z\n   c d\"\n", "x = \"a b\\z\n   c d\"\n"},
-      // Lua 5.3 and later: a float keeps its point, in code, not in comments.
+      // M28 (Lua 5.3 and later): a float keeps its point, in code, not in comments.
       {__LINE__, "x = 2.0 // 1 -- 3.0\n", "x = 2.0 // 1\n-- 3\t\n"},
       {__LINE__, "x = 2.0 -- 3.0\n", "x = 2\n-- 3\t\n"},
-      // The header words in a string are the file's own.
+      // M05: the header words in a string are the file's own.
       {__LINE__, "local h = \"-- Pretty-Printed using Zorv Kelvane\"\n",
        "local h = \"-- Pretty-Printed using Zorv Kelvane\"\n"},
-      // A "[[" that Lua 4.0's nesting never closes ends at its first "]]", as
+      // M02: a "[[" that Lua 4.0's nesting never closes ends at its first "]]", as
       // Lua 5.2 reads it; one that it closes nests.
       {__LINE__, "x = [[ a [[ b ]]\nprint(x)\n", "x = [[ a [[ b ]]\nprint(x)\n"},
       {__LINE__, "x = [[ a [[ b ]] c ]]\n", "x = [[ a [[ b ]] c ]]\n"},
-      // A call on a table, or across a block comment, stays on one line.
+      // M09: a call on a table, or across a block comment, stays on one line.
       {__LINE__, "f{} (x)\nx = f{} (1)\n", "f{}(x)\nx = f{}(1)\n"},
       {__LINE__, "f --[[c]](x)\nf() --[[c]](x)\nfunction f --[[c]] () end\n",
        "f--[[c]](x)\nf()--[[c]](x)\n\nfunction f--[[c]]()\t\nend\n\n"},
-      // No comma after a block comment whose table entry has one already.
+      // M22: no comma after a block comment whose table entry has one already.
       {__LINE__, "t = {0,--\n--[[]]}\n", "t = \n{\n\t0,\n\t--\t\t\t\t\n\t--[[]]\n}\n\n"},
-      // An escaped bracket pair in a long string takes none of its brackets.
+      // M02: an escaped bracket pair in a long string takes none of its brackets.
       {__LINE__, "f(x[[\"\\]\\]]'\"\t')\n", "f(x[[\"\\]\\]]'\"\t')\n"},
   };
   for (const Row& row : rows) {
@@ -405,6 +407,43 @@ TEST(SoundOutput, MeaningCheckWalkAgreesOnTokenSoups) {
       }
     }
   }
+}
+
+// docs/mends.md lists every place where the engine differs from the literal
+// rules: each "Mend Mnn" in the engine has its row there, each row its code,
+// and the notes of the literal reference cite only listed mends.
+TEST(SoundOutput, EveryMendHasItsRowInTheRegister) {
+  namespace fs = std::filesystem;
+  const fs::path source = KELVANE_SOURCE_DIR;
+  auto read = [](const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  };
+  // Every "M" and two digits after `marker` in `text`.
+  auto ids_after = [](const std::string& text, std::string_view marker,
+                      std::set<std::string>& ids) {
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
+      for (size_t k = at + marker.size();
+           k + 3 <= text.size() && text[k] == 'M' && IsDigit(text[k + 1]) && IsDigit(text[k + 2]);
+           k += 5) {
+        ids.insert(text.substr(k, 3));
+        if (text.compare(k + 3, 2, ", ") != 0) break;
+      }
+    }
+  };
+  std::set<std::string> listed;
+  ids_after(read(source / "docs" / "mends.md"), "\n| ", listed);
+  ASSERT_FALSE(listed.empty());
+  std::set<std::string> in_code;
+  std::set<std::string> in_reference;
+  for (const auto& entry : fs::recursive_directory_iterator(source / "engine")) {
+    if (entry.is_regular_file()) ids_after(read(entry.path()), "Mend ", in_code);
+  }
+  for (const auto& entry : fs::directory_iterator(source / "tests" / "reference")) {
+    if (entry.is_regular_file()) ids_after(read(entry.path()), "differs here: ", in_reference);
+  }
+  EXPECT_EQ(in_code, listed) << "each mend in the engine and its row in docs/mends.md";
+  for (const std::string& id : in_reference) EXPECT_TRUE(listed.contains(id)) << id;
 }
 
 TEST(SoundOutput, RefusalWritesNoOutputAndNamesTheLine) {

@@ -152,73 +152,84 @@ bool KeywordTouchesOperatorOrSemicolon(std::string_view text) {
   return text.find("@;") != std::string_view::npos;
 }
 
-// The passes that mend a literal rule differ from it on purpose where the
-// rule would break a program, or where a second run would change what it
-// gives: the literal pass judges them only on texts where the mend cannot
-// apply.
+bool FunctionAfterOperator(std::string_view text) {
+  for (size_t at = text.find("function"); at != std::string_view::npos;
+       at = text.find("function", at + 1)) {
+    if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.")) return true;
+  }
+  return false;
+}
+
+// An "=" glued to what follows it ("x=#t"), or an operator line at depth 1
+// before lines at depth 0.
+bool EqualsGluedOrOperatorBeforeDepthZero(std::string_view text) {
+  for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
+    if (at + 1 < text.size() && !IsSpace(text[at + 1])) return true;
+  }
+  return DepthOneOperatorLineBeforeDepthZero(text);
+}
+
+// A token glued to what follows it, "}", or "and", "or", "then" near a call.
+bool CallAfterTokenOrNearKeyword(std::string_view text) {
+  for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
+    if (at + 1 < text.size() && IsSpace(text[at + 1])) return true;
+  }
+  return HasAny(text, "}") || text.find("and") != std::string_view::npos ||
+         text.find("or") != std::string_view::npos || text.find("then") != std::string_view::npos;
+}
+
+// Where a mend may apply, its pass differs from the literal rule on purpose
+// (docs/mends.md): one row per mend, the passes it changes, and whether a
+// text may hold a place where it applies. The literal rule judges a pass only
+// on texts where none of its mends may apply.
+struct MendGate {
+  std::string_view ids;
+  std::initializer_list<std::string_view> passes;
+  bool (*may_apply)(std::string_view text);
+};
+
+const MendGate kMendGates[] = {
+    {"M01", {"RemoveCarriageReturns"}, [](std::string_view t) { return HasAny(t, "\r"); }},
+    {"M02, M03",
+     {"MaskComments", "MaskEscapedQuotes", "MaskStrings"},
+     [](std::string_view t) { return HasAny(t, "\"'[\\@\r"); }},
+    {"M13, M14, M15, M16",
+     {"RestoreComments"},
+     [](std::string_view t) { return CommentTokenHasCodeAfterIt(t) || HasAny(t, "\"'["); }},
+    {"M21", {"KeepSemicolonsBetweenTables"}, [](std::string_view t) { return HasAny(t, ";"); }},
+    {"M25, M26, M28, M31, M32",
+     {"OutdentEveryLine", "RemoveZeroDecimals", "RemoveTrailingDecimalZeros",
+      "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines",
+      "UseCrLfLineEnds"},
+     [](std::string_view t) { return HasAny(t, "\"'["); }},
+    {"M27",
+     {"AddMissingDecimalZeros", "TidyDecimals"},
+     [](std::string_view t) { return t.find("..") != std::string_view::npos; }},
+    {"M25, M29, M30",
+     {"RemoveLineEndSemicolons"},
+     [](std::string_view t) { return HasAny(t, "\"'[{(-") || SemicolonAloneOnLine(t); }},
+    {"M11", {"JoinKeywords"}, OperatorKeywordTouchesOperator},
+    {"M12, M20", {"JoinLoopHeads"}, [](std::string_view t) { return HasAny(t, "^;"); }},
+    {"M19, M20",
+     {"IndentAfterOpeners", "OutdentAfterClosers", "OutdentCloserLines",
+      "PlaceBlankLinesBeforeGlobalBlocks"},
+     KeywordTouchesOperatorOrSemicolon},
+    {"M18", {"IndentAfterOpeners"}, FunctionAfterOperator},
+    {"M24", {"PlaceBlankLinesBeforeGlobalBlocks"}, EqualsGluedOrOperatorBeforeDepthZero},
+    {"M07, M08",
+     {"SurroundOperatorsWithSpaces"},
+     [](std::string_view t) {
+       return t.find("...") != std::string_view::npos || t.find("//") != std::string_view::npos ||
+              t.find("<<") != std::string_view::npos || t.find(">>") != std::string_view::npos;
+     }},
+    {"M09, M10", {"JoinNamesWithArguments"}, CallAfterTokenOrNearKeyword},
+};
+
 bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
-  const auto is = [&](std::initializer_list<std::string_view> names) {
-    for (std::string_view name : names) {
-      if (pass == name) return true;
+  for (const MendGate& gate : kMendGates) {
+    for (std::string_view name : gate.passes) {
+      if (name == pass && gate.may_apply(text)) return false;
     }
-    return false;
-  };
-  if (pass == "RemoveCarriageReturns") return !HasAny(text, "\r");
-  // A ";" between tables stays one: Lua 4.0 needs it between the list part
-  // and the record part.
-  if (pass == "KeepSemicolonsBetweenTables") return !HasAny(text, ";");
-  // Comments and strings found by the lexical scan.
-  if (is({"MaskComments", "MaskEscapedQuotes", "MaskStrings"})) return !HasAny(text, "\"'[\\@\r");
-  if (pass == "RestoreComments") return !CommentTokenHasCodeAfterIt(text) && !HasAny(text, "\"'[");
-  // The clean-up leaves strings alone and keeps some ";".
-  if (is({"OutdentEveryLine", "RemoveZeroDecimals", "RemoveTrailingDecimalZeros",
-          "AddMissingDecimalZeros", "TidyDecimals", "CloseExponentSigns", "CollapseBlankLines",
-          "UseCrLfLineEnds"})) {
-    // A run of points before a digit shrinks at once to what later runs leave.
-    if (is({"AddMissingDecimalZeros", "TidyDecimals"}) && text.find("..") != std::string_view::npos)
-      return false;
-    return !HasAny(text, "\"'[");
-  }
-  if (pass == "RemoveLineEndSemicolons")
-    return !HasAny(text, "\"'[{(-") && !SemicolonAloneOnLine(text);
-  // Keywords that touch operators, and "^" in loop heads, get the next run's
-  // shape at once.
-  if (pass == "JoinKeywords") return !OperatorKeywordTouchesOperator(text);
-  if (pass == "JoinLoopHeads") return !HasAny(text, "^;");
-  // A closer or global block keyword glued to an operator, or an opener to a
-  // ";", takes the next run's shape at once.
-  if (is({"IndentAfterOpeners", "OutdentAfterClosers", "OutdentCloserLines",
-          "PlaceBlankLinesBeforeGlobalBlocks"}) &&
-      KeywordTouchesOperatorOrSemicolon(text)) {
-    return false;
-  }
-  // "function" glued to an operator opens its block at once.
-  if (pass == "IndentAfterOpeners") {
-    for (size_t at = text.find("function"); at != std::string_view::npos;
-         at = text.find("function", at + 1)) {
-      if (at > 0 && HasAny(text.substr(at - 1, 1), "+-*/<>.")) return false;
-    }
-  }
-  // ... and where the next run breaks a line after an "=" ("x=#t"), the empty
-  // line the next run puts before it goes in at once.
-  if (pass == "PlaceBlankLinesBeforeGlobalBlocks") {
-    for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
-      if (at + 1 < text.size() && !IsSpace(text[at + 1])) return false;
-    }
-    return !DepthOneOperatorLineBeforeDepthZero(text);
-  }
-  if (pass == "SurroundOperatorsWithSpaces") {
-    return text.find("...") == std::string_view::npos &&
-           text.find("//") == std::string_view::npos && text.find("<<") == std::string_view::npos &&
-           text.find(">>") == std::string_view::npos;
-  }
-  // Calls after tokens and "}"; "and", "or" and "then" apart from "(".
-  if (pass == "JoinNamesWithArguments") {
-    for (size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
-      if (at + 1 < text.size() && IsSpace(text[at + 1])) return false;
-    }
-    return !HasAny(text, "}") && text.find("and") == std::string_view::npos &&
-           text.find("or") == std::string_view::npos && text.find("then") == std::string_view::npos;
   }
   return true;
 }

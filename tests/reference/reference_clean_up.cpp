@@ -1,5 +1,6 @@
 // Reference passes of the clean-up and the line ends, written literally as
-// their rules.
+// their rules. The engine's clean-up leaves string literals alone: M25
+// (docs/mends.md).
 
 #include <string>
 
@@ -8,18 +9,12 @@
 
 namespace kelvane::reference {
 
-// The engine differs here: inside a block comment (after its first line) a
-// line loses all its leading TABs. The comment comes back unchanged on every
-// run, so this rule took one more TAB from it each time.
+// The engine differs here: M26 (docs/mends.md).
 void OutdentEveryLine(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "^\\t", kMulti, "");
 }
 
-// The engine differs here: run once, this rule takes one ".0" of a chain per
-// run ("127.0.0.1" -> "127.0.1" -> "127.1"), so every run of the program
-// changed such a file again. The engine takes the whole chain at once, which
-// is what this rule gives when repeated until nothing matches (below); where
-// one run already leaves nothing to match, the two agree.
+// The engine differs here: M27, M28 (docs/mends.md).
 void RemoveZeroDecimals(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
@@ -28,8 +23,7 @@ void RemoveZeroDecimalsUntilSettled(PassContext& context) {
   context.state.text = RepeatWhileMatch(context.state.text, "(\\d)(\\.0+)([^\\w])", kMulti, "$1$3");
 }
 
-// The engine differs here as with the zero decimals: one run takes a whole
-// chain ("1.10.20" -> "1.1.2"), as this rule repeated does.
+// The engine differs here: M27 (docs/mends.md).
 void RemoveTrailingDecimalZeros(PassContext& context) {
   context.state.text =
       ReplaceAll(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
@@ -40,24 +34,18 @@ void RemoveTrailingDecimalZerosUntilSettled(PassContext& context) {
       RepeatWhileMatch(context.state.text, "(\\d\\.\\d*[123456789]+)(0+)([^\\w])", kMulti, "$1$3");
 }
 
-// The engine differs here: the number this rule completes is tidied at once
-// as the two rules before tidy numbers (".0 " -> "0 ", ".50," -> "0.5,").
-// This rule leaves "0.0 " and "0.50,", which the next run's zero-decimal
-// rules change again. And a run of points before the digit ("x ...5" in a
-// comment) shrinks at once to what the later runs leave ("x 0.5", "a.0.5",
-// "1.5"): this rule takes one point per run.
+// The engine differs here: M27 (docs/mends.md).
 void AddMissingDecimalZeros(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "([^\\w])(\\.\\d)", kMulti, "$10$2");
 }
 
-// The engine differs here: a ";" alone on its line goes with the line when
-// that leaves a line of TABs, or an empty line right after code ("}\n;").
-// This rule leaves those lines, and the next run takes them away.
+// The engine differs here: M29, M30 (docs/mends.md).
 void RemoveLineEndSemicolons(PassContext& context) {
   context.state.text =
       ReplaceAll(context.state.text, "([^,\\s])(\\s*)(\\;)(\\n)", kMulti, "$1$2$4");
 }
 
+// The engine differs here: M31 (docs/mends.md).
 void CloseExponentSigns(PassContext& context) {
   context.state.text = ReplaceAll(
       context.state.text, "([^\\w]\\d+)(e|E)(\\s+)(\\-|\\+)(\\s+)(\\d+)", kMulti, "$1$2$4$6");
@@ -77,6 +65,7 @@ void AddFinalLineEnd(PassContext& context) {
   if (text.empty() || text.back() != '\n') text += '\n';
 }
 
+// The engine differs here: M32 (docs/mends.md).
 void UseCrLfLineEnds(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "\\n", kMulti, "\r\n");
 }

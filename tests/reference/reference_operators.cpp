@@ -22,6 +22,7 @@ void RewriteThreeTexts(CodeState& state, std::string_view pattern, std::string_v
 
 }  // namespace
 
+// The engine differs here: M07, M08 (docs/mends.md).
 void SurroundOperatorsWithSpaces(PassContext& context) {
   RewriteThreeTexts(context.state,
                     "(\\s*)(\\~\\=|\\<\\=|\\>\\=|\\=\\=|\\<|\\>|\\=|\\+|\\-|\\*|\\/|\\.\\.)(\\s*)",
@@ -42,6 +43,7 @@ void TightenExponents(PassContext& context) {
   RewriteThreeTexts(context.state, "\\s*(\\^)\\s*", "$1");
 }
 
+// The engine differs here: M17 (docs/mends.md).
 void TightenStoredBrackets(PassContext& context) {
   constexpr std::string_view kPattern = "(\\s*)([\\(\\)\\[\\]])(\\s*)";
   for (std::string& entry : context.state.IndicesTable) {

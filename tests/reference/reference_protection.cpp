@@ -8,6 +8,7 @@
 
 namespace kelvane::reference {
 
+// The engine differs here: M01 (docs/mends.md).
 void RemoveCarriageReturns(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "\\r", kSingle, "");
 }
@@ -22,6 +23,7 @@ void RemoveLeadingLineFeeds(PassContext& context) {
   while (!text.empty() && text.front() == '\n') text.erase(0, 1);
 }
 
+// The engine differs here: M02, M03 (docs/mends.md).
 void MaskComments(PassContext& context) {
   CodeState& state = context.state;
   constexpr std::string_view kComment = "\\-\\-[^\\n]*$";
@@ -36,6 +38,7 @@ void MaskComments(PassContext& context) {
   }
 }
 
+// The engine differs here: M02 (docs/mends.md).
 void MaskEscapedQuotes(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "\\\\\\\"", kSingle, "@qdq@");
@@ -44,6 +47,7 @@ void MaskEscapedQuotes(PassContext& context) {
   text = ReplaceAll(text, "\\\\\\]\\\\\\]", kSingle, "@qrq@");
 }
 
+// The engine differs here: M02 (docs/mends.md).
 void MaskStrings(PassContext& context) {
   CodeState& state = context.state;
   MaskFirstMatches(state.text, "\\[\\[[^\\[\\]]*\\]\\]", kSingle, state.StringsTable, "@s", "s@");
@@ -112,12 +116,7 @@ void RestoreEscapedQuotes(PassContext& context) {
   text = ReplaceAll(text, "@qrq@", kSingle, "\\]\\]");
 }
 
-// The engine differs here in two ways. Code that the layout put after a line
-// comment goes to a line of its own (it would else become part of the
-// comment); where the comment's line is the last line of a block comment,
-// that new line gets no TABs, since the clean-up takes that line's TABs
-// and the next run finds none to copy. A comment glued to the end of the
-// first comment, a block comment over lines ("]]--"), goes to the next line.
+// The engine differs here: M13, M14, M15, M16 (docs/mends.md).
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
   for (int64_t n = state.CommentsCount - 1; n >= 0; --n) {

@@ -69,6 +69,7 @@ void BreakAtLeftBraces(PassContext& context) {
   text = out_string + text;
 }
 
+// The engine differs here: M33 (docs/mends.md).
 void BreakAtRightBraces(PassContext& context) {
   std::string& text = context.state.text;
   std::string out_string;
@@ -103,15 +104,7 @@ void JoinKeysWithValues(PassContext& context) {
   text = ReplaceAll(text, "(=)(\\s+)(@|\\w|\\-|\\+|\\.)", kSingle, "$1$3");
 }
 
-// The engine differs here where "and", "or" or "not" touches an operator.
-// "1+not x" and "a and-b" are left broken after the keyword by these rules
-// and joined by the next run, once the operator spacing has put white space
-// there; the engine joins them at once. "t ^ not n" is joined by these rules
-// and broken by the next run ("t^not" has no white space before "not"); the
-// engine leaves it broken. So it does with "not" before an argument list
-// ("return not (x)"): these rules join "not" to the line before, the list is
-// glued to it, and the next run, with no white space after "not", breaks the
-// line before "not(x)".
+// The engine differs here: M11 (docs/mends.md).
 void JoinKeywords(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "(\\s)(function|while|for|if|elseif|local|global|until)(\\s+)([^\\{\\s])",
@@ -120,9 +113,7 @@ void JoinKeywords(PassContext& context) {
   text = ReplaceAll(text, "(\\s+)(or|and|not)(\\s+)", kSingle, " $2 ");
 }
 
-// The engine differs here: an argument list after white space is not joined
-// to "and", "or" or "then", which are no function names. "then (f)()" joined
-// as "then(f)()" lost its place after the condition on the next run.
+// The engine differs here: M09, M10 (docs/mends.md).
 void JoinNamesWithArguments(PassContext& context) {
   context.state.text = ReplaceAll(context.state.text, "(\\w|\\_)(\\s*)(@a\\d*a@)", kSingle, "$1$3");
 }
@@ -137,15 +128,7 @@ void BreakAfterReturn(PassContext& context) {
       ReplaceAll(context.state.text, "(\\s)(return)(@a\\d*a@)", kSingle, "$1$2\n$1$3");
 }
 
-// The engine differs here: it joins a head only when each part will come back
-// as one line when the output is formatted again. These rules join
-// "for i=1,\n\tn/2\n\tdo" while "n/2" is one piece; the operator spacing
-// then writes "n / 2", which the next run breaks into three lines, so that
-// run leaves the head broken and changes the file again. The engine leaves
-// such a head broken on the first run already. The other way round, a head
-// with "2 ^ n" stays broken under these rules while "^" stands on a line of
-// its own, and the next run joins it with "2^n"; the engine tries such a head
-// again without the white space around "^", and joins it at once.
+// The engine differs here: M12, M20 (docs/mends.md).
 void JoinLoopHeads(PassContext& context) {
   std::string& text = context.state.text;
   text = ReplaceAll(text, "(\\sfor\\s.*,)(\\s+)(.*)(\\s+)(do\\s)", kSingle, "$1 $3 $5");
