@@ -1,4 +1,4 @@
-// Removal of earlier header lines, and the elapsed-time figure of the console messages.
+// Removal of earlier header lines, and the header of this run.
 
 #include "engine/header_line.h"
 
@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "cli/console_messages.h"
 #include "engine/app_text.h"
 
 namespace kelvane {
@@ -105,24 +104,6 @@ TEST(RemoveOldHeadersTest, ManyHeadersInALargeText) {
     text += "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\r\n";
   text += "x = 1\n";
   EXPECT_EQ(RemoveOldHeaders(text), "x = 1\n");
-}
-
-TEST(FormatSecondsTest, ShortestDecimalForm) {
-  const struct {
-    int line;
-    int64_t milliseconds;
-    std::string expected;
-  } rows[] = {
-      {__LINE__, 0, "0"},        {__LINE__, 1, "0.001"},        {__LINE__, 12, "0.012"},
-      {__LINE__, 47, "0.047"},   {__LINE__, 100, "0.1"},        {__LINE__, 120, "0.12"},
-      {__LINE__, 999, "0.999"},  {__LINE__, 1000, "1"},         {__LINE__, 1500, "1.5"},
-      {__LINE__, 1005, "1.005"}, {__LINE__, 1050, "1.05"},      {__LINE__, 2000, "2"},
-      {__LINE__, 12000, "12"},   {__LINE__, 123456, "123.456"}, {__LINE__, 86400000, "86400"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE("row at line " + std::to_string(row.line));
-    EXPECT_EQ(FormatSeconds(row.milliseconds), row.expected);
-  }
 }
 
 }  // namespace

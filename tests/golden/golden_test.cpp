@@ -14,6 +14,7 @@
 #include "engine/format_options.h"
 #include "engine/format_text.h"
 #include "engine/messages.h"
+#include "engine/process_code.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/text_diff.h"
 
@@ -125,6 +126,29 @@ TEST(GoldenTest, ProgramWritesTheStoredResults) {
     const std::string actual = sandbox.ReadFile("out.lua");
     EXPECT_TRUE(actual == expected) << golden.name << ": " << DescribeDifference(expected, actual);
   }
+}
+
+// The example of a whole run: a settings table, a function and a block.
+TEST(ProcessCode, FormatsAGameScript) {
+  const std::string input =
+      "-- AI settings\nRules = { speed=1.50, names={\"a\",\"b\"}, f=function(x) return x*2 end }\n"
+      "function Init(p)\n  if p>0 then print(\"go\") end\nend\n";
+  const std::string expected =
+      "-- AI settings\t\n\nRules = \n{\n\tspeed = 1.5,\n\tnames = "
+      "\n\t{\n\t\t\"a\",\n\t\t\"b\",\n\t},\n"
+      "\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n\tif p > 0 "
+      "then\t\n"
+      "\t\tprint(\"go\")\n\tend\nend\n\n";
+  FormatOptions settings;
+  settings.UnixEndOfLine = true;
+  NullMessages messages;
+  const ProcessResult unix_result = ProcessCode(input, settings, messages);
+  EXPECT_EQ(test_support::Escape(unix_result.text), test_support::Escape(expected));
+  settings.UnixEndOfLine = false;
+  std::string crlf;
+  for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(test_support::Escape(ProcessCode(input, settings, messages).text),
+            test_support::Escape(crlf));
 }
 
 }  // namespace

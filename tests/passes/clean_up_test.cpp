@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/process_code.h"
 #include "tests/passes/pass_rows.h"
 
 namespace kelvane {
@@ -95,27 +94,6 @@ TEST(CleanUp, WholeStage) {
                         /*unix_end_of_line=*/true)),
       Visible("v = 1\ns = \"3.0.1\"\nw = 2.5, '.5'\nl = [[\n\t1.0\n\n\n\n]]\n"
               "x = 1e-5 .. \"1e - 5\"\n\ny = 0.5\n"));
-}
-
-TEST(ProcessCode, FormatsAGameScript) {
-  const std::string input =
-      "-- AI settings\nRules = { speed=1.50, names={\"a\",\"b\"}, f=function(x) return x*2 end }\n"
-      "function Init(p)\n  if p>0 then print(\"go\") end\nend\n";
-  const std::string expected =
-      "-- AI settings\t\n\nRules = \n{\n\tspeed = 1.5,\n\tnames = "
-      "\n\t{\n\t\t\"a\",\n\t\t\"b\",\n\t},\n"
-      "\tf = function(x)\t\n\t\treturn\n\t\tx * 2\n\tend,\n}\n\nfunction Init(p)\t\n\tif p > 0 "
-      "then\t\n"
-      "\t\tprint(\"go\")\n\tend\nend\n\n";
-  FormatOptions settings;
-  settings.UnixEndOfLine = true;
-  NullMessages messages;
-  const ProcessResult unix_result = ProcessCode(input, settings, messages);
-  EXPECT_EQ(Visible(unix_result.text), Visible(expected));
-  settings.UnixEndOfLine = false;
-  std::string crlf;
-  for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(Visible(ProcessCode(input, settings, messages).text), Visible(crlf));
 }
 
 }  // namespace
