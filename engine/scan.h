@@ -53,6 +53,22 @@ inline bool StartsWithAt(std::string_view text, size_t pos, std::string_view wor
 
 inline constexpr ByteSet kSpaces = ByteSet::Of(IsSpace);
 
+// Copies `text` to `out`, but for each run of white space, which goes to
+// on_run(begin, end) instead; on_run writes what it stands for and returns
+// where the copying goes on (`end`, or further when it took more).
+template <typename OnRun>
+void RewriteWhitespaceRuns(std::string_view text, std::string& out, OnRun&& on_run) {
+  for (size_t i = 0; i < text.size();) {
+    if (!IsSpace(text[i])) {
+      const size_t next = FindInSet(text, i, kSpaces);
+      out.append(text, i, next - i);
+      i = next;
+      continue;
+    }
+    i = on_run(i, SkipSpaces(text, i));
+  }
+}
+
 // The number of TABs the line starts with.
 inline size_t LeadingTabs(std::string_view line) {
   size_t n = 0;

@@ -148,15 +148,7 @@ bool NotBeforeArguments(std::string_view text, size_t after) {
 // And one more: "(\s+)(or|and|not)" before an operator -> " $2".
 void JoinOperatorKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
-  for (size_t i = 0; i < text.size();) {
-    if (!IsSpace(text[i])) {
-      const size_t next = FindInSet(text, i, kSpaces);
-      out.append(text, i, next - i);
-      i = next;
-      continue;
-    }
-    const size_t run_end = SkipSpaces(text, i);
-    bool joined = false;
+  RewriteWhitespaceRuns(text, out, [&](size_t i, size_t run_end) {
     for (std::string_view keyword : kOperatorKeywords) {
       if (!StartsWithAt(text, run_end, keyword)) continue;
       // Mend M11: "not" after "^" stays apart from its operand. The
@@ -178,25 +170,22 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
         out.push_back(' ');
         out.append(keyword);
         out.push_back(' ');
-        i = next;
-        joined = true;
-      } else if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
+        return next;
+      }
+      if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
         // Mend M11: an operator glued to the keyword ("a and-b") gets its
         // spaces later, and the next run joins the line "and - b" up to "a":
         // the keyword joins now. ("and=" is kept whole by the next run's
         // key/value join.)
         out.push_back(' ');
         out.append(keyword);
-        i = after;
-        joined = true;
+        return after;
       }
       break;
     }
-    if (!joined) {
-      out.append(text, i, run_end - i);
-      i = run_end;
-    }
-  }
+    out.append(text, i, run_end - i);
+    return run_end;
+  });
 }
 
 // Mend M11: "not" right after an operator that the operator spacing stands on

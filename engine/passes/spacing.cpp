@@ -18,41 +18,26 @@ namespace {
 // Runs of white space: with `min_run` 2, "\s\s+" -> " " (runs of one stay);
 // with 1, "\s+" -> " ".
 void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) {
-  for (size_t i = 0; i < text.size();) {
-    if (!IsSpace(text[i])) {
-      const size_t next = FindInSet(text, i, kSpaces);
-      out.append(text, i, next - i);
-      i = next;
-      continue;
-    }
-    const size_t end = SkipSpaces(text, i);
-    if (end - i >= min_run) {
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
+    if (end - begin >= min_run) {
       out.push_back(' ');
     } else {
-      out.append(text, i, end - i);
+      out.append(text, begin, end - begin);
     }
-    i = end;
-  }
+    return end;
+  });
 }
 
 // "\s+," -> ",".
 void DropSpacesBeforeCommas(std::string_view text, std::string& out) {
-  for (size_t i = 0; i < text.size();) {
-    if (!IsSpace(text[i])) {
-      const size_t next = FindInSet(text, i, kSpaces);
-      out.append(text, i, next - i);
-      i = next;
-      continue;
-    }
-    const size_t end = SkipSpaces(text, i);
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
     if (end < text.size() && text[end] == ',') {
       out.push_back(',');
-      i = end + 1;
-    } else {
-      out.append(text, i, end - i);
-      i = end;
+      return end + 1;
     }
-  }
+    out.append(text, begin, end - begin);
+    return end;
+  });
 }
 
 // ",\s*" -> ", ".

@@ -549,9 +549,28 @@ class Generator {
 // Programs that Lua 5.1 compiles. Statements and expressions nest to a small
 // depth; every string, comment and separator is one of the shapes that real
 // files showed to be easy to format wrongly.
-class ValidProgramGenerator {
+// What the generators of valid programs share: the random source, the size
+// to reach, and the text so far.
+class ProgramText {
+ protected:
+  ProgramText(uint64_t seed, size_t target) : random_(seed), target_(target) {}
+
+  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
+  bool Chance(size_t n) { return Below(n) == 0; }
+  template <size_t N>
+  std::string_view Pick(const std::string_view (&items)[N]) {
+    return items[Below(N)];
+  }
+  void Emit(std::string_view text) { out_.append(text); }
+
+  std::mt19937_64 random_;
+  size_t target_;
+  std::string out_;
+};
+
+class ValidProgramGenerator : ProgramText {
  public:
-  ValidProgramGenerator(uint64_t seed, size_t target) : random_(seed), target_(target) {}
+  ValidProgramGenerator(uint64_t seed, size_t target) : ProgramText(seed, target) {}
 
   std::string Run() {
     const int line_end = static_cast<int>(Below(8));
@@ -581,14 +600,6 @@ class ValidProgramGenerator {
                                                    "--[==[ level ]] ]==]",
                                                    "-- @c0c@ @s0s@",
                                                    "--"};
-
-  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
-  bool Chance(size_t n) { return Below(n) == 0; }
-  template <size_t N>
-  std::string_view Pick(const std::string_view (&items)[N]) {
-    return items[Below(N)];
-  }
-  void Emit(std::string_view text) { out_.append(text); }
 
   std::string Replaced(std::string_view from, std::string_view to) {
     std::string result;
@@ -848,18 +859,14 @@ class ValidProgramGenerator {
     else
       Emit("\n");
   }
-
-  std::mt19937_64 random_;
-  size_t target_;
-  std::string out_;
 };
 
 // Lua 4.0: no block comments, no "#", no "%" operator ("%x" is an upvalue),
 // no "local function", no level long strings; long strings nest; a table
 // constructor holds at most one ";", between a list part and a record part.
-class Lua40Generator {
+class Lua40Generator : ProgramText {
  public:
-  Lua40Generator(uint64_t seed, size_t target) : random_(seed), target_(target) {}
+  Lua40Generator(uint64_t seed, size_t target) : ProgramText(seed, target) {}
 
   std::string Run() {
     const bool crlf = Chance(3);
@@ -883,13 +890,6 @@ class Lua40Generator {
   static constexpr std::string_view kOperators[] = {
       "+", "-", "*", "/", "^", "..", "==", "~=", "<", ">", "<=", ">=", "and", "or"};
 
-  size_t Below(size_t n) { return static_cast<size_t>(random_() % n); }
-  bool Chance(size_t n) { return Below(n) == 0; }
-  template <size_t N>
-  std::string_view Pick(const std::string_view (&items)[N]) {
-    return items[Below(N)];
-  }
-  void Emit(std::string_view text) { out_.append(text); }
   void Comment() {
     Emit(Chance(2) ? " -- note" : " -- 1.50; {x}");
     Emit("\n");
@@ -1029,25 +1029,19 @@ class Lua40Generator {
         Emit("end");
         break;
       case 5:
-        Emit("for i = 1, 10 do\n");
-        Block(depth + 1);
-        Emit("end");
-        break;
       case 6:
-        Emit("for k, v in t do\n");
-        Block(depth + 1);
-        Emit("end");
-        break;
       case 7:
-        Emit("while x do\n");
+      case 8: {
+        constexpr std::string_view kLoops[][2] = {{"for i = 1, 10 do\n", "end"},
+                                                  {"for k, v in t do\n", "end"},
+                                                  {"while x do\n", "end"},
+                                                  {"repeat\n", "until x"}};
+        const auto& loop = kLoops[Below(std::size(kLoops))];
+        Emit(loop[0]);
         Block(depth + 1);
-        Emit("end");
+        Emit(loop[1]);
         break;
-      case 8:
-        Emit("repeat\n");
-        Block(depth + 1);
-        Emit("until x");
-        break;
+      }
       default:
         Emit(Pick(kNames));
         Emit(" = ");
@@ -1060,10 +1054,6 @@ class Lua40Generator {
     else
       Emit("\n");
   }
-
-  std::mt19937_64 random_;
-  size_t target_;
-  std::string out_;
 };
 
 }  // namespace
