@@ -3,6 +3,7 @@
 #include "engine/lua_lexer.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "engine/scan.h"
@@ -63,6 +64,22 @@ bool OnlyBlanksToLineEnd(std::string_view text, size_t pos, size_t& line_end) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr std::array<std::string_view, 22> kKeywords = {
+    "and",      "break",  "do",   "else", "elseif", "end",  "false", "for",
+    "function", "goto",   "if",   "in",   "local",  "nil",  "not",   "or",
+    "repeat",   "return", "then", "true", "until",  "while"};
+
+}  // namespace
+
+bool IsLuaKeyword(std::string_view word) {
+  for (std::string_view keyword : kKeywords) {
+    if (word == keyword) return true;
+  }
+  return false;
+}
 
 size_t LongBracketOpenerAt(std::string_view text, size_t pos, size_t& level) {
   if (pos >= text.size() || text[pos] != '[') return 0;

@@ -62,6 +62,9 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level,
 LiteralSpan LiteralAt(std::string_view text, size_t pos, bool comments,
                       LongBracketMemo* memo = nullptr);
 
+// Whether `word` is a reserved word of Lua 4.0 to 5.4 ("goto" included).
+bool IsLuaKeyword(std::string_view word);
+
 // Whether the letter at `pos` is the binary exponent mark "p" or "P" of a
 // hexadecimal numeral (Lua 5.2 and later: "0x1p-4", "0x1.8P+3"), a numeral
 // that starts after a character that is no letter, digit or "_".

@@ -20,18 +20,6 @@ namespace kelvane {
 namespace meaning {
 namespace {
 
-constexpr std::array<std::string_view, 22> kKeywords = {
-    "and",      "break",  "do",   "else", "elseif", "end",  "false", "for",
-    "function", "goto",   "if",   "in",   "local",  "nil",  "not",   "or",
-    "repeat",   "return", "then", "true", "until",  "while"};
-
-bool IsKeyword(std::string_view word) {
-  for (std::string_view keyword : kKeywords) {
-    if (word == keyword) return true;
-  }
-  return false;
-}
-
 // What a byte can start, for the tokenizer's first look at a token.
 enum ByteRole : uint8_t { kBlank, kLineEnd, kNameStart, kDigit, kMayStartLiteral, kDot, kOther };
 
@@ -65,7 +53,7 @@ uint8_t RoleOf(char c) { return kByteRoles[static_cast<unsigned char>(c)]; }
 // A token after which "(" would continue a call: a name, a string, or ")",
 // "]" or "}".
 bool EndsCall(TokenKind kind, std::string_view text) {
-  if (kind == TokenKind::kName) return !IsKeyword(text);
+  if (kind == TokenKind::kName) return !IsLuaKeyword(text);
   if (kind == TokenKind::kString) return true;
   return kind == TokenKind::kSymbol && (text == ")" || text == "]" || text == "}");
 }

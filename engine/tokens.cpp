@@ -51,4 +51,13 @@ TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool all
   return shape;
 }
 
+size_t SkipCommentTokens(std::string_view text, size_t pos) {
+  while (pos < text.size() && text[pos] == '@') {
+    const size_t length = ReadTokenShape(text, pos, kCommentKind).length;
+    if (length == 0) break;
+    pos += length;
+  }
+  return pos;
+}
+
 }  // namespace kelvane

@@ -42,4 +42,8 @@ size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& 
 TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind,
                           bool allow_no_digits = false);
 
+// Past the comment tokens glued together at `pos`: Lua reads a comment as
+// white space, so a word glued to one ends there ("then--[[c]]").
+size_t SkipCommentTokens(std::string_view text, size_t pos);
+
 }  // namespace kelvane

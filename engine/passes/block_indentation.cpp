@@ -10,6 +10,7 @@
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
 #include "engine/lua_nesting.h"
+#include "engine/passes/masked_nesting.h"
 #include "engine/passes/next_run.h"
 #include "engine/passes/operator_spacing.h"
 #include "engine/scan.h"
@@ -30,15 +31,30 @@ size_t SkipSemicolons(std::string_view text, size_t pos) {
 // white-space character, or kNone. Comment tokens glued before it are passed
 // over: only a closed block comment is glued there ("f--[[c]](x)").
 size_t AfterArgumentToken(std::string_view text, size_t pos) {
-  while (pos < text.size() && text[pos] == '@') {
-    const TokenShape comment = ReadTokenShape(text, pos, kCommentKind);
-    if (comment.length == 0) break;
-    pos += comment.length;
-  }
+  pos = SkipCommentTokens(text, pos);
   const TokenShape token = ReadTokenShape(text, pos, kArgumentKind, /*allow_no_digits=*/true);
   if (token.length == 0) return kNone;
   const size_t end = SkipSemicolons(text, pos + token.length);
   return end < text.size() && IsSpace(text[end]) ? end : kNone;
+}
+
+// The end of a function's name that starts at `pos`: Lua's "Name {'.' Name}
+// [':' Name]". Mend M34: the rule takes a plain name only, so "function a.b()"
+// and "function o:m()" opened no block while their "end" closed one, and
+// every later line stood one level too far left.
+size_t FunctionNameEnd(std::string_view text, size_t pos) {
+  auto word_end = [&](size_t from) {
+    while (from < text.size() && IsWord(text[from])) ++from;
+    return from;
+  };
+  size_t end = word_end(pos);
+  if (end == pos) return pos;
+  while (end + 1 < text.size() && (text[end] == '.' || text[end] == ':') && IsWord(text[end + 1])) {
+    const bool method = text[end] == ':';
+    end = word_end(end + 1);
+    if (method) break;
+  }
+  return end;
 }
 
 // The rest of a "function" opener after the keyword, which ends at `after`:
@@ -47,8 +63,7 @@ size_t AfterArgumentToken(std::string_view text, size_t pos) {
 size_t FunctionOpenerEnd(std::string_view text, size_t after, bool name_may_follow_line_end) {
   if (after < text.size() && IsSpace(text[after]) &&
       (text[after] != '\n' || name_may_follow_line_end)) {
-    size_t name_end = after + 1;
-    while (name_end < text.size() && IsWord(text[name_end])) ++name_end;
+    const size_t name_end = FunctionNameEnd(text, after + 1);
     if (name_end > after + 1) {
       const size_t end = AfterArgumentToken(text, name_end);
       if (end != kNone) return end;
@@ -65,22 +80,32 @@ size_t FunctionOpenerEnd(std::string_view text, size_t after, bool name_may_foll
 //
 // Mend M18: "function" right after an operator that the spacing will
 // part from it ("a/function(s)") opens a block too, as it does on the next
-// run, where a space stands between them.
+// run, where a space stands between them. Mend M39: so does "function" right
+// after the "(" of a call that the masking left in the text (Mend M37):
+// "f(function() ... end)"; and after "^", whose spaces the exponent
+// tightening took away on the run before ("x^function() ... end").
 size_t OpenerEndAt(std::string_view text, size_t pos, bool name_may_follow_line_end) {
   const char c = text[pos];
   const size_t word = pos + 1;
-  if (!IsSpace(c) && c != '=') {
-    return IsSpacedOperatorEnd(text, pos) && StartsWithAt(text, word, "function")
+  // Mend M43: "do" and "then" glued to the end of a string, call or index
+  // ("x == \"*\"then") open their block too, and an opener or closer glued to
+  // a comment ("then--[[ ]]") is one: Lua reads both as if white space stood
+  // there, and the next run keeps them glued.
+  const bool ends_expression = c == '@' || c == ')' || c == ']';
+  if (!IsSpace(c) && c != '=' && !ends_expression) {
+    return (IsSpacedOperatorEnd(text, pos) || c == '(' || c == '^') &&
+                   StartsWithAt(text, word, "function")
                ? FunctionOpenerEnd(text, word + 8, name_may_follow_line_end)
                : kNone;
   }
   for (std::string_view keyword :
        {std::string_view("do"), std::string_view("then"), std::string_view("repeat")}) {
-    if (StartsWithAt(text, word, keyword)) {
-      const size_t end = SkipSemicolons(text, word + keyword.size());
+    if (StartsWithAt(text, word, keyword) && (!ends_expression || keyword != "repeat")) {
+      const size_t end = SkipCommentTokens(text, SkipSemicolons(text, word + keyword.size()));
       if (end < text.size() && IsSpace(text[end])) return end;
     }
   }
+  if (ends_expression) return kNone;
   if (!StartsWithAt(text, word, "function")) return kNone;
   return FunctionOpenerEnd(text, word + 8, name_may_follow_line_end);
 }
@@ -113,11 +138,13 @@ bool PartedFromWordBefore(std::string_view text, size_t pos) {
 size_t KeywordWithCloserTail(std::string_view text, size_t pos, std::string_view keyword) {
   if (!StartsWithAt(text, pos, keyword)) return kNone;
   const size_t after = pos + keyword.size();
-  size_t end = after;
-  while (end < text.size() && text[end] == ';') ++end;
+  const size_t end = SkipCommentTokens(text, SkipSemicolons(text, after));
   if (end < text.size() && IsSpace(text[end])) return end;
   if (after < text.size() && text[after] == ',') return after;
   if (PartedFromWordBefore(text, after)) return after;
+  // Mend M39: the ")" of a call whose arguments hold a function body (Mend
+  // M37) ends the line of the function's "end": "end)", "end), x".
+  if (after < text.size() && text[after] == ')') return after;
   return kNone;
 }
 
@@ -195,7 +222,11 @@ void ForEachIndentedLine(std::string_view text, Sink&& sink) {
     size_t pos = content;
     while (next_cut != kNone && next_cut >= pos && next_cut < end) {
       rest.append(text, pos, next_cut - pos);
-      rest.push_back('\t');
+      // Mend M43: an opener glued to a comment ("then--x") gets no TAB after
+      // the comment: the next run reads that TAB as part of the comment and
+      // puts another after it.
+      uint64_t number = 0;
+      if (TokenStartBefore(text, next_cut, kCommentKind, number) == kNone) rest.push_back('\t');
       ++cuts;
       pos = next_cut;
       next_cut = FindOpenerEnd(text, pos, /*first_search=*/false);
@@ -466,43 +497,6 @@ bool GetsNoOtherBlankLine(std::string_view text, size_t line) {
   return BlankLineStaysBefore(text, line) &&
          GlobalBlockStartAt(text, line + 1) == GlobalBlockStart::kNone;
 }
-
-// The constructs open at places of the masked text asked for in increasing
-// order, brackets and blocks, as the clean-up counts them when it decides
-// whether a ";" may go (its CodeNesting, over the restored text).
-class MaskedNesting {
- public:
-  explicit MaskedNesting(std::string_view text) : text_(text) {}
-
-  // Whether the innermost construct open at `pos` (no word character) is a
-  // table constructor.
-  bool InTableAt(size_t pos) {
-    while (scanned_ < pos) {
-      const char c = text_[scanned_];
-      if (IsWord(c)) {
-        size_t end = scanned_ + 1;
-        while (end < text_.size() && IsWord(text_[end])) ++end;
-        if (scanned_ == 0 || !IsWord(text_[scanned_ - 1])) {
-          nesting_.Word(text_.substr(scanned_, end - scanned_));
-        }
-        scanned_ = end;
-        continue;
-      }
-      if (c == '{' || c == '(' || c == '[') {
-        nesting_.Open(c);
-      } else if (c == '}' || c == ')' || c == ']') {
-        nesting_.Close();
-      }
-      ++scanned_;
-    }
-    return nesting_.InTable();
-  }
-
- private:
-  std::string_view text_;
-  size_t scanned_ = 0;
-  Nesting nesting_;
-};
 
 // Whether the depth-1 line at `line` is a ";" alone that the clean-up takes
 // away with its line: not after a ",", not in a table constructor, and not

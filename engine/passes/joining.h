@@ -17,6 +17,11 @@ void JoinNamesWithArguments(PassContext& context);  // "\tprint\n\t@a2a@" -> "\t
 void SpaceConditionKeywords(PassContext& context);  // "\tif@a0a@" -> "\tif @a0a@"
 void BreakAfterReturn(PassContext& context);        // "\treturn@a1a@" -> "\treturn\n\t@a1a@"
 
+// The last step of JoinKeysWithValues, Mend M38: the lines of a statement
+// that the rule leaves broken (at a comma outside a table, a call's
+// parentheses, a string argument, a field access, "%") join again.
+void JoinBrokenStatements(CodeState& state);
+
 // The keywords that JoinKeywords joins to what follows them, with one space.
 inline constexpr std::array<std::string_view, 8> kHeadKeywords = {
     "function", "while", "for", "if", "elseif", "local", "global", "until"};

@@ -19,28 +19,29 @@ using enum Piece;
 
 // Mend M20: each "do\s" also takes ";" after "do" ("do;", Lua 5.2's empty
 // statement, which the clean-up takes away), so that the next run's head is
-// joined on the first run.
+// joined on the first run. Mend M43: and the comments glued after it
+// ("do--x"), which Lua reads as white space.
 // (\sfor\s.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kForTwoParts[] = {
-    {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
-    {kLiteral, "do", 5}, {kSemicolons, {}, 5}, {kSpace, {}, 5}};
+    {kSpace, {}, 1},     {kLiteral, "for", 1},  {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},    {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "do", 5}, {kKeywordTail, {}, 5}, {kSpace, {}, 5}};
 // (\sfor\s.*,)(\s+)(.*,)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7"
 constexpr SequenceElement kForThreeParts[] = {
-    {kSpace, {}, 1},      {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1},   {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kLiteral, ",", 3},
-    {kSpaceRun, {}, 4},   {kLineChars, {}, 5},  {kSpaceRun, {}, 6},  {kLiteral, "do", 7},
-    {kSemicolons, {}, 7}, {kSpace, {}, 7}};
+    {kSpace, {}, 1},       {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},    {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kLiteral, ",", 3},
+    {kSpaceRun, {}, 4},    {kLineChars, {}, 5},  {kSpaceRun, {}, 6},  {kLiteral, "do", 7},
+    {kKeywordTail, {}, 7}, {kSpace, {}, 7}};
 // (\sfor\s.*,)(\s+)(.*)(\s+)(in)(\s+)(.*)(\s+)(do\s) -> "$1 $3 $5 $7 $9"
 constexpr SequenceElement kForIn[] = {
-    {kSpace, {}, 1},     {kLiteral, "for", 1}, {kSpace, {}, 1},     {kLineChars, {}, 1},
-    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},   {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
-    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},   {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
-    {kLiteral, "do", 9}, {kSemicolons, {}, 9}, {kSpace, {}, 9}};
+    {kSpace, {}, 1},     {kLiteral, "for", 1},  {kSpace, {}, 1},     {kLineChars, {}, 1},
+    {kLiteral, ",", 1},  {kSpaceRun, {}, 2},    {kLineChars, {}, 3}, {kSpaceRun, {}, 4},
+    {kLiteral, "in", 5}, {kSpaceRun, {}, 6},    {kLineChars, {}, 7}, {kSpaceRun, {}, 8},
+    {kLiteral, "do", 9}, {kKeywordTail, {}, 9}, {kSpace, {}, 9}};
 // (\swhile)(\s+)([^\s]*)(\s+)(do\s) -> "$1 $3 $5"
 constexpr SequenceElement kWhile[] = {
-    {kSpace, {}, 1},    {kLiteral, "while", 1}, {kSpaceRun, {}, 2},   {kNonSpaces, {}, 3},
-    {kSpaceRun, {}, 4}, {kLiteral, "do", 5},    {kSemicolons, {}, 5}, {kSpace, {}, 5}};
+    {kSpace, {}, 1},    {kLiteral, "while", 1}, {kSpaceRun, {}, 2},    {kNonSpaces, {}, 3},
+    {kSpaceRun, {}, 4}, {kLiteral, "do", 5},    {kKeywordTail, {}, 5}, {kSpace, {}, 5}};
 
 // Whether a whole word `word` stands at `pos`, with white space on both sides.
 bool SpacedWordAt(std::string_view text, size_t pos, std::string_view word) {

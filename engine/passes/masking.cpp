@@ -147,31 +147,62 @@ void MaskEscapes(std::string_view text, bool quoted, std::string& out) {
   }
 }
 
+// Whether `text` holds the keyword "function" as a whole word.
+bool HoldsFunctionKeyword(std::string_view text) {
+  for (size_t at = text.find("function"); at != std::string_view::npos;
+       at = text.find("function", at + 1)) {
+    const size_t end = at + 8;
+    if ((at == 0 || !IsWord(text[at - 1])) && (end == text.size() || !IsWord(text[end]))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The shift-reduce scan for bracket groups: `open`/`close` are the bracket
 // characters.
+//
+// Mend M37: a group that holds a function body ("f(function() ... end)") is
+// not masked. Its text would come back on one line, every statement of the
+// function's body with it; in the main text the body is laid out as a block,
+// and the join of its call (JoinKeysWithValues) keeps the rest of the call on
+// the lines of the function's head and "end".
 void MaskGroups(CodeState& state, char open, char close, char kind,
                 std::vector<std::string>& table) {
   const std::string_view text = state.text;
   std::string& out = state.Scratch(text.size());
-  // Positions in `out` of the opening brackets not yet closed.
-  std::vector<size_t> opens;
+  // The opening brackets not yet closed: where they stand in `out`, and
+  // whether the group holds a function body so far.
+  struct Open {
+    size_t at;
+    bool holds_function;
+  };
+  std::vector<Open> opens;
   const ByteSet is_bracket = ByteSet::Of([&](char c) { return c == open || c == close; });
   for (size_t i = 0; i < text.size(); ++i) {
     const size_t next = FindInSet(text, i, is_bracket);
     out.append(text, i, next - i);
+    if (!opens.empty() && HoldsFunctionKeyword(text.substr(i, next - i))) {
+      opens.back().holds_function = true;
+    }
     i = next;
     if (i == text.size()) break;
     if (text[i] == close && !opens.empty()) {
-      const size_t group_start = opens.back();
+      const Open group = opens.back();
       opens.pop_back();
-      std::string entry = out.substr(group_start);
+      if (group.holds_function) {
+        if (!opens.empty()) opens.back().holds_function = true;
+        out.push_back(close);
+        continue;
+      }
+      std::string entry = out.substr(group.at);
       entry.push_back(close);
-      out.resize(group_start);
+      out.resize(group.at);
       AppendToken(out, kind, table.size());
       table.push_back(std::move(entry));
       continue;
     }
-    if (text[i] == open) opens.push_back(out.size());
+    if (text[i] == open) opens.push_back({out.size(), false});
     out.push_back(text[i]);
   }
   state.CommitScratch();

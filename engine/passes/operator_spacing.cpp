@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/char_class.h"
+#include "engine/passes/masked_nesting.h"
 #include "engine/passes/stored_groups.h"
 #include "engine/scan.h"
 #include "engine/tokens.h"
@@ -122,7 +123,11 @@ size_t SignAfter(std::string_view text, size_t pos) {
 // every line ends up broken at each mark that a sign follows, each new line
 // with the line's TABs (and `extra`) and the white space before the sign:
 //   "\t\t1, - 2, + 3," -> "\t\t1,\n\t\t - 2,\n\t\t + 3,"
-void BreakBeforeSigns(std::string_view text, char mark, std::string_view extra, std::string& out) {
+// `breaks_at(pos)` says whether a mark at `pos` may break its line; it is
+// asked in increasing order.
+template <typename BreaksAt>
+void BreakBeforeSigns(std::string_view text, char mark, std::string_view extra, std::string& out,
+                      BreaksAt&& breaks_at) {
   size_t copied = 0;
   size_t line_start = 0;
   size_t line_end = 0;  // the line of the last mark looked at
@@ -134,7 +139,7 @@ void BreakBeforeSigns(std::string_view text, char mark, std::string_view extra, 
       if (line_end == kNone) line_end = text.size();
     }
     const size_t space = SignAfter(text, pos);
-    if (space == kNone) continue;
+    if (space == kNone || !breaks_at(pos)) continue;
     size_t tabs = line_start;
     while (tabs < line_end && text[tabs] == '\t') ++tabs;
     out.append(text, copied, pos + 1 - copied);
@@ -161,10 +166,15 @@ void SpaceBeforeLineEndEquals(PassContext& context) {
 
 void BreakUnarySigns(PassContext& context) {
   CodeState& state = context.state;
-  RewriteText(state,
-              [](std::string_view in, std::string& out) { BreakBeforeSigns(in, '{', "\t", out); });
-  RewriteText(state,
-              [](std::string_view in, std::string& out) { BreakBeforeSigns(in, ',', "", out); });
+  RewriteText(state, [](std::string_view in, std::string& out) {
+    BreakBeforeSigns(in, '{', "\t", out, [](size_t) { return true; });
+  });
+  // Mend M40: a "," breaks its line only between the entries of a table
+  // constructor; elsewhere it ends no line ("local a, b = 1, -2" stays one).
+  RewriteText(state, [](std::string_view in, std::string& out) {
+    MaskedNesting nesting(in);
+    BreakBeforeSigns(in, ',', "", out, [&](size_t pos) { return nesting.InTableAt(pos); });
+  });
 }
 
 void TightenExponents(PassContext& context) {

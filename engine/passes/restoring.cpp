@@ -172,7 +172,7 @@ bool NothingButBlanksToLineEnd(std::string_view text, size_t pos) {
 
 // When the comment tokens stand once each, in their order, and nothing else
 // looks like one, the leftmost comment token is always comment 0: it ends up
-// followed by one copy of its TABs per comment, and every token by its text.
+// followed by its TAB (Mend M36), and every token by its text.
 bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   const std::string_view text = state.text;
   const size_t count = static_cast<size_t>(state.CommentsCount);
@@ -217,9 +217,13 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
       // Mend M16: a block comment with code after it on its line gets no TABs
       // there ("--[[c]] x = 1"): white space before code is no part of the
       // comment, and the next run would lose them.
-      if (!IsClosedBlockComment(entry) || NothingButBlanksToLineEnd(text, end) ||
-          breaks_before_glued_comment) {
-        out.append(tabs * count, '\t');
+      // Mend M36: one TAB, where the rule gives one copy of the comment's
+      // TABs per comment of the file (500 comments, 500 TABs); the style's
+      // one TAB after the first comment stays.
+      if ((!IsClosedBlockComment(entry) || NothingButBlanksToLineEnd(text, end) ||
+           breaks_before_glued_comment) &&
+          tabs * count != 0) {
+        out.push_back('\t');
       }
       first = false;
     } else {

@@ -4,6 +4,7 @@
 
 #include "engine/char_class.h"
 #include "engine/scan.h"
+#include "engine/tokens.h"
 
 namespace kelvane {
 
@@ -58,10 +59,10 @@ bool SequenceMatcher::MatchFrom(size_t element, size_t pos) {
              MatchFrom(element + 1, pos + e.literal.size());
     case Piece::kSpace:
       return pos < text.size() && IsSpace(text[pos]) && MatchFrom(element + 1, pos + 1);
-    case Piece::kSemicolons: {
+    case Piece::kKeywordTail: {
       size_t end = pos;
       while (end < text.size() && text[end] == ';') ++end;
-      return MatchFrom(element + 1, end);
+      return MatchFrom(element + 1, SkipCommentTokens(text, end));
     }
     case Piece::kLineChars: {
       const size_t end = LineEnd(element, pos);

@@ -22,12 +22,12 @@
 namespace kelvane {
 
 enum class Piece {
-  kLiteral,     // the exact text
-  kSpace,       // \s
-  kSpaceRun,    // \s+
-  kLineChars,   // .*   (never a line end)
-  kNonSpaces,   // [^\s]*
-  kSemicolons,  // \;* (always followed by a piece that takes no ";")
+  kLiteral,      // the exact text
+  kSpace,        // \s
+  kSpaceRun,     // \s+
+  kLineChars,    // .*   (never a line end)
+  kNonSpaces,    // [^\s]*
+  kKeywordTail,  // \;* then glued comment tokens (always followed by \s)
 };
 
 struct SequenceElement {

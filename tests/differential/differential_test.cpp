@@ -36,8 +36,8 @@ FormatOptions SettingsFor(size_t variant) {
   return settings;
 }
 
-// Row by row first; the whole runs only when every row agrees. Only inputs
-// whose literal output is stable are compared.
+// The whole runs, and the first row where they part. Only inputs whose
+// literal output is sound, stable and laid out are compared.
 RowDifference Compare(std::string_view input, const FormatOptions& settings) {
   return CompareWhereReferenceJudges(input, settings);
 }
@@ -70,7 +70,7 @@ class DifferenceLog {
   void Finish() {
     std::printf(
         "%zu of %zu cases judged by the reference (the others' literal output is not "
-        "stable)\n",
+        "sound, stable and laid out)\n",
         cases_ - not_judged_, cases_);
     if (by_row_.empty()) return;
     std::ostringstream summary;

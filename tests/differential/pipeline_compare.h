@@ -57,6 +57,7 @@ std::optional<std::string> LiteralOutputFile(std::string input, const FormatOpti
 //   - their output keeps the input's meaning (the engine's meaning check
 //     passes on it) and starts no line with "(" right after what could end
 //     a call, which Lua 5.1 rejects (M09);
+//   - their output shows none of the layout faults that M34 to M43 repair;
 //   - their output is stable: formatting it again, header step included,
 //     gives the same bytes.
 // Elsewhere the engine has rules of its own, judged by the tables of mended
@@ -64,8 +65,9 @@ std::optional<std::string> LiteralOutputFile(std::string input, const FormatOpti
 // is judged: the guard must fire alike.
 bool LiteralReferenceJudges(std::string_view input, const FormatOptions& settings);
 
-// For an input the reference judges: CompareWithReference, then, when every
-// row agrees, CompareWholeRuns. Any other input gives no difference, with
+// For an input the reference judges: CompareWholeRuns, and where the runs
+// differ, the first row after which their states part (CompareWithReference),
+// or the whole-run difference when every row agrees. Any other input gives no difference, with
 // `judged` false.
 RowDifference CompareWhereReferenceJudges(std::string_view input, const FormatOptions& settings);
 

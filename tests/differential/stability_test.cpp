@@ -15,6 +15,7 @@
 
 #include "engine/format_text.h"
 #include "engine/messages.h"
+#include "tests/support/layout_check.h"
 #include "tests/support/lua_generator.h"
 #include "tests/support/text_diff.h"
 
@@ -77,14 +78,14 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
        header + "function f()\t\n\treturn\n\t1\nend\n\n"},
       {__LINE__, "t = { a = 1 }\n", header + "t = \n{\n\ta = 1,\n}\n\n"},
       // M22: a comment that ends in a comma carries the last entry's comma.
-      {__LINE__, "t = { a = 1, -- note\n}\n", header + "t = \n{\n\ta = 1,\n\t-- note\t\t,\n}\n\n"},
-      {__LINE__, "t = { a = 1 -- note,\n}\n", header + "t = \n{\n\ta = 1\n\t-- note,\t\t\n}\n\n"},
+      {__LINE__, "t = { a = 1, -- note\n}\n", header + "t = \n{\n\ta = 1,\n\t-- note\t,\n}\n\n"},
+      {__LINE__, "t = { a = 1 -- note,\n}\n", header + "t = \n{\n\ta = 1\n\t-- note,\t\n}\n\n"},
       // M12: a head is joined only where the next run joins it ("n/2" is
       // three pieces there).
       {__LINE__, "for i = 1, n/2 do x = i end\n",
        header + "for i = 1,\nn / 2\ndo\t\n\tx = i\nend\n\n"},
       {__LINE__, "for i = 4, 2, -1 do y = i end\n",
-       header + "for i = 4,\n2,\n - 1\ndo\t\n\ty = i\nend\n\n"},
+       header + "for i = 4,\n2, - 1\ndo\t\n\ty = i\nend\n\n"},
       {__LINE__, "for i = n/2, 10 do end\n", header + "for i = n / 2,\n10\ndo\t\nend\n\n"},
       {__LINE__, "while a>0 do a = nil end\n", header + "while a > 0\ndo\t\n\ta = nil\nend\n\n"},
       // Heads whose parts come back as one line stay joined.
@@ -101,15 +102,13 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "for i = 1, 2 ^ n do x = i end\n",
        header + "for i = 1, 2^n do\t\n\tx = i\nend\n\n"},
       {__LINE__, "while x ^ 2 do x = 1 end\n", header + "while x^2 do\t\n\tx = 1\nend\n\n"},
-      // M11: "not" glued to the operator before it, and an operator glued to
-      // "and", join their operands at once; "not" after "^" (and after "<=")
-      // is apart on every run.
+      // M11, M41: "not" glued to the operator before it, and an operator glued
+      // to "and", join their operands at once; so does "not" after "^".
       {__LINE__, "x = 1+not y\n", header + "x = 1 + not y\n"},
       {__LINE__, "x = a and-b\n", header + "x = a and - b\n"},
-      {__LINE__, "x = t ^ not n\n", header + "x = t^not\nn\n"},
-      {__LINE__, "x = a<=not b\n", header + "x = a <= not\nb\n"},
-      // M11: a lone "." is no operator: "not" after it stays as the rule has it.
-      {__LINE__, "x = a .not y\n", header + "x = a\n.not\ny\n"},
+      {__LINE__, "x = t ^ not n\n", header + "x = t^not n\n"},
+      {__LINE__, "x = a<=not b\n", header + "x = a <= not b\n"},
+      {__LINE__, "x = a .not y\n", header + "x = a.not y\n"},
       // M10, M11: "not (x)" and "then (f)" are no calls: the next run finds
       // white space after the keyword.
       {__LINE__, "function f()\n\treturn not (v2 < v1)\nend\n",
@@ -119,13 +118,13 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "x = a and not (b)\n", header + "x = a and not(b)\n"},
       // M15: a comment glued to the first comment, a block comment ("]]--"),
       // goes to the next line.
-      {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\t\n--\nx = 1\n"},
+      {__LINE__, "--[[\na\n]]--\nx = 1\n", header + "--[[\na\n]]\t\n--\nx = 1\n"},
       // M27: a chain of ".0" goes in one run.
       {__LINE__, "-- 127.0.0.1\nx = 1\n", header + "-- 127.1\t\nx = 1\n"},
       // M14: code after a line comment that follows a block comment over
       // lines, in an argument list, goes to a new line without TABs.
       {__LINE__, "f(0, function()\n--[[ a\n\t\tb ]]\n-- c\nend)\n",
-       header + "f(0, function() --[[ a\nb ]] -- c\nend)\n"},
+       header + "f(0, function()\t\n\t--[[ a\nb ]]\t\n\t-- c\nend)\n"},
       // M27: a run of points before a digit shrinks in one run.
       {__LINE__, "-- == '...67890'\nx = 1\n", header + "-- == '0.6789'\t\nx = 1\n"},
       {__LINE__, "-- a...5 1...5\nx = 1\n", header + "-- a.0.5 1.5\t\nx = 1\n"},
@@ -140,20 +139,20 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       {__LINE__, "x = f()\n;\ny = 2\n", header + "x = f()\ny = 2\n"},
       // M26: the lines of a block comment lose all their leading TABs at once.
       {__LINE__, "function f()\n\t--[[ a\n\t\tb\n\t]]\n\tx = 1\nend\n",
-       header + "function f()\t\n\t--[[ a\nb\n]]\t\t\n\tx = 1\nend\n\n"},
+       header + "function f()\t\n\t--[[ a\nb\n]]\t\n\tx = 1\nend\n\n"},
       // M24: after a surplus "end", a line at depth 1 before lines at depth 0
       // that end in "=" gets no empty line where the next run breaks it at a
       // spaced ".." and the spacing takes that empty line.
       {__LINE__, "function m.f()\nend\nif x then\nreturn nil, \"s\"..f\nend\nt = {\nk = 1\n}\n",
-       header +
-           "function m.f()\nend\nif x then\t\nreturn\nnil,\n\"s\" .. f\nend\nt = \n{\nk = 1,\n}\n"},
+       header + "function m.f()\t\nend\n\nif x then\t\n\treturn\n\tnil, \"s\" .. f\nend\n\nt = "
+                "\n{\n\tk = 1,\n}\n\n"},
       // M24: an "=" glued to a value that the next run leaves on a line of its
       // own ("x=#t" comes back as "x=", "#t") gets its empty line at once.
       {__LINE__, "y=1\nx=#t\n", header + "y = 1\n\nx = #t\n"},
       {__LINE__, "y=1\nlocal n==#t\n", header + "y = 1\n\nlocal n == #t\n"},
       // M24: before a "," the next run keeps "=" glued ("x = ," -> "x =,"): no empty
       // line, as the literal rule has it.
-      {__LINE__, "local s, r =, r = f()\n", header + "local s,\nr = ,\nr = f()\n"},
+      {__LINE__, "local s, r =, r = f()\n", header + "local s, r = , r = f()\n"},
       // Nor before a "^", whose tightening takes the space out again.
       {__LINE__, "a\nft=^x\n", header + "a\nft =^x\n"},
       // Nor where the next run breaks the depth-1 line ("els+e"): its empty
@@ -165,8 +164,8 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // M24, M30: a ";" alone on such a line goes in the clean-up; the empty
       // line goes before the "}" above, where the next run puts it.
       {__LINE__, "function m.f()\nend\nif x then\nt = { k = 1 };\nend\ne = {\nh = 1\n}\n",
-       header + "function m.f()\nend\nif x then\t\n\nt = \n{\n\tk = 1,\n\n}\n\n"
-                "end\ne = \n{\nh = 1,\n}\n"},
+       header + "function m.f()\t\nend\n\nif x then\t\n\tt = \n\t{\n\t\tk = 1,\n\t}\nend\n\n"
+                "e = \n{\n\th = 1,\n}\n\n"},
       // M16: the first comment gets no TABs before code on its line.
       {__LINE__, "x = 1 --[[\n]] + 2\n", header + "x = 1\n--[[\n]] + 2\n"},
       {__LINE__, "--[[ ]]--[[ ]]x = 1\n", header + "--[[ ]]--[[ ]]x = 1\n"},
@@ -174,7 +173,14 @@ TEST(StabilityTest, MendedCasesSettleInOneRun) {
       // M19: a closer or a global block's keyword glued to an operator that the
       // spacing parts from it is one on the first run.
       {__LINE__, "repeat until-c\n", header + "repeat\t\nuntil - c\n"},
-      {__LINE__, "t{} while-\"\"do end\n", header + "t{}\n\nwhile - \"\"do\nend\n"},
+      {__LINE__, "t{} while-\"\"do end\n", header + "t{}\n\nwhile - \"\"do\t\nend\n\n"},
+      // M43: an opener glued to a comment joins its head and gets no TAB after
+      // the comment, which the next run would take into it.
+      {__LINE__, "if c then--[[x\n]]\n y()\nend\n", header + "if c then--[[x\n]]\n\ty()\nend\n\n"},
+      {__LINE__, "while c do--x\n y()\nend\n", header + "while c do--x\n\ty()\nend\n\n"},
+      // M18: "function" after "^", whose spaces go in the same run, opens its block.
+      {__LINE__, "x = 2 ^ function() return 1 end\n",
+       header + "x = 2^function()\t\n\treturn\n\t1\nend\n\n"},
       // M20: "do;" (Lua 5.2's empty statement after "do") opens the loop's block.
       {__LINE__, "for i=1,#a do; b[a[i]] = true end\n",
        header + "for i = 1, #a do;\t\n\tb[a[i]] = true\nend\n\n"},
@@ -230,6 +236,36 @@ TEST(StabilityTest, GeneratedInputsFormatTheSameTwice) {
     }
   }
   EXPECT_EQ(unstable, 0u) << "of " << kCases << " generated inputs";
+}
+
+// Programs that Lua 5.1 or Lua 4.0 compiles, full of function bodies in
+// argument lists and tables, method heads and nested blocks: every line of
+// code of the output stands at its depth, in all four settings.
+TEST(StabilityTest, GeneratedProgramsStandAtTheirDepth) {
+  size_t off_depth = 0;
+  size_t formatted = 0;
+  for (const GeneratedStyle style : {GeneratedStyle::kValidProgram, GeneratedStyle::kValidLua40}) {
+    for (uint64_t seed = 1; seed <= 150; ++seed) {
+      GeneratorOptions options;
+      options.style = style;
+      options.target_size = 100 + seed * 7 % 800;
+      const std::string input = GenerateLua(seed, options);
+      const size_t variant = seed % 4;
+      std::string output;
+      if (!Format(input, SettingsFor(variant), output)) continue;  // refusals: the sound tests
+      ++formatted;
+      const std::string fault = FirstLineOffItsDepth(output);
+      if (fault.empty()) continue;
+      if (++off_depth <= 3) {
+        ADD_FAILURE() << "seed " << seed << " [" << VariantName(variant) << "]: " << fault
+                      << "\ninput:\n"
+                      << input << "\noutput:\n"
+                      << output;
+      }
+    }
+  }
+  EXPECT_EQ(off_depth, 0u) << "of " << formatted << " formatted programs";
+  EXPECT_GT(formatted, 250u);
 }
 
 }  // namespace

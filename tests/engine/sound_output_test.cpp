@@ -54,14 +54,14 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       {__LINE__, "s = [==[ a-b ]==]\n", "s = [==[ a-b ]==]\n"},
       {__LINE__, "--[[ a \"quote\"\nline ]]\nx = 1\n", "--[[ a \"quote\"\nline ]]\t\nx = 1\n"},
       // M22: a block comment as a table's only content gets no comma after it.
-      {__LINE__, "s{--[[]]\n}\n", "s\n{\n\t--[[]]\t\t\n}\n\n"},
+      {__LINE__, "s{--[[]]\n}\n", "s\n{\n\t--[[]]\t\n}\n\n"},
       // M17: a long string as a table key keeps a space after "[".
       {__LINE__, "t[ [[k]] ] = 1\n", "t[ [[k]]] = 1\n"},
       // M07: the vararg stays whole.
       {__LINE__, "function f(...) return ... end\n", "function f(...)\t\n\treturn\n\t...\nend\n\n"},
       // M13: a comment never swallows the code the layout puts after it.
       {__LINE__, "l(--\n)\n", "l(--\n)\n"},
-      {__LINE__, "class(function(a)\n  --\nend)\n", "class(function(a) --\nend)\n"},
+      {__LINE__, "class(function(a)\n  --\nend)\n", "class(function(a)\t\n\t--\t\nend)\n"},
       {__LINE__, "s = \"a\" -- first\n  .. \"b\"\n", "s = \"a\"\n-- first\t\n.. \"b\"\n"},
       {__LINE__, "s{\"\"--\n,\"\"}\n", "s\n{\n\t\"\"--\n\t,\n\t\"\",\n}\n\n"},
       // M29: a ";" between table fields stays; so does one before a line with "(".
@@ -98,8 +98,8 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       {__LINE__, "t = { ; n = 1 }\n", "t = \n{\n\t;\n\tn = 1,\n}\n\n"},
       {__LINE__, "t = { {1; n=1}; x = {2} }\n",
        "t = \n{\n\t{\n\t\t1;\n\t\tn = 1,\n\t};\n\tx = \n\t{\n\t\t2,\n\t},\n}\n\n"},
-      {__LINE__, "t = { 1 -- c\n ; n = 1 }\n", "t = \n{\n\t1\n\t-- c\t\t\n\t;\n\tn = 1,\n}\n\n"},
-      {__LINE__, "t = { n = 1; -- c\n 2 }\n", "t = \n{\n\tn = 1;\n\t-- c\t\t\n\t2,\n}\n\n"},
+      {__LINE__, "t = { 1 -- c\n ; n = 1 }\n", "t = \n{\n\t1\n\t-- c\t\n\t;\n\tn = 1,\n}\n\n"},
+      {__LINE__, "t = { n = 1; -- c\n 2 }\n", "t = \n{\n\tn = 1;\n\t-- c\t\n\t2,\n}\n\n"},
       // M29: a ";" that ends a statement in a function inside a table goes.
       {__LINE__, "t = { f = function() g(); x = 1; end; 1 }\n",
        "t = \n{\n\tf = function()\t\n\t\tg()\n\t\tx = 1\n\tend;\n\t1,\n}\n\n"},
@@ -129,7 +129,7 @@ TEST(SoundOutput, MendedCasesKeepTheirMeaning) {
       {__LINE__, "f --[[c]](x)\nf() --[[c]](x)\nfunction f --[[c]] () end\n",
        "f--[[c]](x)\nf()--[[c]](x)\n\nfunction f--[[c]]()\t\nend\n\n"},
       // M22: no comma after a block comment whose table entry has one already.
-      {__LINE__, "t = {0,--\n--[[]]}\n", "t = \n{\n\t0,\n\t--\t\t\t\t\n\t--[[]]\n}\n\n"},
+      {__LINE__, "t = {0,--\n--[[]]}\n", "t = \n{\n\t0,\n\t--\t\n\t--[[]]\n}\n\n"},
       // M02: an escaped bracket pair in a long string takes none of its brackets.
       {__LINE__, "f(x[[\"\\]\\]]'\"\t')\n", "f(x[[\"\\]\\]]'\"\t')\n"},
   };

@@ -57,23 +57,24 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
       {"\tt=\n\t{\n\t\t@c0c@\n\t}\n", "\n\tt=\n\t{\n\t\t@c0c@,\n\t}\n\n", {"-- a, "}},
       // Outdenting never takes a line below depth 0.
       {"\tdo\n\tend\n\tend\n\tend\n\tx\n", "\tdo\t\n\tend\n\nend\nend\nx\n"},
-      // A line at depth 1 before lines at depth 0 that end in "=" gets no
+      // M24: after a surplus "end", a line at depth 1 before lines at depth 0
+      // that end in "=" gets no
       // empty line where the next run breaks it at a spaced operator and puts
       // the empty line after that operator, whose spacing takes it out; it
       // keeps one where the first piece ends in "=" ("z=", "#y").
-      {"\tfunction a.b@a0a@\n\tend\n\tif x then\n\tz=y..f\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
-       "\n\tfunction a.b@a0a@\nend\nif x then\t\n\tz=y..f\nend\ne=\n{\n\th=1,\n}\n"},
-      {"\tfunction a.b@a0a@\n\tend\n\tif x then\n\tz=#y\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
-       "\n\tfunction a.b@a0a@\nend\nif x then\t\n\n\tz=#y\nend\ne=\n{\n\th=1,\n}\n"},
+      {"\tfunction a.b@a0a@\n\tend\n\tend\n\tif x then\n\tz=y..f\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
+       "\n\tfunction a.b@a0a@\t\n\tend\n\nend\nif x then\t\n\tz=y..f\nend\ne=\n{\n\th=1,\n}\n"},
+      {"\tfunction a.b@a0a@\n\tend\n\tend\n\tif x then\n\tz=#y\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
+       "\n\tfunction a.b@a0a@\t\n\tend\n\nend\nif x then\t\n\n\tz=#y\nend\ne=\n{\n\th=1,\n}\n"},
       // A ";" alone, which the clean-up takes away, hands its empty line to the
       // line before it; in a table constructor it stays and keeps it.
-      {"\tfunction m.f@a0a@\n\tend\n\tif x then\n"
+      {"\tfunction m.f@a0a@\n\tend\n\tend\n\tif x then\n"
        "\tt=\n\t{\n\t\tk=1\n\t}\n\t;\n\tend\n\te=\n\t{\n\t\th=1\n\t}\n",
-       "\n\tfunction m.f@a0a@\nend\nif x then\t\n"
+       "\n\tfunction m.f@a0a@\t\n\tend\n\nend\nif x then\t\n"
        "\n\tt=\n\t{\n\t\tk=1,\n\n\t}\n\n\t;\nend\ne=\n{\n\th=1,\n}\n"},
-      {"\tfunction m.f@a0a@\n\tend\n"
+      {"\tfunction m.f@a0a@\n\tend\n\tend\n"
        "\tt=\n\t{\n\t\t{\n\t\t\tk=1\n\t\t}\n\t\t;\n\t}\n\te=\n\t{\n\t\th=1\n\t}\n",
-       "\n\n\tfunction m.f@a0a@\nend\n"
+       "\n\tfunction m.f@a0a@\t\n\n\tend\n\nend\n"
        "t=\n{\n\t{\n\t\tk=1,\n\t}\n\n\n\t;\n}\ne=\n{\n\th=1,\n}\n"},
   };
   for (const Row& row : rows) {

@@ -66,8 +66,11 @@ TEST(OperatorSpacing, SinglePasses) {
       {SpaceBeforeLineEndEquals, "\tx =\n", "\tx  =\n"},
       {BreakUnarySigns, "\tt = { - 1,\n\t\t2,\n\t}\n", "\tt = {\n\t\t - 1,\n\t\t2,\n\t}\n"},
       {BreakUnarySigns, "\tt = {   - 1,\n", "\tt = {\n\t\t - 1,\n"},
-      {BreakUnarySigns, "\t\t1, - 2, + 3, - 4,\n", "\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\t - 4,\n"},
-      {BreakUnarySigns, "\tb = 1, - 2\n", "\tb = 1,\n\t - 2\n"},
+      {BreakUnarySigns, "\tt = {\n\t\t1, - 2, + 3, - 4,\n",
+       "\tt = {\n\t\t1,\n\t\t - 2,\n\t\t + 3,\n\t\t - 4,\n"},
+      // M40: outside a table a "," ends no line.
+      {BreakUnarySigns, "\tb = 1, - 2\n", "\tb = 1, - 2\n"},
+      {BreakUnarySigns, "\t\t1, - 2, + 3,\n", "\t\t1, - 2, + 3,\n"},
       {BreakUnarySigns, "\ta = b - c, d\n", "\ta = b - c, d\n"},
       {BreakBeforeLeftBraces, "\t\t{\n", "\t\t{\n"},
       {BreakBeforeLeftBraces, "\ta = {b = {\n", "\ta = {b = \n\t{\n"},

@@ -178,6 +178,58 @@ bool CallAfterTokenOrNearKeyword(std::string_view text) {
          text.find("or") != std::string_view::npos || text.find("then") != std::string_view::npos;
 }
 
+// A word of `words` right before `then`-like glue: one of `after` directly
+// after it.
+bool WordFollowedBy(std::string_view text, std::initializer_list<std::string_view> words,
+                    std::string_view after) {
+  for (std::string_view word : words) {
+    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+      const size_t end = at + word.size();
+      if (end < text.size() && HasAny(text.substr(end, 1), after)) return true;
+    }
+  }
+  return false;
+}
+
+// An opener or closer glued to what is no white space the rule knows
+// (M34, M39, M43): a dotted or method head, "(function", "end)", "do" or
+// "then" after a token, bracket or string, or before a comment token.
+bool BlockKeywordGlued(std::string_view text) {
+  for (size_t at = text.find("function"); at != std::string_view::npos;
+       at = text.find("function", at + 1)) {
+    if (at > 0 && text[at - 1] == '(') return true;
+    size_t k = at + 8;
+    if (k < text.size() && IsSpace(text[k])) ++k;
+    while (k < text.size() && IsWord(text[k])) ++k;
+    if (k < text.size() && (text[k] == '.' || text[k] == ':')) return true;
+  }
+  for (std::string_view word : {"do", "then", "repeat", "end", "elseif", "until"}) {
+    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+      const size_t end = at + word.size();
+      if (at > 0 && HasAny(text.substr(at - 1, 1), "@)]")) return true;
+      if (end < text.size() && HasAny(text.substr(end, 1), ")@")) return true;
+    }
+  }
+  return false;
+}
+
+// A head keyword after another, or "not" that may end a line (M35, M41).
+bool KeywordsChainOrNotEndsLine(std::string_view text) {
+  return text.find("not") != std::string_view::npos ||
+         WordFollowedBy(text,
+                        {"function", "while", "for", "if", "elseif", "local", "global", "until"},
+                        " \t\n");
+}
+
+// A comment token after a TAB: the rule puts that TAB after the first comment
+// once per comment of the file, the engine once (M36).
+bool FirstCommentTabsBeyondOne(std::string_view text) {
+  for (size_t at = text.find("@c"); at != std::string_view::npos; at = text.find("@c", at + 1)) {
+    if (at >= 1 && text[at - 1] == '\t') return true;
+  }
+  return false;
+}
+
 // Where a mend may apply, its pass differs from the literal rule on purpose
 // (docs/mends.md): one row per mend, the passes it changes, and whether a
 // text may hold a place where it applies. The literal rule judges a pass only
@@ -222,7 +274,29 @@ const MendGate kMendGates[] = {
        return t.find("...") != std::string_view::npos || t.find("//") != std::string_view::npos ||
               t.find("<<") != std::string_view::npos || t.find(">>") != std::string_view::npos;
      }},
-    {"M09, M10", {"JoinNamesWithArguments"}, CallAfterTokenOrNearKeyword},
+    {"M09, M10, M42",
+     {"JoinNamesWithArguments"},
+     [](std::string_view t) {
+       return CallAfterTokenOrNearKeyword(t) ||
+              WordFollowedBy(t, {"end", "else", "do", "repeat", "function"}, " \t\n@");
+     }},
+    {"M34, M39, M43",
+     {"IndentAfterOpeners", "OutdentAfterClosers", "OutdentCloserLines"},
+     BlockKeywordGlued},
+    {"M35, M41", {"JoinKeywords"}, KeywordsChainOrNotEndsLine},
+    {"M36", {"RestoreComments"}, FirstCommentTabsBeyondOne},
+    {"M37",
+     {"MaskArguments", "MaskIndices"},
+     [](std::string_view t) { return t.find("function") != std::string_view::npos; }},
+    {"M40",
+     {"BreakUnarySigns"},
+     [](std::string_view t) {
+       for (size_t at = t.find(','); at != std::string_view::npos; at = t.find(',', at + 1)) {
+         const size_t next = t.find_first_not_of(" \t", at + 1);
+         if (next != std::string_view::npos && HasAny(t.substr(next, 1), "+-")) return true;
+       }
+       return false;
+     }},
 };
 
 bool LiteralRuleJudges(std::string_view pass, std::string_view text) {
@@ -265,6 +339,13 @@ void TidyDecimals(PassContext& context) {
   AddMissingDecimalZeros(context);
 }
 
+// The literal rule of keys and values, then the mend that joins what it
+// leaves of a broken statement (M38).
+void JoinKeysWithValuesAndBrokenStatements(PassContext& context) {
+  reference::JoinKeysWithValues(context);
+  JoinBrokenStatements(context.state);
+}
+
 void TidyDecimalsUntilSettled(PassContext& context) {
   reference::RemoveZeroDecimalsUntilSettled(context);
   reference::RemoveTrailingDecimalZerosUntilSettled(context);
@@ -299,7 +380,7 @@ TEST(PassDifferential, PassesOnAnyText) {
       PAIR(PlaceSpacesAfterCommas),
       PAIR(AddBaseTab),
       PAIR(RemoveBlankLines),
-      PAIR(JoinKeysWithValues),
+      PassPair{"JoinKeysWithValues", JoinKeysWithValues, JoinKeysWithValuesAndBrokenStatements},
       PAIR(JoinKeywords),
       PAIR(JoinNamesWithArguments),
       PAIR(SpaceConditionKeywords),

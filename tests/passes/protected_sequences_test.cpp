@@ -142,13 +142,14 @@ TEST(ProtectedSequences, TokenLikeTextComesBackAsItWas) {
   }
 }
 
-TEST(ProtectedSequences, FirstCommentGetsACopyOfItsTabsPerComment) {
+// M36: the first comment gets one TAB, however many comments follow.
+TEST(ProtectedSequences, FirstCommentGetsOneTab) {
   CodeState state;
   state.text = "\t\t@c0c@\n\tx\n\t@c1c@\n";
   state.CommentsTable = {"-- a", "-- b"};
   state.CommentsCount = 2;
   const auto result = RunRows(std::move(state), RestoreComments, RestoreComments);
-  EXPECT_EQ(Visible(result.state.text), Visible("\t\t-- a\t\t\t\t\n\tx\n\t-- b\n"));
+  EXPECT_EQ(Visible(result.state.text), Visible("\t\t-- a\t\n\tx\n\t-- b\n"));
 }
 
 }  // namespace

@@ -28,8 +28,26 @@ std::string Fix(const std::string& input) {
 TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
   const Row rows[] = {
       // Keywords whose white space the previous match consumed stay put.
-      {"a and not x\n", "\ta and not\n\tx\n"},
-      {"local function f@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
+      // M41, M35: "not" and "function" left without the white space before
+      // them take what follows anyway.
+      {"a and not x\n", "\ta and not x\n"},
+      {"local function f@a0a@\n", "\tlocal function f@a0a@\n"},
+      // M38: a statement broken at its commas, a call at its string, access
+      // or "%" joins again; a loop head is left to its own join.
+      {"if a == 1 and not b then x = -1 end\n", "\tif a==1 and not b then\n\tx=-1\n\tend\n"},
+      {"local a, b = 1, 2\n", "\tlocal a, b=1, 2\n"},
+      {"return r, s\n", "\treturn\n\tr, s\n"},
+      {"require @s0s@\n", "\trequire @s0s@\n"},
+      {"x = @a0a@:\nformat@a1a@\n", "\tx=@a0a@:format@a1a@\n"},
+      {"x = i % n\n", "\tx=i % n\n"},
+      // A numeral takes no field, and a head keyword no ")": junk stays apart.
+      {"x = 8 .t\n", "\tx=8\n\t.t\n"},
+      {"elseif )\n", "\telseif )\n"},
+      // M43: comments glued to "then" or "do" join the head with them.
+      {"if c then@c0c@\ny@a0a@\nend\n", "\tif c then@c0c@\n\ty@a0a@\n\tend\n"},
+      {"while c do@c0c@@c1c@\nend\n", "\twhile c do@c0c@@c1c@\n\tend\n"},
+      {"for i = 1, n/2 do end\n", "\tfor i=1,\n\tn/2\n\tdo\n\tend\n"},
+      {"t = { a, b }\n", "\tt=\n\t{\n\t\ta,\n\t\tb\n\t}\n"},
       {"for i = 1, 10, 2 do x = i end\n", "\tfor i=1, 10, 2 do\n\tx=i\n\tend\n"},
       // A head is joined only when every part comes back as one line once the
       // operator spacing has spaced it: "n/2" becomes "n / 2", three lines on

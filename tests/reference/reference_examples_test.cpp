@@ -208,6 +208,10 @@ TEST(ReferenceExamplesTest, SpacingBreakingAndJoining) {
                           {"local\nfunction\nf@a0a@\n", "\tlocal function\n\tf@a0a@\n"},
                           {"x=a\nor\n{\n1 }\n", "\tx=a or {\n\t\t1\n\t}\n"},
                           {"for i=1,\n10,\n2\ndo\n", "\tfor i=1, 10, 2 do\n"},
+                          // The engine joins these lines (M38, M41).
+                          {"if a == 1 and not b then x = -1 end\n",
+                           "\tif a==1 and not\n\tb then\n\tx=-1\n\tend\n"},
+                          {"local a, b = 1, 2\n", "\tlocal a,\n\tb=1,\n\t2\n"},
                       });
 }
 
@@ -262,6 +266,9 @@ TEST(ReferenceExamplesTest, BlockIndentationAndPunctuation) {
   CheckRows(kBlocks, {
                          {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
                           "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\ty=2\n"},
+                         // The engine opens a block at a method head (M34).
+                         {"\tfunction o:m@a0a@\n\tx=1\n\tend\n\tfunction g@a1a@\n\ty=1\n\tend\n",
+                          "\n\tfunction o:m@a0a@\n\tx=1\nend\nfunction g@a1a@\t\n\ty=1\nend\n"},
                          // The engine keeps the ";" (KeepSemicolonsBetweenTables).
                          {"\tt=\n\t{\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
                           "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t},\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},

@@ -1,7 +1,8 @@
 // kelvane_compare FILE [-s] [-unix] [-shrink]: runs the engine's passes and
 // the literal reference side by side on one file and prints the first row
 // after which they differ, or "identical". Files whose literal output is not
-// stable are not compared (the engine makes them stable its own way).
+// sound, stable and laid out are not compared (the engine has its own rules
+// there).
 
 #include <cstdio>
 #include <fstream>
@@ -62,7 +63,9 @@ int main(int argc, char** argv) {
   kelvane::test_support::RowDifference difference = Compare(input, settings);
   if (!difference.judged) {
     // Still "identical" for the corpus script: nothing to compare.
-    std::puts("identical (not judged: the literal rules' output changes when formatted again)");
+    std::puts(
+        "identical (not judged: the literal rules' output breaks the file, changes when formatted "
+        "again, or is not laid out)");
     return 0;
   }
   if (!difference.differs) {
