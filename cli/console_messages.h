@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cli/run_settings.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "engine/messages.h"
 
 namespace kelvane {

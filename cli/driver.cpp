@@ -12,7 +12,7 @@
 #include "cli/command_line.h"
 #include "cli/console_messages.h"
 #include "engine/app_text.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "engine/format_text.h"
 
 namespace kelvane {

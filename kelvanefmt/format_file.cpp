@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "engine/messages.h"
 #include "kelvanefmt/unified_diff.h"
 

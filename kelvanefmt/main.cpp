@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "engine/allocator_tuning.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "kelvanefmt/fmt_command_line.h"
 #include "kelvanefmt/fmt_run.h"
 #include "kelvanefmt/progress_bar.h"

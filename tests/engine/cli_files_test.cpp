@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "engine/app_text.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "tests/support/cli_runner.h"
 
 namespace kelvane {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 
 namespace kelvane::file_io_internal {
 

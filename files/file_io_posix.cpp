@@ -15,8 +15,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "engine/file_io.h"
-#include "engine/file_io_internal.h"
+#include "files/file_io.h"
+#include "files/file_io_internal.h"
 
 namespace kelvane {
 namespace {

@@ -2,14 +2,14 @@
 // identity comparisons, temporary names and the whole-file write. The
 // platform's part is in file_io_posix.cpp or file_io_win32.cpp.
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <random>
 
-#include "engine/file_io_internal.h"
+#include "files/file_io_internal.h"
 
 namespace kelvane {
 
