@@ -1,6 +1,7 @@
 // The portable part of file reading and replacement: the causes in words,
-// identity comparisons, temporary names and the whole-file write. The
-// platform's part is in file_io_posix.cpp or file_io_win32.cpp.
+// identity comparisons, temporary names, the replacement's steps in order
+// and the whole-file write. The platform's part is in file_io_posix.cpp or
+// file_io_win32.cpp.
 
 #include "files/file_io.h"
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <system_error>
 
 #include "files/file_io_internal.h"
 
@@ -29,8 +31,18 @@ std::string FileStatus::Describe() const {
       return "leads to the input file, which it must not replace";
     case kErrorDanglingLink:
       return "a symbolic link to a file that does not exist";
+    case kErrorForeignFile:
+      return "a file owned by another user, which it must not replace";
+    case kErrorAttributesNotKept:
+      return "its access control list or extended attributes cannot be kept; nothing was written";
+    case kErrorIsLink:
+      return "a symbolic link, which is not followed here";
+    case kErrorFolderChanged:
+      return "its folder was moved or replaced since it was searched";
     default:
-      return std::strerror(error);
+      // strerror's text; std::error_code's message is the thread-safe way
+      // to get it.
+      return std::generic_category().message(error);
   }
 }
 
@@ -40,6 +52,38 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 
 bool SameFileUnchanged(const FileIdentity& a, const FileIdentity& b) {
   return SameFile(a, b) && a.size == b.size && a.modified_ns == b.modified_ns;
+}
+
+FileReplacement::FileReplacement() = default;
+FileReplacement::~FileReplacement() = default;
+
+FileStatus FileReplacement::Open(const std::string& path, const WriteOptions& options) {
+  file_.reset();
+  error_ = path.empty() ? ENOENT : file_io_internal::OpenPlatformReplacement(path, options, file_);
+  if (error_ != 0) file_.reset();
+  return {error_};
+}
+
+FileStatus FileReplacement::OpenIn(const Folder& folder, const std::string& name,
+                                   const WriteOptions& options) {
+  file_.reset();
+  error_ = name.empty() ? ENOENT
+                        : file_io_internal::OpenPlatformReplacementIn(folder, name, options, file_);
+  if (error_ != 0) file_.reset();
+  return {error_};
+}
+
+FileStatus FileReplacement::Append(std::string_view bytes) {
+  if (error_ == 0 && !file_) error_ = EBADF;
+  if (error_ == 0) error_ = file_->Write(bytes);
+  return {error_};
+}
+
+FileStatus FileReplacement::Commit() {
+  if (error_ == 0 && !file_) error_ = EBADF;
+  if (error_ == 0) error_ = file_->Commit();
+  file_.reset();  // an uncommitted temporary file goes with it
+  return {error_};
 }
 
 FileStatus WriteWholeFile(const std::string& path, std::string_view bytes,
@@ -55,12 +99,16 @@ namespace {
 
 enum SlotState : int { kFree, kFilling, kReady };
 
+// A POSIX name is short (relative to its folder's descriptor); a Windows one
+// is a whole path, which the ANSI calls limit to MAX_PATH.
 struct NameSlot {
   std::atomic<int> state{kFree};
-  char path[4096];
+  int folder = -1;
+  char path[512];
 };
 
-constexpr int kSlotCount = 16;
+// kelvanefmt runs at most 1024 threads, each with one replacement open.
+constexpr int kSlotCount = 1040;
 NameSlot g_name_slots[kSlotCount];
 
 }  // namespace
@@ -73,17 +121,18 @@ int CheckExistingTarget(const FileIdentity& found, const WriteOptions& options,
     expected = options.replaces;
   } else if (options.input != nullptr && SameFile(found, *options.input)) {
     if (options.derived_name) return kErrorWouldReplaceInput;
-    if (!options.input->regular) return kErrorNotRegular;
+    if (!options.input->regular()) return kErrorNotRegular;
     expected = options.input;
   }
   return 0;
 }
 
-int ClaimNameSlot(const std::string& path) {
+int ClaimNameSlot(int folder, const std::string& path) {
   if (path.size() >= sizeof g_name_slots[0].path) return -1;
   for (int i = 0; i < kSlotCount; ++i) {
     int expected = kFree;
     if (g_name_slots[i].state.compare_exchange_strong(expected, kFilling)) {
+      g_name_slots[i].folder = folder;
       std::memcpy(g_name_slots[i].path, path.c_str(), path.size() + 1);
       g_name_slots[i].state.store(kReady);
       return i;
@@ -97,19 +146,20 @@ void ReleaseNameSlot(int& slot) {
   slot = -1;
 }
 
-void RemoveClaimedNames(void (*remove)(const char* path)) {
+void RemoveClaimedNames(void (*remove)(int folder, const char* path)) {
   for (NameSlot& slot : g_name_slots) {
-    if (slot.state.load() == kReady) remove(slot.path);
+    if (slot.state.load() == kReady) remove(slot.folder, slot.path);
   }
 }
 
-std::string TemporaryName(const std::string& folder) {
+std::string TemporaryName() {
   // Random, so that a name cannot be foreseen; creation is exclusive, and a
   // clash only means another try.
   thread_local std::mt19937_64 random{std::random_device{}()};
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
-  return folder + ".kelvane-" + suffix + ".tmp";
+  char name[40];
+  std::snprintf(name, sizeof name, ".kelvane-%016llx.tmp",
+                static_cast<unsigned long long>(random()));
+  return name;
 }
 
 }  // namespace file_io_internal

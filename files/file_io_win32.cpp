@@ -1,7 +1,9 @@
 // Reading and replacing files on Windows: identities from the file's volume
-// serial number and file index, a temporary file beside the target moved over
-// it with MoveFileExA, and a console handler that removes the temporary files
-// of unfinished replacements when the console is interrupted or closed.
+// serial number and file index, a temporary file beside the target put in
+// its place by ReplaceFileA (which keeps the replaced file's security
+// descriptor, attributes and streams) or, for a new file, MoveFileExA, and a
+// console handler that removes the temporary files of unfinished
+// replacements when the console is interrupted or closed.
 
 #include <fcntl.h>
 #include <io.h>
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "files/file_io.h"
 #include "files/file_io_internal.h"
@@ -36,6 +39,7 @@ int ErrnoFromWindows(DWORD code) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
       return EACCES;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -47,9 +51,17 @@ int ErrnoFromWindows(DWORD code) {
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
       return EEXIST;
+    case ERROR_DIRECTORY:
+      return ENOTDIR;
     default:
       return EIO;
   }
+}
+
+FileKind KindOf(DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileKind::kLink;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
+  return FileKind::kRegular;
 }
 
 // The identity of an open file; false when the platform cannot say.
@@ -64,20 +76,28 @@ bool IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
   const uint64_t ticks = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                          info.ftLastWriteTime.dwLowDateTime;
   identity.modified_ns = static_cast<int64_t>(ticks) * 100;
-  identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  identity.kind = KindOf(info.dwFileAttributes);
   return true;
 }
 
-// The identity of the file at `path`, opened for no access and shared with
-// everyone so that it disturbs no other program; false when it cannot be opened.
-bool IdentityOfPath(const std::string& path, FileIdentity& identity) {
-  const HANDLE handle =
-      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+// Opens `path` with `access`, shared with everyone so that it disturbs no
+// other program; a link there is opened itself, not followed, when `follow`
+// is false.
+HANDLE OpenShared(const std::string& path, DWORD access, bool follow) {
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                     nullptr);
+}
+
+// The identity of the file at `path`, opened for no access; 0 or the cause.
+int IdentityOfPath(const std::string& path, bool follow, FileIdentity& identity) {
+  const HANDLE handle = OpenShared(path.empty() ? "." : path, 0, follow);
+  if (handle == INVALID_HANDLE_VALUE) return ErrnoFromWindows(GetLastError());
   const bool known = IdentityOfHandle(handle, identity);
+  const DWORD error = GetLastError();
   CloseHandle(handle);
-  return known;
+  return known ? 0 : ErrnoFromWindows(error);
 }
 
 std::string FolderPrefixOf(const std::string& path) {
@@ -87,7 +107,7 @@ std::string FolderPrefixOf(const std::string& path) {
 
 // Runs on a thread of its own when the console is interrupted or closed.
 BOOL WINAPI RemoveTemporaryFiles(DWORD /*event*/) {
-  RemoveClaimedNames([](const char* path) { DeleteFileA(path); });
+  RemoveClaimedNames([](int /*folder*/, const char* path) { DeleteFileA(path); });
   return FALSE;  // the default handler ends the program
 }
 
@@ -102,139 +122,35 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
-}  // namespace
-
-struct FileReplacement::State {
-  std::string target;
-  std::string temp_path;
-  int slot = -1;
-  int fd = -1;
-  bool check_unchanged = false;
-  FileIdentity expected;
-  int error = 0;
-
-  ~State() {
-    if (fd >= 0) _close(fd);
-    if (!temp_path.empty()) DeleteFileA(temp_path.c_str());
-    ReleaseNameSlot(slot);
-  }
-
-  int CreateTemporary() {
-    const std::string folder = FolderPrefixOf(target);
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      const std::string name = TemporaryName(folder);
-      slot = ClaimNameSlot(name);
-      errno = 0;
-      fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                 _S_IREAD | _S_IWRITE);
-      if (fd >= 0) {
-        temp_path = name;
-        return 0;
-      }
-      const int failure = LastError();
-      ReleaseNameSlot(slot);
-      if (failure != EEXIST) return failure;
-    }
-    return EEXIST;
-  }
-
-  int Commit() {
-    errno = 0;
-    if (_commit(fd) != 0) return LastError();
-    errno = 0;
-    const int closed = _close(fd);
-    fd = -1;
-    if (closed != 0) return LastError();
-    if (check_unchanged) {
-      FileIdentity now;
-      if (!IdentityOfPath(target, now) || !SameFileUnchanged(now, expected)) return kErrorChanged;
-    }
-    if (!MoveFileExA(temp_path.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return ErrnoFromWindows(GetLastError());
-    }
-    temp_path.clear();
-    ReleaseNameSlot(slot);
-    return 0;
-  }
-};
-
-FileReplacement::FileReplacement() = default;
-FileReplacement::~FileReplacement() = default;
-
-FileStatus FileReplacement::Open(const std::string& path, const WriteOptions& options) {
-  state_ = std::make_unique<State>();
-  State& state = *state_;
-  const auto fail = [&state](int error) {
-    state.error = error;
-    return FileStatus{error};
-  };
-  if (path.empty()) return fail(ENOENT);
-  state.target = path;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return fail(EISDIR);
-    FileIdentity found;
-    if ((options.replaces != nullptr || options.input != nullptr) && !IdentityOfPath(path, found)) {
-      return fail(ErrnoFromWindows(GetLastError()));
-    }
-    const FileIdentity* expected = nullptr;
-    if (const int error = CheckExistingTarget(found, options, expected); error != 0) {
-      return fail(error);
-    }
-    state.check_unchanged = expected != nullptr;
-    if (expected != nullptr) state.expected = *expected;
-  } else if (options.replaces != nullptr) {
-    return fail(kErrorChanged);  // the input is gone
-  }
-  if (const int error = state.CreateTemporary(); error != 0) return fail(error);
-  return {};
-}
-
-FileStatus FileReplacement::Append(std::string_view bytes) {
-  if (!state_) return {EBADF};
-  if (state_->error != 0) return {state_->error};
-  state_->error = WriteAll(state_->fd, bytes);
-  return {state_->error};
-}
-
-FileStatus FileReplacement::Commit() {
-  if (!state_) return {EBADF};
-  if (state_->error == 0) state_->error = state_->Commit();
-  const FileStatus status{state_->error};
-  state_.reset();
-  return status;
-}
-
-FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
-                         const ReadOptions& options) {
-  bytes.clear();
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return {LastError()};
+// Reads the open file `handle` whole (and closes it), as ReadWholeFile says.
+FileStatus ReadOpenFile(HANDLE handle, std::string& bytes, FileIdentity* identity,
+                        const ReadOptions& options) {
   FileIdentity found;
   int error = 0;
-  if (!IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), found)) {
+  if (!IdentityOfHandle(handle, found)) {
     error = ErrnoFromWindows(GetLastError());
-  } else if (options.regular_only && !found.regular) {
+  } else if (found.kind == FileKind::kFolder) {
+    error = EISDIR;
+  } else if (options.regular_only && !found.regular()) {
     error = kErrorNotRegular;
-  } else if (found.regular && found.size > options.size_limit) {
+  } else if (found.regular() && found.size > options.size_limit) {
     error = kErrorTooLarge;
   }
   try {
-    if (error == 0 && found.regular) bytes.reserve(static_cast<size_t>(found.size));
+    if (error == 0 && found.regular()) bytes.reserve(static_cast<size_t>(found.size));
     char buffer[1 << 16];
     while (error == 0) {
-      errno = 0;
-      const size_t got = std::fread(buffer, 1, sizeof buffer, file);
-      if (bytes.size() + got > options.size_limit) {
-        error = kErrorTooLarge;
+      DWORD got = 0;
+      if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_BROKEN_PIPE && code != ERROR_HANDLE_EOF) error = ErrnoFromWindows(code);
         break;
       }
-      bytes.append(buffer, got);
-      if (got < sizeof buffer) {
-        if (std::ferror(file)) error = LastError();
-        break;
+      if (got == 0) break;
+      if (bytes.size() + got > options.size_limit) {
+        error = kErrorTooLarge;
+      } else {
+        bytes.append(buffer, got);
       }
     }
   } catch (const std::bad_alloc&) {
@@ -242,7 +158,7 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdenti
   } catch (const std::length_error&) {
     error = ENOMEM;
   }
-  std::fclose(file);
+  CloseHandle(handle);
   if (error != 0) {
     std::string().swap(bytes);
     return {error};
@@ -251,17 +167,214 @@ FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdenti
   return {};
 }
 
+// The replacement: a temporary file beside the target, put in its place.
+class WindowsReplacement final : public FileReplacement::Platform {
+ public:
+  ~WindowsReplacement() override {
+    if (fd_ >= 0) _close(fd_);
+    if (!temp_path_.empty()) DeleteFileA(temp_path_.c_str());
+    ReleaseNameSlot(slot_);
+  }
+
+  // Prepares the replacement of the file at `path`; with `follow` false a
+  // link there is refused.
+  int Open(const std::string& path, const WriteOptions& options, bool follow) {
+    target_ = path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (!follow && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return kErrorIsLink;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EISDIR;
+      target_exists_ = true;
+      FileIdentity found;
+      if (options.replaces != nullptr || options.input != nullptr) {
+        if (const int error = IdentityOfPath(path, true, found); error != 0) return error;
+      }
+      const FileIdentity* expected = nullptr;
+      if (const int error = CheckExistingTarget(found, options, expected); error != 0) {
+        return error;
+      }
+      check_unchanged_ = expected != nullptr;
+      if (expected != nullptr) expected_ = *expected;
+    } else if (options.replaces != nullptr) {
+      return kErrorChanged;  // the input is gone
+    }
+    return CreateTemporary();
+  }
+
+  int Write(std::string_view bytes) override { return WriteAll(fd_, bytes); }
+
+  int Commit() override {
+    errno = 0;
+    if (_commit(fd_) != 0) return LastError();
+    errno = 0;
+    const int closed = _close(fd_);
+    fd_ = -1;
+    if (closed != 0) return LastError();
+    if (check_unchanged_) {
+      FileIdentity now;
+      if (IdentityOfPath(target_, true, now) != 0 || !SameFileUnchanged(now, expected_)) {
+        return kErrorChanged;
+      }
+    }
+    // ReplaceFileA gives the new file the replaced one's security
+    // descriptor, attributes and streams; a rename would keep the
+    // temporary file's, inherited from the folder.
+    const bool moved =
+        target_exists_
+            ? ReplaceFileA(target_.c_str(), temp_path_.c_str(), nullptr, 0, nullptr, nullptr) != 0
+            : MoveFileExA(temp_path_.c_str(), target_.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!moved) return ErrnoFromWindows(GetLastError());
+    temp_path_.clear();
+    ReleaseNameSlot(slot_);
+    return 0;
+  }
+
+ private:
+  int CreateTemporary() {
+    const std::string folder = FolderPrefixOf(target_);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      const std::string name = folder + TemporaryName();
+      slot_ = ClaimNameSlot(-1, name);
+      errno = 0;
+      fd_ = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+      if (fd_ >= 0) {
+        temp_path_ = name;
+        return 0;
+      }
+      const int failure = LastError();
+      ReleaseNameSlot(slot_);
+      if (failure != EEXIST) return failure;
+    }
+    return EEXIST;
+  }
+
+  std::string target_;
+  bool target_exists_ = false;
+  std::string temp_path_;
+  int slot_ = -1;
+  int fd_ = -1;
+  bool check_unchanged_ = false;
+  FileIdentity expected_;
+};
+
+int OpenReplacement(const std::string& path, const WriteOptions& options, bool follow,
+                    std::unique_ptr<FileReplacement::Platform>& file) {
+  auto replacement = std::make_unique<WindowsReplacement>();
+  if (const int error = replacement->Open(path, options, follow); error != 0) return error;
+  file = std::move(replacement);
+  return 0;
+}
+
+}  // namespace
+
+namespace file_io_internal {
+
+int OpenPlatformReplacement(const std::string& path, const WriteOptions& options,
+                            std::unique_ptr<FileReplacement::Platform>& file) {
+  return OpenReplacement(path, options, true, file);
+}
+
+int OpenPlatformReplacementIn(const Folder& folder, const std::string& name,
+                              const WriteOptions& options,
+                              std::unique_ptr<FileReplacement::Platform>& file) {
+  if (name.find_first_of("/\\:") != std::string::npos) return EINVAL;
+  return OpenReplacement(folder.path() + name, options, false, file);
+}
+
+void UseNamedTemporaryFiles(bool /*named*/) {}  // the only kind there is here
+
+}  // namespace file_io_internal
+
+FileStatus IdentifyPath(const std::string& path, FileIdentity& identity) {
+  return {IdentityOfPath(path, true, identity)};
+}
+
+Folder::Folder() = default;
+Folder::~Folder() = default;
+Folder::Folder(Folder&& other) noexcept { *this = std::move(other); }
+Folder& Folder::operator=(Folder&& other) noexcept {
+  if (this != &other) {
+    descriptor_ = std::exchange(other.descriptor_, -1);
+    path_ = std::move(other.path_);
+    identity_ = other.identity_;
+  }
+  return *this;
+}
+
+FileStatus Folder::Open(const std::string& path, const FileIdentity* expected) {
+  *this = Folder();
+  FileIdentity found;
+  if (const int error = IdentityOfPath(path, true, found); error != 0) return {error};
+  if (found.kind != FileKind::kFolder) return {ENOTDIR};
+  if (expected != nullptr && !SameFile(found, *expected)) return {kErrorFolderChanged};
+  const bool ends_with_separator =
+      path.empty() || path.back() == '/' || path.back() == '\\' || path.back() == ':';
+  path_ = ends_with_separator ? path : path + '\\';
+  identity_ = found;
+  return {};
+}
+
+FileStatus ListFolder(const Folder& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = FindFirstFileA((folder.path() + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {ErrnoFromWindows(GetLastError())};
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, KindOf(found.dwFileAttributes)});
+  } while (FindNextFileA(search, &found));
+  const DWORD error = GetLastError();
+  FindClose(search);
+  return {error == ERROR_NO_MORE_FILES ? 0 : ErrnoFromWindows(error)};
+}
+
+FileStatus IdentifyIn(const Folder& folder, const std::string& name, FileIdentity& identity) {
+  return {IdentityOfPath(folder.path() + name, false, identity)};
+}
+
+FileStatus LocateFile(const std::string& path, std::string& folder, std::string& name) {
+  folder = FolderPrefixOf(path);
+  name = path.substr(folder.size());
+  if (name.empty()) return {EISDIR};
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return {ErrnoFromWindows(GetLastError())};
+  }
+  return {};
+}
+
+FileStatus ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity* identity,
+                         const ReadOptions& options) {
+  bytes.clear();
+  const HANDLE handle = OpenShared(path, GENERIC_READ, true);
+  if (handle == INVALID_HANDLE_VALUE) return {ErrnoFromWindows(GetLastError())};
+  return ReadOpenFile(handle, bytes, identity, options);
+}
+
+FileStatus ReadFileIn(const Folder& folder, const std::string& name, std::string& bytes,
+                      FileIdentity* identity, const ReadOptions& options) {
+  bytes.clear();
+  if (name.find_first_of("/\\:") != std::string::npos) return {EINVAL};
+  const HANDLE handle = OpenShared(folder.path() + name, GENERIC_READ, false);
+  if (handle == INVALID_HANDLE_VALUE) return {ErrnoFromWindows(GetLastError())};
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    CloseHandle(handle);
+    return {kErrorIsLink};
+  }
+  ReadOptions regular = options;
+  regular.regular_only = true;
+  return ReadOpenFile(handle, bytes, identity, regular);
+}
+
 void InstallFileSignalHandling() { SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE); }
 
 void UseBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 }
-
-namespace file_io_internal {
-
-void UseNamedTemporaryFiles(bool /*named*/) {}  // the only kind there is here
-
-}  // namespace file_io_internal
 
 }  // namespace kelvane

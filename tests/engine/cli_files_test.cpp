@@ -11,13 +11,17 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +55,50 @@ std::string GameData(size_t size) {
   text.reserve(size + block.size());
   while (text.size() < size) text += block;
   return text;
+}
+
+// An access control list as the kernel stores it in system.posix_acl_access:
+// a version, then {tag, permissions, id} entries in the order of their tags.
+constexpr uint16_t kAclUserObj = 0x01;
+constexpr uint16_t kAclUser = 0x02;
+constexpr uint16_t kAclGroupObj = 0x04;
+constexpr uint16_t kAclMask = 0x10;
+constexpr uint16_t kAclOther = 0x20;
+constexpr uint32_t kAclUndefinedId = 0xffffffff;
+
+struct AclEntry {
+  uint16_t tag;
+  uint16_t permissions;
+  uint32_t id;
+};
+
+std::string PosixAcl(const std::vector<AclEntry>& entries) {
+  std::string bytes;
+  const uint32_t version = 2;
+  bytes.append(reinterpret_cast<const char*>(&version), sizeof version);
+  for (const AclEntry& entry : entries) {
+    bytes.append(reinterpret_cast<const char*>(&entry.tag), 2);
+    bytes.append(reinterpret_cast<const char*>(&entry.permissions), 2);
+    bytes.append(reinterpret_cast<const char*>(&entry.id), 4);
+  }
+  return bytes;
+}
+
+// Every extended attribute of `path` as "name=value", sorted.
+std::vector<std::string> Attributes(const std::string& path) {
+  std::string names(65536, '\0');
+  const ssize_t size = listxattr(path.c_str(), names.data(), names.size());
+  std::vector<std::string> attributes;
+  for (size_t start = 0; size > 0 && start < static_cast<size_t>(size);) {
+    const std::string name = names.c_str() + start;
+    std::string value(65536, '\0');
+    const ssize_t got = getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    value.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    attributes.push_back(name + "=" + value);
+    start += name.size() + 1;
+  }
+  std::sort(attributes.begin(), attributes.end());
+  return attributes;
 }
 
 // The program running in the background, its standard output read line by
@@ -444,6 +492,151 @@ TEST(CliFilesTest, ALinkToNothingAsTheOutputIsRefused) {
                               "': a symbolic link to a file that does not exist\n");
     EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/" + link));
     EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", link}));
+  }
+}
+
+// 10. The replacement of a file with an access control list gave the owning
+// group the mask's rights and dropped the named entries and the extended
+// attributes; a folder's default list gave a file without one a list.
+TEST(CliFilesTest, AccessControlListsAndAttributesAreKept) {
+  // user::rw- user:nobody:rw- group::r-- mask::rw- other::r--
+  const std::string acl = PosixAcl({{kAclUserObj, 6, kAclUndefinedId},
+                                    {kAclUser, 6, kNobody},
+                                    {kAclGroupObj, 4, kAclUndefinedId},
+                                    {kAclMask, 6, kAclUndefinedId},
+                                    {kAclOther, 4, kAclUndefinedId}});
+  const struct {
+    int line;
+    std::vector<std::string> args;
+    std::string target;
+    bool default_acl_on_folder;  // the target itself has neither list nor attribute
+  } rows[] = {
+      {__LINE__, {"in.lua", "-o"}, "in.lua", false},
+      {__LINE__, {"in.lua", "out.lua"}, "out.lua", false},
+      {__LINE__, {"in.lua", "-debug"}, "in.lua.debug", false},
+      {__LINE__, {"in.lua", "out.lua"}, "out.lua", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    sandbox.WriteFile(row.target, row.target == "in.lua" ? kInput : "old\n");
+    const std::string target = sandbox.work() + "/" + row.target;
+    if (row.default_acl_on_folder) {
+      if (setxattr(sandbox.work().c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) !=
+          0) {
+        GTEST_SKIP() << "the file system has no access control lists: " << strerror(errno);
+      }
+    } else {
+      ASSERT_EQ(chmod(target.c_str(), 0664), 0);
+      if (setxattr(target.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+          setxattr(target.c_str(), "user.origin", "mods", 4, 0) != 0) {
+        GTEST_SKIP() << "the file system has no access control lists: " << strerror(errno);
+      }
+    }
+    const std::vector<std::string> attributes_before = Attributes(target);
+    struct stat before {};
+    ASSERT_EQ(stat(target.c_str(), &before), 0);
+    const CliResult result = sandbox.Run(row.args);
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+    EXPECT_EQ(Attributes(target), attributes_before);
+  }
+}
+
+// 11. "zorv_kelvane a.lua /dev/stdout >> build.log" renamed a new file over
+// the log; on a pipe it said "a symbolic link to a file that does not exist".
+TEST(CliFilesTest, AnOutputNamingADescriptorIsWrittenThrough) {
+  const std::string engine = test_support::EnginePath();
+  const struct {
+    int line;
+    std::string command;
+    std::string log;  // the file that receives standard output
+    std::string formatted;
+  } rows[] = {
+      {__LINE__, engine + " in.lua /dev/stdout >> build.log", "build.log", kFormatted},
+      {__LINE__, engine + " in.lua /dev/fd/1 -s >> build.log", "build.log", "x = 1\r\n"},
+      {__LINE__, engine + " in.lua /proc/self/fd/3 3>> build.log", "build.log", kFormatted},
+      {__LINE__, engine + " in.lua /dev/stdout | cat >> piped.log", "piped.log", kFormatted},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox("/bin/sh");
+    sandbox.WriteFile("in.lua", kInput);
+    sandbox.WriteFile(row.log, "earlier line\n");
+    struct stat before {};
+    ASSERT_EQ(stat(sandbox.Path(row.log).c_str(), &before), 0);
+    const CliResult result = sandbox.Run({"-c", row.command});
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.err, "");
+    const std::string log = sandbox.ReadFile(row.log);
+    EXPECT_TRUE(log.starts_with("earlier line\nParsing file...") ||
+                log == "earlier line\n" + row.formatted)
+        << log;
+    EXPECT_NE(log.find(row.formatted), std::string::npos) << log;
+    struct stat after {};
+    ASSERT_EQ(stat(sandbox.Path(row.log).c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the log was replaced";
+    std::vector<std::string> names = {"in.lua", row.log};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(sandbox.List(), names);
+  }
+}
+
+// 12. Root replaced another user's file planted at INPUT.pretty with its own
+// text (which the planter could then read), and a FIFO planted there or at
+// INPUT.debug received the text, or stopped the run with no reader.
+TEST(CliFilesTest, ADerivedNameReplacesOnlyTheUsersOwnRegularFile) {
+  const struct {
+    int line;
+    std::string planted;  // "fifo", or "file" (another user's, needs root)
+    std::string name;
+    std::vector<std::string> args;
+    std::string cause;
+  } rows[] = {
+      {__LINE__,
+       "file",
+       "in.lua.pretty",
+       {"in.lua"},
+       "a file owned by another user, which it "
+       "must not replace"},
+      {__LINE__,
+       "file",
+       "in.lua.debug",
+       {"in.lua", "out.lua", "-debug"},
+       "a file owned by another "
+       "user, which it must "
+       "not replace"},
+      {__LINE__, "fifo", "in.lua.pretty", {"in.lua"}, "not a regular file"},
+      {__LINE__, "fifo", "in.lua.debug", {"in.lua", "out.lua", "-debug"}, "not a regular file"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    if (row.planted == "file" && !RunningAsRoot()) {
+      std::cout << "skipped: planting another user's file needs root\n";
+      continue;
+    }
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    const std::string planted = sandbox.work() + "/" + row.name;
+    if (row.planted == "fifo") {
+      ASSERT_EQ(mkfifo(planted.c_str(), 0666), 0);
+    } else {
+      sandbox.WriteFile(row.name, "the planter's\n");
+      ASSERT_EQ(chown(planted.c_str(), kNobody, kNoGroup), 0);
+      ASSERT_EQ(chmod(planted.c_str(), 0644), 0);
+    }
+    const CliResult result = sandbox.Run(row.args);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + row.name + "': " + row.cause + "\n");
+    if (row.planted == "file") {
+      EXPECT_EQ(sandbox.ReadFile(row.name), "the planter's\n");
+    }
+    EXPECT_FALSE(sandbox.Exists("out.lua"));
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", row.name}));
   }
 }
 

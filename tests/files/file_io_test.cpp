@@ -123,7 +123,7 @@ TEST_F(FileIoTest, IdentitiesTellAChangedFile) {
   std::string text;
   FileIdentity read;
   ASSERT_TRUE(ReadWholeFile(path, text, &read).ok());
-  EXPECT_TRUE(read.regular);
+  EXPECT_TRUE(read.regular());
   EXPECT_EQ(read.size, 4u);
   WriteOptions options;
   options.replaces = &read;
