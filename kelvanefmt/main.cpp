@@ -14,6 +14,7 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   kelvane::UseBinaryStandardStreams();
+  kelvane::InstallFileSignalHandling();
   int exit_status = 0;
   const auto options =
       kelvane::fmt::ParseFmtCommandLine(argc, argv, std::cout, std::cerr, exit_status);
