@@ -22,19 +22,22 @@ namespace {
 // What became of standard input: read whole, or why not.
 enum class ReadOutcome { kRead, kTooLarge, kUnreadable, kOutOfMemory };
 
+// A piece of standard input read but not yet in the text: the piece that
+// passed the limit, or that there was no memory left to append.
+struct Held {
+  char bytes[1 << 16];
+  size_t size = 0;
+};
+
 // Reads `in` into `text` up to kInputSizeLimit bytes. What was read stays in
-// `text` whatever happens, also when memory runs out.
-ReadOutcome ReadAll(std::istream& in, std::string& text) {
-  char buffer[1 << 16];
+// `text` and `held` whatever happens, also when memory runs out.
+ReadOutcome ReadAll(std::istream& in, std::string& text, Held& held) {
   try {
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-      const auto got = static_cast<size_t>(in.gcount());
-      if (text.size() + got > kInputSizeLimit) {
-        // Kept, so that it can be given back before the rest.
-        text.append(buffer, got);
-        return ReadOutcome::kTooLarge;
-      }
-      text.append(buffer, got);
+    while (in.read(held.bytes, sizeof held.bytes) || in.gcount() > 0) {
+      held.size = static_cast<size_t>(in.gcount());
+      if (text.size() + held.size > kInputSizeLimit) return ReadOutcome::kTooLarge;
+      text.append(held.bytes, held.size);
+      held.size = 0;
     }
   } catch (const std::bad_alloc&) {
     return ReadOutcome::kOutOfMemory;
@@ -85,8 +88,9 @@ int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
   const bool write_back = options.mode == ChangeMode::kWrite;
   RunTally tally;
   std::string input;
+  static Held held;  // large for the stack; one standard input per run
   StdinResult result;
-  switch (ReadAll(streams.in, input)) {
+  switch (ReadAll(streams.in, input, held)) {
     case ReadOutcome::kRead:
       result = Format(input, options);
       break;
@@ -103,12 +107,12 @@ int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
   if (!result.ok) {
     if (write_back) {
       // What came in goes out unchanged: what is in hand, then the rest of a
-      // stream that passed the limit, passed through piece by piece.
+      // stream that was not read to its end, passed through piece by piece.
       streams.out << input;
-      char buffer[1 << 16];
+      streams.out.write(held.bytes, static_cast<std::streamsize>(held.size));
       while (!streams.in.eof() && !streams.in.bad() &&
-             (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0)) {
-        streams.out.write(buffer, streams.in.gcount());
+             (streams.in.read(held.bytes, sizeof held.bytes) || streams.in.gcount() > 0)) {
+        streams.out.write(held.bytes, streams.in.gcount());
       }
     }
     streams.out.flush();

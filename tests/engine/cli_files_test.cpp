@@ -37,8 +37,8 @@ namespace fs = std::filesystem;
 using test_support::CliResult;
 using test_support::CliSandbox;
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNoGroup = 65534;
+using test_support::kNobody;
+using test_support::kNoGroup;
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
@@ -101,94 +101,11 @@ std::vector<std::string> Attributes(const std::string& path) {
   return attributes;
 }
 
-// The program running in the background, its standard output read line by
-// line as it comes.
-class RunningEngine {
+// The engine running in the background in `folder`.
+class RunningEngine : public test_support::RunningProgram {
  public:
-  // Starts the program in `folder`; with `as_nobody` it runs as the user
-  // nobody (only root can do that).
-  RunningEngine(const std::string& folder, const std::vector<std::string>& args,
-                bool as_nobody = false) {
-    const std::string program = test_support::EnginePath();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    int out[2];
-    int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int null_fd = open("/dev/null", O_RDONLY);
-      if (null_fd < 0 || chdir(folder.c_str()) != 0) _exit(126);
-      if (as_nobody && (setgid(kNoGroup) != 0 || setuid(kNobody) != 0)) _exit(125);
-      // A background shell may have ignored some of these; the program gets
-      // them as a terminal would send them.
-      for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-        signal(signal_number, SIG_DFL);
-      dup2(null_fd, 0);
-      dup2(out[1], 1);
-      dup2(err[1], 2);
-      close(out[0]);
-      close(err[0]);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    out_fd_ = out[0];
-    err_fd_ = err[0];
-  }
-  ~RunningEngine() {
-    if (pid_ > 0 && !finished_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_fd_ >= 0) close(out_fd_);
-    if (err_fd_ >= 0) close(err_fd_);
-  }
-
-  // Reads standard output until a line that starts with `prefix` is complete.
-  bool WaitForLine(const std::string& prefix) {
-    for (;;) {
-      for (size_t start = 0, end; (end = out_.find('\n', start)) != std::string::npos;
-           start = end + 1) {
-        if (out_.compare(start, prefix.size(), prefix) == 0) {
-          out_.erase(0, end + 1);
-          return true;
-        }
-      }
-      char buffer[4096];
-      const ssize_t got = read(out_fd_, buffer, sizeof buffer);
-      if (got <= 0) return false;
-      out_.append(buffer, static_cast<size_t>(got));
-    }
-  }
-
-  pid_t pid() const { return pid_; }
-
-  // Waits for the end: the exit status, or 128 and the signal's number.
-  int Finish() {
-    char buffer[4096];
-    while (read(out_fd_, buffer, sizeof buffer) > 0) {
-    }
-    for (ssize_t got; (got = read(err_fd_, buffer, sizeof buffer)) > 0;) {
-      err_.append(buffer, static_cast<size_t>(got));
-    }
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    finished_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  const std::string& err() const { return err_; }
-
- private:
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
-  int err_fd_ = -1;
-  std::string out_;
-  std::string err_;
-  bool finished_ = false;
+  RunningEngine(const std::string& folder, const std::vector<std::string>& args)
+      : RunningProgram(test_support::EnginePath(), folder, args) {}
 };
 
 // 1. A link at INPUT.debug or INPUT.pretty: it used to be written through,
@@ -334,7 +251,9 @@ TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
   const std::string path = folder + "/in.lua";
   std::ofstream(path, std::ios::binary) << kInput;
   ASSERT_EQ(chmod(path.c_str(), 06777), 0);  // root's, writable by everyone
-  RunningEngine engine(folder, {"in.lua", "-o"}, /*as_nobody=*/true);
+  const test_support::CopyForNobody engine_copy(test_support::EnginePath());
+  test_support::RunningProgram engine(engine_copy.path(), folder, {"in.lua", "-o"},
+                                      /*as_nobody=*/true);
   EXPECT_EQ(engine.Finish(), 0) << engine.err();
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
@@ -545,6 +464,38 @@ TEST(CliFilesTest, AccessControlListsAndAttributesAreKept) {
     EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
     EXPECT_EQ(Attributes(target), attributes_before);
   }
+}
+
+// 10. Where an attribute cannot be carried (here one its owner may not
+// read), the file is not replaced rather than replaced without it.
+TEST(CliFilesTest, AnAttributeThatCannotBeCarriedStopsTheReplacement) {
+  if (!RunningAsRoot()) GTEST_SKIP() << "running as another user needs root";
+  std::string folder = (fs::temp_directory_path() / "kelvane-attributes-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  const std::string input = folder + "/in.lua";
+  const std::string output = folder + "/out.lua";
+  std::ofstream(input, std::ios::binary) << kInput;
+  std::ofstream(output, std::ios::binary) << "old\n";
+  ASSERT_EQ(chmod(input.c_str(), 0644), 0);
+  ASSERT_EQ(chown(output.c_str(), kNobody, kNoGroup), 0);
+  if (setxattr(output.c_str(), "user.origin", "mods", 4, 0) != 0) {
+    fs::remove_all(folder);
+    GTEST_SKIP() << "the file system has no extended attributes: " << strerror(errno);
+  }
+  ASSERT_EQ(chmod(output.c_str(), 0200), 0);  // its owner may write it, not read it
+  const test_support::CopyForNobody engine_copy(test_support::EnginePath());
+  test_support::RunningProgram engine(engine_copy.path(), folder, {"in.lua", "out.lua"},
+                                      /*as_nobody=*/true);
+  EXPECT_EQ(engine.Finish(), 1);
+  EXPECT_EQ(engine.err(),
+            "zorv_kelvane: cannot write 'out.lua': its access control list or extended attributes "
+            "cannot be kept; nothing was written\n");
+  std::string old;
+  std::ifstream(output, std::ios::binary) >> old;
+  EXPECT_EQ(old, "old");
+  EXPECT_EQ(Attributes(output), std::vector<std::string>{"user.origin=mods"});
+  fs::remove_all(folder);
 }
 
 // 11. "zorv_kelvane a.lua /dev/stdout >> build.log" renamed a new file over
