@@ -6,9 +6,12 @@
 #include "files/file_io.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 #include "files/file_io_internal.h"
@@ -112,6 +115,40 @@ constexpr int kSlotCount = 1040;
 NameSlot g_name_slots[kSlotCount];
 
 }  // namespace
+
+int ReadWhole(void* file, ReadSome read_some, const FileIdentity& found, const ReadOptions& options,
+              std::string& bytes) {
+  bytes.clear();
+  int error = 0;
+  if (found.kind == FileKind::kFolder) {
+    error = EISDIR;
+  } else if (options.regular_only && !found.regular()) {
+    error = kErrorNotRegular;
+  } else if (found.regular() && found.size > options.size_limit) {
+    error = kErrorTooLarge;
+  }
+  try {
+    // A regular file's size is known, so the text is allocated once; a
+    // stream grows until it ends or passes the limit.
+    if (error == 0 && found.regular()) bytes.reserve(static_cast<size_t>(found.size));
+    char buffer[1 << 16];
+    while (error == 0) {
+      const long long got = read_some(file, buffer, sizeof buffer, error);
+      if (got <= 0) break;
+      if (bytes.size() + static_cast<size_t>(got) > options.size_limit) {
+        error = kErrorTooLarge;
+      } else {
+        bytes.append(buffer, static_cast<size_t>(got));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;  // a file larger than the memory at hand
+  } catch (const std::length_error&) {
+    error = ENOMEM;
+  }
+  if (error != 0) std::string().swap(bytes);
+  return error;
+}
 
 int CheckExistingTarget(const FileIdentity& found, const WriteOptions& options,
                         const FileIdentity*& expected) {

@@ -3,6 +3,7 @@
 // and the slots that let a signal handler remove them.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,17 @@ int OpenPlatformReplacement(const std::string& path, const WriteOptions& options
 int OpenPlatformReplacementIn(const Folder& folder, const std::string& name,
                               const WriteOptions& options,
                               std::unique_ptr<FileReplacement::Platform>& file);
+
+// A platform's way to read an open file: fills `buffer` with up to `size`
+// bytes and gives their count, 0 at the end, or -1 with `error` set.
+using ReadSome = long long (*)(void* file, char* buffer, size_t size, int& error);
+
+// Reads the open file `file` whole into `bytes`, as ReadWholeFile says: the
+// file as `found` describes it is checked against `options` first, then
+// read with `read_some` up to the size limit. 0 or the cause; on failure
+// `bytes` is empty.
+int ReadWhole(void* file, ReadSome read_some, const FileIdentity& found, const ReadOptions& options,
+              std::string& bytes);
 
 // How often a temporary name is tried before giving up.
 inline constexpr int kNameAttempts = 100;

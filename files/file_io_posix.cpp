@@ -18,8 +18,6 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -174,41 +172,19 @@ FileStatus ReadOpenFile(int fd, std::string& bytes, FileIdentity* identity,
   struct stat info {};
   int error = fstat(fd, &info) == 0 ? 0 : LastError();
   if (error == 0) {
-    if (S_ISDIR(info.st_mode)) {
-      error = EISDIR;
-    } else if (options.regular_only && !S_ISREG(info.st_mode)) {
-      error = kErrorNotRegular;
-    } else if (S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) > options.size_limit) {
-      error = kErrorTooLarge;
-    }
-  }
-  try {
-    // A regular file's size is known, so the text is allocated once; a
-    // stream grows until it ends or passes the limit.
-    if (error == 0 && S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
-    char buffer[1 << 16];
-    while (error == 0) {
-      errno = 0;
-      const ssize_t got = read(fd, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) error = LastError();
-      if (got <= 0) break;
-      if (bytes.size() + static_cast<size_t>(got) > options.size_limit) {
-        error = kErrorTooLarge;
-      } else {
-        bytes.append(buffer, static_cast<size_t>(got));
+    const auto read_some = [](void* file, char* buffer, size_t size, int& failure) -> long long {
+      for (;;) {
+        errno = 0;
+        const ssize_t got = read(*static_cast<int*>(file), buffer, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) failure = LastError();
+        return got;
       }
-    }
-  } catch (const std::bad_alloc&) {
-    error = ENOMEM;  // a file larger than the memory at hand
-  } catch (const std::length_error&) {
-    error = ENOMEM;
+    };
+    error = file_io_internal::ReadWhole(&fd, read_some, IdentityOf(info), options, bytes);
   }
   close(fd);
-  if (error != 0) {
-    std::string().swap(bytes);
-    return {error};
-  }
+  if (error != 0) return {error};
   if (identity != nullptr) *identity = IdentityOf(info);
   return {};
 }

@@ -15,8 +15,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 #include <utility>
 
 #include "files/file_io.h"
@@ -129,40 +127,21 @@ FileStatus ReadOpenFile(HANDLE handle, std::string& bytes, FileIdentity* identit
   int error = 0;
   if (!IdentityOfHandle(handle, found)) {
     error = ErrnoFromWindows(GetLastError());
-  } else if (found.kind == FileKind::kFolder) {
-    error = EISDIR;
-  } else if (options.regular_only && !found.regular()) {
-    error = kErrorNotRegular;
-  } else if (found.regular() && found.size > options.size_limit) {
-    error = kErrorTooLarge;
-  }
-  try {
-    if (error == 0 && found.regular()) bytes.reserve(static_cast<size_t>(found.size));
-    char buffer[1 << 16];
-    while (error == 0) {
+  } else {
+    const auto read_some = [](void* file, char* buffer, size_t size, int& failure) -> long long {
       DWORD got = 0;
-      if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
-        const DWORD code = GetLastError();
-        if (code != ERROR_BROKEN_PIPE && code != ERROR_HANDLE_EOF) error = ErrnoFromWindows(code);
-        break;
+      if (ReadFile(static_cast<HANDLE>(file), buffer, static_cast<DWORD>(size), &got, nullptr)) {
+        return got;
       }
-      if (got == 0) break;
-      if (bytes.size() + got > options.size_limit) {
-        error = kErrorTooLarge;
-      } else {
-        bytes.append(buffer, got);
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    error = ENOMEM;
-  } catch (const std::length_error&) {
-    error = ENOMEM;
+      const DWORD code = GetLastError();
+      if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;  // the end
+      failure = ErrnoFromWindows(code);
+      return -1;
+    };
+    error = file_io_internal::ReadWhole(handle, read_some, found, options, bytes);
   }
   CloseHandle(handle);
-  if (error != 0) {
-    std::string().swap(bytes);
-    return {error};
-  }
+  if (error != 0) return {error};
   if (identity != nullptr) *identity = found;
   return {};
 }

@@ -45,17 +45,7 @@ bool RunningAsRoot() { return geteuid() == 0; }
 const std::string kInput = "x=1\n";
 const std::string kFormatted = std::string(AppComment) + "x = 1\r\n";
 
-// About `size` bytes of game data: a few hundred milliseconds of formatting
-// per 5 MB, long enough to act while the program runs.
-std::string GameData(size_t size) {
-  const std::string block =
-      "Units = { { name=\"scout\", speed=1.50, tags={\"fast\",\"cheap\"} } } -- units\n"
-      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
-  std::string text;
-  text.reserve(size + block.size());
-  while (text.size() < size) text += block;
-  return text;
-}
+using test_support::GameData;
 
 // An access control list as the kernel stores it in system.posix_acl_access:
 // a version, then {tag, permissions, id} entries in the order of their tags.

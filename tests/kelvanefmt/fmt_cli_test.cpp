@@ -264,17 +264,7 @@ TEST(FmtCliTest, UsageErrorsExitTwo) {
   }
 }
 
-// About `size` bytes of game data: a few hundred milliseconds of formatting
-// per 5 MB, long enough to act while the program runs.
-std::string GameData(size_t size) {
-  const std::string block =
-      "Units = { { name=\"scout\", speed=1.50, tags={\"fast\",\"cheap\"} } } -- units\n"
-      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
-  std::string text;
-  text.reserve(size + block.size());
-  while (text.size() < size) text += block;
-  return text;
-}
+using test_support::GameData;
 
 bool HugeInputsSkipped() {
   const char* value = std::getenv("KELVANE_SKIP_HUGE_INPUTS");

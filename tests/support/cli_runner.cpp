@@ -34,6 +34,16 @@ void Spill(const std::filesystem::path& path, const std::string& bytes) {
 
 }  // namespace
 
+std::string GameData(size_t size) {
+  const std::string block =
+      "Units = { { name=\"scout\", speed=1.50, tags={\"fast\",\"cheap\"} } } -- units\n"
+      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
+  std::string text;
+  text.reserve(size + block.size());
+  while (text.size() < size) text += block;
+  return text;
+}
+
 std::string EnginePath() { return std::string(KELVANE_BINARY_DIR) + "/zorv_kelvane"; }
 std::string KelvanefmtPath() { return std::string(KELVANE_BINARY_DIR) + "/kelvanefmt"; }
 

@@ -14,6 +14,10 @@ struct CliResult {
   std::string err;
 };
 
+// About `size` bytes of game data: a few hundred milliseconds of formatting
+// per 5 MB, long enough for a test to act while a program runs.
+std::string GameData(size_t size);
+
 // The programs under test, in the build folder.
 std::string EnginePath();
 std::string KelvanefmtPath();
