@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "cli/run_settings.h"
-#include "engine/file_io.h"
 #include "engine/messages.h"
+#include "files/file_io.h"
 
 namespace kelvane {
 

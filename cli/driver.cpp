@@ -12,8 +12,8 @@
 #include "cli/command_line.h"
 #include "cli/console_messages.h"
 #include "engine/app_text.h"
-#include "engine/file_io.h"
 #include "engine/format_text.h"
+#include "files/file_io.h"
 
 namespace kelvane {
 namespace {

@@ -8,7 +8,7 @@
 #include "cli/console_messages.h"
 #include "cli/driver.h"
 #include "engine/allocator_tuning.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 
 int main(int argc, char** argv) {
   kelvane::TuneAllocatorForLargeTexts();

@@ -1,20 +1,17 @@
-// Folder walk with std::filesystem. Paths keep the spelling the user gave,
-// with names appended after the platform's separator, so that messages show
-// them as the user would type them.
+// Folder walk over the file library's folders: each folder is opened and
+// checked to be the one its parent listed, and listed once; the folders still
+// to search wait on a stack, so a deep tree costs no deep recursion. Paths
+// keep the spelling the user gave, with names appended after the platform's
+// separator, so that messages show them as the user would type them.
 
 #include "kelvanefmt/file_search.h"
 
 #include <cctype>
-#include <filesystem>
-#include <system_error>
-#include <unordered_set>
-
-#include "kelvanefmt/exclude_globs.h"
+#include <set>
+#include <utility>
 
 namespace kelvane::fmt {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Windows names ignore letter case, so "AI.LUA" is a Lua file there.
 #ifdef _WIN32
@@ -40,76 +37,107 @@ bool IsLuaName(const std::string& name) {
 
 class Walker {
  public:
-  Walker(const std::vector<std::string>& excludes, SearchResult& result,
-         const std::function<void(const std::string&)>& found)
+  Walker(ExcludeGlobs& excludes, SearchResult& result,
+         const std::function<void(const FoundFile&)>& found)
       : excludes_(excludes), result_(result), found_(found) {}
 
-  // A file named twice, or named and inside a named folder, is taken once.
-  void File(const std::string& path) {
-    if (!seen_.insert(path).second) return;
-    result_.files.push_back(path);
-    found_(path);
-  }
-
-  void SearchFolder(const std::string& folder) {
-    std::error_code error;
-    fs::directory_iterator entries(fs::path(folder), error);
-    if (error) return Problem(folder, error);
-    const std::string prefix = EndsWithSeparator(folder) ? folder : folder + kSeparator;
-    for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
-      const std::string name = entries->path().filename().string();
-      if (name.starts_with('.')) continue;
-      const std::string path = prefix + name;
-      if (IsExcluded(excludes_, path)) continue;
-      // The entry's type comes with the folder listing where the system
-      // gives it, so most entries cost no call of their own. A link is
-      // looked at, never followed.
-      if (entries->is_symlink(error)) continue;
-      if (!error && entries->is_directory(error)) {
-        SearchFolder(path);
-      } else if (!error && IsLuaName(name) && entries->is_regular_file(error)) {
-        File(path);
-      }
-      if (error) {
-        Problem(path, error);
-        error.clear();
-      }
+  // A path named on the command line: followed, even when it is a link.
+  void Named(const std::string& path) {
+    FileIdentity identity;
+    if (FileStatus status = IdentifyPath(path, identity); !status.ok()) {
+      if (!excludes_.Excludes(path, false)) Problem(path, status);
+      return;
     }
-    if (error) Problem(folder, error);
-  }
-
-  void Problem(const std::string& path, const std::error_code& error) {
-    result_.problems.push_back({path, error.message()});
+    if (identity.kind == FileKind::kFolder) {
+      if (!excludes_.Excludes(path, true)) SearchFrom(path, identity);
+      return;
+    }
+    if (excludes_.Excludes(path, false)) return;
+    // A named file, device or pipe: reading it reports what it is. Its
+    // links are followed to the folder it lies in.
+    FoundFile file;
+    file.path = path;
+    if (FileStatus status = LocateFile(path, file.folder, file.name); !status.ok()) {
+      return Problem(path, status);
+    }
+    Folder folder;
+    if (FileStatus status = folder.Open(file.folder); !status.ok()) return Problem(path, status);
+    file.folder_identity = folder.identity();
+    Take(std::move(file), identity);
   }
 
  private:
-  const std::vector<std::string>& excludes_;
+  struct PendingFolder {
+    std::string path;
+    FileIdentity identity;
+  };
+
+  // Searches the folder at `path` and every folder below it.
+  void SearchFrom(const std::string& path, const FileIdentity& identity) {
+    std::vector<PendingFolder> pending = {{path, identity}};
+    std::vector<FolderEntry> entries;
+    while (!pending.empty()) {
+      const PendingFolder current = std::move(pending.back());
+      pending.pop_back();
+      Folder folder;
+      FileStatus status = folder.Open(current.path, &current.identity);
+      if (status.ok()) status = ListFolder(folder, entries);
+      if (!status.ok()) {
+        Problem(current.path, status);
+        continue;
+      }
+      const std::string prefix =
+          EndsWithSeparator(current.path) ? current.path : current.path + kSeparator;
+      std::vector<PendingFolder> below;
+      for (const FolderEntry& entry : entries) {
+        if (entry.name.starts_with('.')) continue;
+        const bool is_folder = entry.kind == FileKind::kFolder;
+        const bool is_lua_file = entry.kind == FileKind::kRegular && IsLuaName(entry.name);
+        if (!is_folder && !is_lua_file) continue;  // links included: never followed
+        const std::string child = prefix + entry.name;
+        if (excludes_.Excludes(child, is_folder)) continue;
+        // An entry that became something else meanwhile (a link) is skipped.
+        FileIdentity child_identity;
+        if (status = IdentifyIn(folder, entry.name, child_identity); !status.ok()) {
+          Problem(child, status);
+        } else if (child_identity.kind != entry.kind) {
+          continue;
+        } else if (is_folder) {
+          below.push_back({child, child_identity});
+        } else {
+          Take({child, folder.path(), folder.identity(), entry.name}, child_identity);
+        }
+      }
+      // Searched in the order listed.
+      pending.insert(pending.end(), std::make_move_iterator(below.rbegin()),
+                     std::make_move_iterator(below.rend()));
+    }
+  }
+
+  // A file named twice, or named and inside a named folder, is taken once.
+  void Take(FoundFile file, const FileIdentity& identity) {
+    if (!seen_.insert({identity.device, identity.inode}).second) return;
+    result_.files.push_back(std::move(file));
+    found_(result_.files.back());
+  }
+
+  void Problem(const std::string& path, FileStatus status) {
+    result_.problems.push_back({path, status.Describe()});
+  }
+
+  ExcludeGlobs& excludes_;
   SearchResult& result_;
-  const std::function<void(const std::string&)>& found_;
-  std::unordered_set<std::string> seen_;
+  const std::function<void(const FoundFile&)>& found_;
+  std::set<std::pair<uint64_t, uint64_t>> seen_;  // device and inode
 };
 
 }  // namespace
 
-SearchResult FindLuaFiles(const std::vector<std::string>& paths,
-                          const std::vector<std::string>& excludes,
-                          const std::function<void(const std::string&)>& found) {
+SearchResult FindLuaFiles(const std::vector<std::string>& paths, ExcludeGlobs& excludes,
+                          const std::function<void(const FoundFile&)>& found) {
   SearchResult result;
   Walker walker(excludes, result, found);
-  for (const std::string& path : paths) {
-    if (IsExcluded(excludes, path)) continue;
-    std::error_code error;
-    // A path the user names is followed, even when it is a link.
-    const fs::file_status status = fs::status(fs::path(path), error);
-    if (fs::is_directory(status)) {
-      walker.SearchFolder(path);
-    } else if (error && !fs::exists(status)) {
-      walker.Problem(path, error);
-    } else {
-      // A named file, device or pipe: reading it reports what goes wrong.
-      walker.File(path);
-    }
-  }
+  for (const std::string& path : paths) walker.Named(path);
   return result;
 }
 

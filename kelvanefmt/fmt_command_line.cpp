@@ -21,6 +21,7 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
       "while standard input is not a terminal, formats standard input to standard output.",
       "kelvanefmt"};
   app.add_option("PATH", options.paths, "Files and folders to format; \"-\" for standard input");
+  app.footer("Every argument after \"--\" is a PATH, even one that starts with \"-\".");
   bool check = false;
   bool diff = false;
   auto* check_flag = app.add_flag(

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <numeric>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "kelvanefmt/format_stdin.h"
 #include "kelvanefmt/ordered_work_queue.h"
 #include "kelvanefmt/progress_bar.h"
+#include "kelvanefmt/quoted_name.h"
 #include "kelvanefmt/run_tally.h"
 
 namespace kelvane::fmt {
@@ -26,43 +28,51 @@ struct FileReport {
   std::string err;
 };
 
+// Paths are shown as they are unless they hold control bytes, so that no
+// name can break a line or reach the terminal raw.
 FileReport ReportOf(const std::string& path, FileResult& result, const FmtOptions& options) {
   switch (result.outcome) {
     case FileOutcome::kChanged:
       if (options.mode == ChangeMode::kDiff) return {std::move(result.diff), ""};
-      return {options.quiet ? "" : path + '\n', ""};
+      return {options.quiet ? "" : ShownName(path) + '\n', ""};
     case FileOutcome::kUnchanged:
       return {};
     case FileOutcome::kRefused:
     case FileOutcome::kFailed:
-      return {"", path + ": " + result.cause + '\n'};
+      return {"", ShownName(path) + ": " + result.cause + '\n'};
   }
   return {};
 }
 
+std::string CurrentFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error).string();
+}
+
 // The folder search feeds the work queue as it goes, so the threads start on
 // the first files while it looks for the rest; the results are reported in
-// path order once the search is done.
+// path order once the search is done, each as soon as it is there.
 int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
   const FormatOptions settings = EngineSettings(options);
   std::atomic<uint64_t> bytes_done{0};
-  OrderedWorkQueue<std::string, FileResult> queue(options.jobs, [&](const std::string& path) {
-    FileResult result = FormatFile(path, settings, options.mode);
+  OrderedWorkQueue<FoundFile, FileResult> queue(options.jobs, [&](const FoundFile& file) {
+    FileResult result = FormatFile(file, settings, options.mode);
     bytes_done += result.input_bytes;
     return result;
   });
-  const SearchResult search = FindLuaFiles(options.paths, options.excludes,
-                                           [&](const std::string& path) { queue.Add(path); });
+  ExcludeGlobs excludes(options.excludes, CurrentFolder());
+  const SearchResult search =
+      FindLuaFiles(options.paths, excludes, [&](const FoundFile& file) { queue.Add(file); });
 
   RunTally tally;
   for (const SearchProblem& problem : search.problems) {
-    streams.err << problem.path << ": " << problem.cause << '\n';
+    streams.err << ShownName(problem.path) << ": " << problem.cause << '\n';
     ++tally.failed;
   }
   std::vector<size_t> path_order(search.files.size());
   std::iota(path_order.begin(), path_order.end(), size_t{0});
   std::sort(path_order.begin(), path_order.end(),
-            [&](size_t a, size_t b) { return search.files[a] < search.files[b]; });
+            [&](size_t a, size_t b) { return search.files[a].path < search.files[b].path; });
 
   ProgressBar progress(streams.err, streams.err_is_terminal, search.files.size());
   size_t files_done = 0;
@@ -70,16 +80,17 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
   auto deliver = [&](size_t i, FileResult& result) {
     tally.Count(result.outcome);
     ++files_done;
-    const FileReport report = ReportOf(search.files[i], result, options);
+    const FileReport report = ReportOf(search.files[i].path, result, options);
     if (!report.out.empty() || !report.err.empty()) {
       progress.Clear();
+      // Each line out at once, so that what was done is known even if the
+      // run is stopped later, and the order holds on a shared terminal.
       streams.out << report.out;
+      streams.out.flush();
       if (!report.err.empty()) {
-        streams.out.flush();  // keeps the order on a shared terminal
         streams.err << report.err;
+        streams.err.flush();
       }
-      // On a terminal the progress line is drawn next: the line goes first.
-      if (streams.err_is_terminal) streams.out.flush();
     }
     update_progress();
   };
@@ -87,6 +98,9 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
 
   progress.Clear();
   streams.out.flush();
+  for (const std::string& glob : excludes.Unused()) {
+    streams.err << "kelvanefmt: --exclude " << ShownName(glob) << " matched no path\n";
+  }
   streams.err << SummaryLine(tally, options.mode) << '\n';
   return ExitStatus(tally, options.mode);
 }

@@ -6,29 +6,35 @@
 #include <cerrno>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
-#include "engine/file_io.h"
 #include "engine/messages.h"
+#include "files/file_io.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
 namespace {
 
-FileResult Failed(const char* action, int error) {
+FileResult Failed(const char* action, FileStatus status, uint64_t input_bytes = 0) {
   FileResult result;
   result.outcome = FileOutcome::kFailed;
-  // strerror's text for our own errno values; std::error_code's message is
-  // the thread-safe way to get it.
-  result.cause = std::string(action) + ": " + std::generic_category().message(error);
+  result.cause = std::string(action) + ": " + status.Describe();
+  result.input_bytes = input_bytes;
   return result;
 }
 
-FileResult FormatFileChecked(const std::string& path, const FormatOptions& settings,
+FileResult FormatFileChecked(const FoundFile& file, const FormatOptions& settings,
                              ChangeMode mode) {
+  // The folder must be the one searched, and the file is reached by its name
+  // there: a link planted since the search (for the file or for a folder on
+  // its way) leads nowhere else, and a pipe is never waited for.
+  Folder folder;
+  if (FileStatus status = folder.Open(file.folder, &file.folder_identity); !status.ok()) {
+    return Failed("cannot read", status);
+  }
   std::string input;
-  if (FileStatus status = ReadWholeFile(path, input); !status.ok()) {
-    return Failed("cannot read", status.error);
+  FileIdentity identity;
+  if (FileStatus status = ReadFileIn(folder, file.name, input, &identity); !status.ok()) {
+    return Failed("cannot read", status);
   }
   NullMessages quiet;
   const FormatResult formatted = FormatText(input, settings, quiet);
@@ -41,19 +47,29 @@ FileResult FormatFileChecked(const std::string& path, const FormatOptions& setti
     return result;
   }
   if (formatted.text == input) return result;
+  if (formatted.text.size() > kInputSizeLimit) {
+    result.outcome = FileOutcome::kRefused;
+    result.cause = OutputTooLargeCause(formatted.text.size());
+    return result;
+  }
   result.outcome = FileOutcome::kChanged;
   switch (mode) {
-    case ChangeMode::kWrite:
-      if (FileStatus status = WriteWholeFile(path, formatted.text); !status.ok()) {
-        FileResult failed = Failed("cannot write", status.error);
-        failed.input_bytes = input.size();
-        return failed;
-      }
+    case ChangeMode::kWrite: {
+      // Replaced only while it is still the file that was read, unchanged:
+      // an editor's save or a copy under way meanwhile is kept.
+      WriteOptions options;
+      options.replaces = &identity;
+      FileReplacement replacement;
+      FileStatus status = replacement.OpenIn(folder, file.name, options);
+      if (status.ok()) status = replacement.Append(formatted.text);
+      if (status.ok()) status = replacement.Commit();
+      if (!status.ok()) return Failed("cannot write", status, input.size());
       break;
+    }
     case ChangeMode::kCheck:
       break;
     case ChangeMode::kDiff:
-      result.diff = UnifiedDiff(input, formatted.text, path);
+      result.diff = UnifiedDiff(input, formatted.text, file.path);
       break;
   }
   return result;
@@ -82,13 +98,19 @@ std::string RefusalCause(const FormatResult& result) {
   return "refused by the engine";
 }
 
-FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode) {
+std::string OutputTooLargeCause(uint64_t size) {
+  return "refused: the formatted text would be " + std::to_string(size >> 20) +
+         " MiB, larger than the input limit of " + std::to_string(kInputSizeLimit >> 20) +
+         " MiB; nothing was written";
+}
+
+FileResult FormatFile(const FoundFile& file, const FormatOptions& settings, ChangeMode mode) {
   try {
-    return FormatFileChecked(path, settings, mode);
+    return FormatFileChecked(file, settings, mode);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  return Failed("cannot format", ENOMEM);
+  return Failed("cannot format", {ENOMEM});
 }
 
 }  // namespace kelvane::fmt

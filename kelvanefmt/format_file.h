@@ -7,6 +7,7 @@
 
 #include "engine/format_options.h"
 #include "engine/format_text.h"
+#include "kelvanefmt/file_search.h"
 #include "kelvanefmt/fmt_options.h"
 
 namespace kelvane::fmt {
@@ -14,8 +15,10 @@ namespace kelvane::fmt {
 enum class FileOutcome {
   kChanged,    // the formatted text differs from the content (and was written in kWrite)
   kUnchanged,  // already formatted: not written, so its modification time stays
-  kRefused,    // the engine would not format it; `cause` says why; nothing written
-  kFailed,     // the file could not be read, formatted or written; `cause` says why
+  kRefused,    // the engine would not format it, or its result would pass the input
+               // limit; `cause` says why; nothing written
+  kFailed,     // the file could not be read, formatted or written (it changed since
+               // it was read, say); `cause` says why
 };
 
 struct FileResult {
@@ -33,8 +36,12 @@ FormatOptions EngineSettings(const FmtOptions& options);
 // of the refusal, naming the check that refused it.
 std::string RefusalCause(const FormatResult& result);
 
-// Formats the file at `path`. Never throws: a file too large for the memory
-// at hand fails like an unreadable one. Safe to call from several threads.
-FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode);
+// Why a formatted text of `size` bytes is not written: it passes the input
+// limit, so the next run could not read it.
+std::string OutputTooLargeCause(uint64_t size);
+
+// Formats `file`. Never throws: a file too large for the memory at hand fails
+// like an unreadable one. Safe to call from several threads.
+FileResult FormatFile(const FoundFile& file, const FormatOptions& settings, ChangeMode mode);
 
 }  // namespace kelvane::fmt

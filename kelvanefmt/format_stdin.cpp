@@ -1,69 +1,138 @@
-// The text is read whole before anything is written, so a failure shows
-// before any output.
+// The text is read whole, up to the input limit, before anything is written,
+// so a failure shows before any output; the text stays in hand until the
+// result is written, so that in place of a result it can be given back.
 
 #include "kelvanefmt/format_stdin.h"
 
-#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 #include "engine/format_text.h"
 #include "engine/messages.h"
+#include "files/file_io.h"
 #include "kelvanefmt/format_file.h"
+#include "kelvanefmt/quoted_name.h"
 #include "kelvanefmt/run_tally.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
 namespace {
 
-int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
-  const std::string& name = options.stdin_name;
-  const std::string input{std::istreambuf_iterator<char>(streams.in),
-                          std::istreambuf_iterator<char>()};
-  RunTally tally;
-  if (streams.in.bad()) {
-    streams.err << name << ": cannot read standard input\n";
-    tally.Count(FileOutcome::kFailed);
-    return ExitStatus(tally, options.mode);
+// What became of standard input: read whole, or why not.
+enum class ReadOutcome { kRead, kTooLarge, kUnreadable, kOutOfMemory };
+
+// A piece of standard input read but not yet in the text: the piece that
+// passed the limit, or that there was no memory left to append.
+struct Held {
+  char bytes[1 << 16];
+  size_t size = 0;
+};
+
+// Reads `in` into `text` up to kInputSizeLimit bytes. What was read stays in
+// `text` and `held` whatever happens, also when memory runs out.
+ReadOutcome ReadAll(std::istream& in, std::string& text, Held& held) {
+  try {
+    while (in.read(held.bytes, sizeof held.bytes) || in.gcount() > 0) {
+      held.size = static_cast<size_t>(in.gcount());
+      if (text.size() + held.size > kInputSizeLimit) return ReadOutcome::kTooLarge;
+      text.append(held.bytes, held.size);
+      held.size = 0;
+    }
+  } catch (const std::bad_alloc&) {
+    return ReadOutcome::kOutOfMemory;
+  } catch (const std::length_error&) {
+    return ReadOutcome::kOutOfMemory;
   }
-  const FormatOptions settings = EngineSettings(options);
-  NullMessages quiet;
-  const FormatResult formatted = FormatText(input, settings, quiet);
-  if (formatted.status != FormatStatus::kOk) {
-    if (options.mode == ChangeMode::kWrite) streams.out << input;
-    streams.out.flush();
-    streams.err << name << ": " << RefusalCause(formatted) << '\n';
-    tally.Count(FileOutcome::kRefused);
-    return ExitStatus(tally, options.mode);
+  return in.bad() ? ReadOutcome::kUnreadable : ReadOutcome::kRead;
+}
+
+// The formatted text, or the cause of a failure (and whether it counts as
+// refused rather than failed).
+struct StdinResult {
+  bool ok = false;
+  std::string text;
+  std::string cause;
+  FileOutcome failure = FileOutcome::kFailed;
+};
+
+StdinResult Format(const std::string& input, const FmtOptions& options) {
+  StdinResult result;
+  try {
+    NullMessages quiet;
+    FormatResult formatted = FormatText(input, EngineSettings(options), quiet);
+    if (formatted.status != FormatStatus::kOk) {
+      result.cause = RefusalCause(formatted);
+      result.failure = FileOutcome::kRefused;
+    } else if (formatted.text.size() > kInputSizeLimit) {
+      result.cause = OutputTooLargeCause(formatted.text.size());
+      result.failure = FileOutcome::kRefused;
+    } else {
+      result.ok = true;
+      result.text = std::move(formatted.text);
+    }
+  } catch (const std::bad_alloc&) {
+    result = StdinResult{};
+    result.cause = "cannot format: out of memory";
+  } catch (const std::length_error&) {
+    result = StdinResult{};
+    result.cause = "cannot format: out of memory";
   }
-  const bool changed = formatted.text != input;
-  tally.Count(changed ? FileOutcome::kChanged : FileOutcome::kUnchanged);
-  switch (options.mode) {
-    case ChangeMode::kWrite:
-      streams.out << formatted.text;
-      break;
-    case ChangeMode::kCheck:
-      if (changed && !options.quiet) streams.out << name << '\n';
-      break;
-    case ChangeMode::kDiff:
-      streams.out << UnifiedDiff(input, formatted.text, name);
-      break;
-  }
-  return ExitStatus(tally, options.mode);
+  return result;
 }
 
 }  // namespace
 
 int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
-  try {
-    return FormatStandardInputChecked(options, streams);
-  } catch (const std::bad_alloc&) {
-  } catch (const std::length_error&) {
-  }
-  streams.err << options.stdin_name << ": cannot format: out of memory\n";
+  const std::string name = ShownName(options.stdin_name);
+  const bool write_back = options.mode == ChangeMode::kWrite;
   RunTally tally;
-  tally.Count(FileOutcome::kFailed);
+  std::string input;
+  static Held held;  // large for the stack; one standard input per run
+  StdinResult result;
+  switch (ReadAll(streams.in, input, held)) {
+    case ReadOutcome::kRead:
+      result = Format(input, options);
+      break;
+    case ReadOutcome::kTooLarge:
+      result.cause = "cannot read standard input: " + FileStatus{kErrorTooLarge}.Describe();
+      break;
+    case ReadOutcome::kUnreadable:
+      result.cause = "cannot read standard input";
+      break;
+    case ReadOutcome::kOutOfMemory:
+      result.cause = "cannot read standard input: out of memory";
+      break;
+  }
+  if (!result.ok) {
+    if (write_back) {
+      // What came in goes out unchanged: what is in hand, then the rest of a
+      // stream that was not read to its end, passed through piece by piece.
+      streams.out << input;
+      streams.out.write(held.bytes, static_cast<std::streamsize>(held.size));
+      while (!streams.in.eof() && !streams.in.bad() &&
+             (streams.in.read(held.bytes, sizeof held.bytes) || streams.in.gcount() > 0)) {
+        streams.out.write(held.bytes, streams.in.gcount());
+      }
+    }
+    streams.out.flush();
+    streams.err << name << ": " << result.cause << '\n';
+    tally.Count(result.failure);
+    return ExitStatus(tally, options.mode);
+  }
+  const bool changed = result.text != input;
+  tally.Count(changed ? FileOutcome::kChanged : FileOutcome::kUnchanged);
+  switch (options.mode) {
+    case ChangeMode::kWrite:
+      streams.out << result.text;
+      break;
+    case ChangeMode::kCheck:
+      if (changed && !options.quiet) streams.out << name << '\n';
+      break;
+    case ChangeMode::kDiff:
+      streams.out << UnifiedDiff(input, result.text, options.stdin_name);
+      break;
+  }
   return ExitStatus(tally, options.mode);
 }
 

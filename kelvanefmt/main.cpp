@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "engine/allocator_tuning.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "kelvanefmt/fmt_command_line.h"
 #include "kelvanefmt/fmt_run.h"
 #include "kelvanefmt/progress_bar.h"
@@ -14,6 +14,7 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   kelvane::UseBinaryStandardStreams();
+  kelvane::InstallFileSignalHandling();
   int exit_status = 0;
   const auto options =
       kelvane::fmt::ParseFmtCommandLine(argc, argv, std::cout, std::cerr, exit_status);

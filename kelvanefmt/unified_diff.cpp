@@ -6,6 +6,8 @@
 #include <dtl/dtl.hpp>
 #include <vector>
 
+#include "kelvanefmt/quoted_name.h"
+
 namespace kelvane::fmt {
 namespace {
 
@@ -59,7 +61,8 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, std::st
   diff.composeUnifiedHunks();
 
   std::string out;
-  out.append("--- ").append(name).append("\n+++ ").append(name).append("\n");
+  const std::string header_name = DiffName(name);
+  out.append("--- ").append(header_name).append("\n+++ ").append(header_name).append("\n");
   for (const auto& hunk : diff.getUniHunks()) {
     out += "@@ ";
     AppendRange(out, '-', hunk.a, hunk.b);

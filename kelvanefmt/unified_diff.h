@@ -6,7 +6,8 @@
 
 namespace kelvane::fmt {
 
-// The "---"/"+++" header naming `name` on both sides, then the hunks with
+// The "---"/"+++" header naming `name` on both sides (quoted as GNU diff
+// quotes names, so that no name can break the header), then the hunks with
 // three lines of context; "" when the texts are equal. Lines end at LF; a CR
 // before it stays part of the line. A last line without LF is followed by
 // "\ No newline at end of file", so that `patch` gives the exact bytes.

@@ -11,19 +11,23 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/app_text.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "tests/support/cli_runner.h"
 
 namespace kelvane {
@@ -33,114 +37,65 @@ namespace fs = std::filesystem;
 using test_support::CliResult;
 using test_support::CliSandbox;
 
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNoGroup = 65534;
+using test_support::kNobody;
+using test_support::kNoGroup;
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
 const std::string kInput = "x=1\n";
 const std::string kFormatted = std::string(AppComment) + "x = 1\r\n";
 
-// About `size` bytes of game data: a few hundred milliseconds of formatting
-// per 5 MB, long enough to act while the program runs.
-std::string GameData(size_t size) {
-  const std::string block =
-      "Units = { { name=\"scout\", speed=1.50, tags={\"fast\",\"cheap\"} } } -- units\n"
-      "function Pick(list, n) if n>0 then return list[n] else return nil end end\n";
-  std::string text;
-  text.reserve(size + block.size());
-  while (text.size() < size) text += block;
-  return text;
+using test_support::GameData;
+
+// An access control list as the kernel stores it in system.posix_acl_access:
+// a version, then {tag, permissions, id} entries in the order of their tags.
+constexpr uint16_t kAclUserObj = 0x01;
+constexpr uint16_t kAclUser = 0x02;
+constexpr uint16_t kAclGroupObj = 0x04;
+constexpr uint16_t kAclMask = 0x10;
+constexpr uint16_t kAclOther = 0x20;
+constexpr uint32_t kAclUndefinedId = 0xffffffff;
+
+struct AclEntry {
+  uint16_t tag;
+  uint16_t permissions;
+  uint32_t id;
+};
+
+std::string PosixAcl(const std::vector<AclEntry>& entries) {
+  std::string bytes;
+  const uint32_t version = 2;
+  bytes.append(reinterpret_cast<const char*>(&version), sizeof version);
+  for (const AclEntry& entry : entries) {
+    bytes.append(reinterpret_cast<const char*>(&entry.tag), 2);
+    bytes.append(reinterpret_cast<const char*>(&entry.permissions), 2);
+    bytes.append(reinterpret_cast<const char*>(&entry.id), 4);
+  }
+  return bytes;
 }
 
-// The program running in the background, its standard output read line by
-// line as it comes.
-class RunningEngine {
+// Every extended attribute of `path` as "name=value", sorted.
+std::vector<std::string> Attributes(const std::string& path) {
+  std::string names(65536, '\0');
+  const ssize_t size = listxattr(path.c_str(), names.data(), names.size());
+  std::vector<std::string> attributes;
+  for (size_t start = 0; size > 0 && start < static_cast<size_t>(size);) {
+    const std::string name = names.c_str() + start;
+    std::string value(65536, '\0');
+    const ssize_t got = getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    value.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    attributes.push_back(name + "=" + value);
+    start += name.size() + 1;
+  }
+  std::sort(attributes.begin(), attributes.end());
+  return attributes;
+}
+
+// The engine running in the background in `folder`.
+class RunningEngine : public test_support::RunningProgram {
  public:
-  // Starts the program in `folder`; with `as_nobody` it runs as the user
-  // nobody (only root can do that).
-  RunningEngine(const std::string& folder, const std::vector<std::string>& args,
-                bool as_nobody = false) {
-    const std::string program = test_support::EnginePath();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    int out[2];
-    int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int null_fd = open("/dev/null", O_RDONLY);
-      if (null_fd < 0 || chdir(folder.c_str()) != 0) _exit(126);
-      if (as_nobody && (setgid(kNoGroup) != 0 || setuid(kNobody) != 0)) _exit(125);
-      // A background shell may have ignored some of these; the program gets
-      // them as a terminal would send them.
-      for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-        signal(signal_number, SIG_DFL);
-      dup2(null_fd, 0);
-      dup2(out[1], 1);
-      dup2(err[1], 2);
-      close(out[0]);
-      close(err[0]);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    out_fd_ = out[0];
-    err_fd_ = err[0];
-  }
-  ~RunningEngine() {
-    if (pid_ > 0 && !finished_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_fd_ >= 0) close(out_fd_);
-    if (err_fd_ >= 0) close(err_fd_);
-  }
-
-  // Reads standard output until a line that starts with `prefix` is complete.
-  bool WaitForLine(const std::string& prefix) {
-    for (;;) {
-      for (size_t start = 0, end; (end = out_.find('\n', start)) != std::string::npos;
-           start = end + 1) {
-        if (out_.compare(start, prefix.size(), prefix) == 0) {
-          out_.erase(0, end + 1);
-          return true;
-        }
-      }
-      char buffer[4096];
-      const ssize_t got = read(out_fd_, buffer, sizeof buffer);
-      if (got <= 0) return false;
-      out_.append(buffer, static_cast<size_t>(got));
-    }
-  }
-
-  pid_t pid() const { return pid_; }
-
-  // Waits for the end: the exit status, or 128 and the signal's number.
-  int Finish() {
-    char buffer[4096];
-    while (read(out_fd_, buffer, sizeof buffer) > 0) {
-    }
-    for (ssize_t got; (got = read(err_fd_, buffer, sizeof buffer)) > 0;) {
-      err_.append(buffer, static_cast<size_t>(got));
-    }
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    finished_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  const std::string& err() const { return err_; }
-
- private:
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
-  int err_fd_ = -1;
-  std::string out_;
-  std::string err_;
-  bool finished_ = false;
+  RunningEngine(const std::string& folder, const std::vector<std::string>& args)
+      : RunningProgram(test_support::EnginePath(), folder, args) {}
 };
 
 // 1. A link at INPUT.debug or INPUT.pretty: it used to be written through,
@@ -286,7 +241,9 @@ TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
   const std::string path = folder + "/in.lua";
   std::ofstream(path, std::ios::binary) << kInput;
   ASSERT_EQ(chmod(path.c_str(), 06777), 0);  // root's, writable by everyone
-  RunningEngine engine(folder, {"in.lua", "-o"}, /*as_nobody=*/true);
+  const test_support::CopyForNobody engine_copy(test_support::EnginePath());
+  test_support::RunningProgram engine(engine_copy.path(), folder, {"in.lua", "-o"},
+                                      /*as_nobody=*/true);
   EXPECT_EQ(engine.Finish(), 0) << engine.err();
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
@@ -444,6 +401,183 @@ TEST(CliFilesTest, ALinkToNothingAsTheOutputIsRefused) {
                               "': a symbolic link to a file that does not exist\n");
     EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/" + link));
     EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", link}));
+  }
+}
+
+// 10. The replacement of a file with an access control list gave the owning
+// group the mask's rights and dropped the named entries and the extended
+// attributes; a folder's default list gave a file without one a list.
+TEST(CliFilesTest, AccessControlListsAndAttributesAreKept) {
+  // user::rw- user:nobody:rw- group::r-- mask::rw- other::r--
+  const std::string acl = PosixAcl({{kAclUserObj, 6, kAclUndefinedId},
+                                    {kAclUser, 6, kNobody},
+                                    {kAclGroupObj, 4, kAclUndefinedId},
+                                    {kAclMask, 6, kAclUndefinedId},
+                                    {kAclOther, 4, kAclUndefinedId}});
+  const struct {
+    int line;
+    std::vector<std::string> args;
+    std::string target;
+    bool default_acl_on_folder;  // the target itself has neither list nor attribute
+  } rows[] = {
+      {__LINE__, {"in.lua", "-o"}, "in.lua", false},
+      {__LINE__, {"in.lua", "out.lua"}, "out.lua", false},
+      {__LINE__, {"in.lua", "-debug"}, "in.lua.debug", false},
+      {__LINE__, {"in.lua", "out.lua"}, "out.lua", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    sandbox.WriteFile(row.target, row.target == "in.lua" ? kInput : "old\n");
+    const std::string target = sandbox.work() + "/" + row.target;
+    if (row.default_acl_on_folder) {
+      if (setxattr(sandbox.work().c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) !=
+          0) {
+        GTEST_SKIP() << "the file system has no access control lists: " << strerror(errno);
+      }
+    } else {
+      ASSERT_EQ(chmod(target.c_str(), 0664), 0);
+      if (setxattr(target.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+          setxattr(target.c_str(), "user.origin", "mods", 4, 0) != 0) {
+        GTEST_SKIP() << "the file system has no access control lists: " << strerror(errno);
+      }
+    }
+    const std::vector<std::string> attributes_before = Attributes(target);
+    struct stat before {};
+    ASSERT_EQ(stat(target.c_str(), &before), 0);
+    const CliResult result = sandbox.Run(row.args);
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+    EXPECT_EQ(Attributes(target), attributes_before);
+  }
+}
+
+// 10. Where an attribute cannot be carried (here one its owner may not
+// read), the file is not replaced rather than replaced without it.
+TEST(CliFilesTest, AnAttributeThatCannotBeCarriedStopsTheReplacement) {
+  if (!RunningAsRoot()) GTEST_SKIP() << "running as another user needs root";
+  std::string folder = (fs::temp_directory_path() / "kelvane-attributes-XXXXXX").string();
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  const std::string input = folder + "/in.lua";
+  const std::string output = folder + "/out.lua";
+  std::ofstream(input, std::ios::binary) << kInput;
+  std::ofstream(output, std::ios::binary) << "old\n";
+  ASSERT_EQ(chmod(input.c_str(), 0644), 0);
+  ASSERT_EQ(chown(output.c_str(), kNobody, kNoGroup), 0);
+  if (setxattr(output.c_str(), "user.origin", "mods", 4, 0) != 0) {
+    fs::remove_all(folder);
+    GTEST_SKIP() << "the file system has no extended attributes: " << strerror(errno);
+  }
+  ASSERT_EQ(chmod(output.c_str(), 0200), 0);  // its owner may write it, not read it
+  const test_support::CopyForNobody engine_copy(test_support::EnginePath());
+  test_support::RunningProgram engine(engine_copy.path(), folder, {"in.lua", "out.lua"},
+                                      /*as_nobody=*/true);
+  EXPECT_EQ(engine.Finish(), 1);
+  EXPECT_EQ(engine.err(),
+            "zorv_kelvane: cannot write 'out.lua': its access control list or extended attributes "
+            "cannot be kept; nothing was written\n");
+  std::string old;
+  std::ifstream(output, std::ios::binary) >> old;
+  EXPECT_EQ(old, "old");
+  EXPECT_EQ(Attributes(output), std::vector<std::string>{"user.origin=mods"});
+  fs::remove_all(folder);
+}
+
+// 11. "zorv_kelvane a.lua /dev/stdout >> build.log" renamed a new file over
+// the log; on a pipe it said "a symbolic link to a file that does not exist".
+TEST(CliFilesTest, AnOutputNamingADescriptorIsWrittenThrough) {
+  const std::string engine = test_support::EnginePath();
+  const struct {
+    int line;
+    std::string command;
+    std::string log;  // the file that receives standard output
+    std::string formatted;
+  } rows[] = {
+      {__LINE__, engine + " in.lua /dev/stdout >> build.log", "build.log", kFormatted},
+      {__LINE__, engine + " in.lua /dev/fd/1 -s >> build.log", "build.log", "x = 1\r\n"},
+      {__LINE__, engine + " in.lua /proc/self/fd/3 3>> build.log", "build.log", kFormatted},
+      {__LINE__, engine + " in.lua /dev/stdout | cat >> piped.log", "piped.log", kFormatted},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    CliSandbox sandbox("/bin/sh");
+    sandbox.WriteFile("in.lua", kInput);
+    sandbox.WriteFile(row.log, "earlier line\n");
+    struct stat before {};
+    ASSERT_EQ(stat(sandbox.Path(row.log).c_str(), &before), 0);
+    const CliResult result = sandbox.Run({"-c", row.command});
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.err, "");
+    const std::string log = sandbox.ReadFile(row.log);
+    EXPECT_TRUE(log.starts_with("earlier line\nParsing file...") ||
+                log == "earlier line\n" + row.formatted)
+        << log;
+    EXPECT_NE(log.find(row.formatted), std::string::npos) << log;
+    struct stat after {};
+    ASSERT_EQ(stat(sandbox.Path(row.log).c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the log was replaced";
+    std::vector<std::string> names = {"in.lua", row.log};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(sandbox.List(), names);
+  }
+}
+
+// 12. Root replaced another user's file planted at INPUT.pretty with its own
+// text (which the planter could then read), and a FIFO planted there or at
+// INPUT.debug received the text, or stopped the run with no reader.
+TEST(CliFilesTest, ADerivedNameReplacesOnlyTheUsersOwnRegularFile) {
+  const struct {
+    int line;
+    std::string planted;  // "fifo", or "file" (another user's, needs root)
+    std::string name;
+    std::vector<std::string> args;
+    std::string cause;
+  } rows[] = {
+      {__LINE__,
+       "file",
+       "in.lua.pretty",
+       {"in.lua"},
+       "a file owned by another user, which it "
+       "must not replace"},
+      {__LINE__,
+       "file",
+       "in.lua.debug",
+       {"in.lua", "out.lua", "-debug"},
+       "a file owned by another "
+       "user, which it must "
+       "not replace"},
+      {__LINE__, "fifo", "in.lua.pretty", {"in.lua"}, "not a regular file"},
+      {__LINE__, "fifo", "in.lua.debug", {"in.lua", "out.lua", "-debug"}, "not a regular file"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    if (row.planted == "file" && !RunningAsRoot()) {
+      std::cout << "skipped: planting another user's file needs root\n";
+      continue;
+    }
+    CliSandbox sandbox;
+    sandbox.WriteFile("in.lua", kInput);
+    const std::string planted = sandbox.work() + "/" + row.name;
+    if (row.planted == "fifo") {
+      ASSERT_EQ(mkfifo(planted.c_str(), 0666), 0);
+    } else {
+      sandbox.WriteFile(row.name, "the planter's\n");
+      ASSERT_EQ(chown(planted.c_str(), kNobody, kNoGroup), 0);
+      ASSERT_EQ(chmod(planted.c_str(), 0644), 0);
+    }
+    const CliResult result = sandbox.Run(row.args);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.err, "zorv_kelvane: cannot write '" + row.name + "': " + row.cause + "\n");
+    if (row.planted == "file") {
+      EXPECT_EQ(sandbox.ReadFile(row.name), "the planter's\n");
+    }
+    EXPECT_FALSE(sandbox.Exists("out.lua"));
+    EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", row.name}));
   }
 }
 

@@ -38,9 +38,70 @@ TEST(ExcludeGlobsTest, GlobsMeetPaths) {
       {__LINE__, "mods/a.lua", "mods\\a.lua", true},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(IsExcluded({row.glob}, row.path), row.excluded)
+    ExcludeGlobs excludes({row.glob}, "/home/me");
+    EXPECT_EQ(excludes.Excludes(row.path, false), row.excluded)
         << "row at line " << row.line << ": " << row.glob << " on " << row.path;
   }
+}
+
+// Excludes that excluded nothing: a trailing "/", a leading "./" and an
+// absolute glob on a relative path.
+TEST(ExcludeGlobsTest, FoldersAndSpellingsOfOnePath) {
+  const struct {
+    int line;
+    const char* glob;
+    const char* path;
+    bool folder;
+    bool excluded;
+  } rows[] = {
+      {__LINE__, "vendor/", "mods/vendor", true, true},
+      {__LINE__, "vendor/", "mods/vendor/a.lua", false, true},
+      {__LINE__, "vendor/", "mods/vendor", false, false},  // a file of that name
+      {__LINE__, "vendor", "mods/vendor", false, true},
+      {__LINE__, "mods/vendor/", "x/mods/vendor/a.lua", false, true},
+      {__LINE__, "./tree/vendor/**", "./tree/vendor/a.lua", false, true},
+      {__LINE__, "./tree/vendor/**", "tree//vendor/./a.lua", false, true},
+      {__LINE__, "/home/me/tree/vendor/**", "tree/vendor/a.lua", false, true},
+      {__LINE__, "/home/me/tree/vendor/**", "./tree/vendor/a.lua", false, true},
+      {__LINE__, "/tree/vendor/**", "tree/vendor/a.lua", false, false},  // from the root
+      {__LINE__, "/home/me/tree/vendor", "/home/me/tree/vendor", true, true},
+      // A glob that meets a folder on the way leaves out what is in it.
+      {__LINE__, "mods/vendor", "mods/vendor/a.lua", false, true},
+      {__LINE__, "mods/vend", "mods/vendor/a.lua", false, false},
+  };
+  for (const auto& row : rows) {
+    ExcludeGlobs excludes({row.glob}, "/home/me");
+    EXPECT_EQ(excludes.Excludes(row.path, row.folder), row.excluded)
+        << "row at line " << row.line << ": " << row.glob << " on " << row.path;
+  }
+}
+
+// Each star used to try every split of the rest: a planted name of 244
+// bytes took half a minute against five stars. The matcher reads each byte
+// once, so these rows end at once.
+TEST(ExcludeGlobsTest, ManyStarsAgainstALongNameDoNotBacktrack) {
+  const std::string name(244, 'a');
+  const struct {
+    int line;
+    std::string glob;
+    std::string text;
+    bool matches;
+  } rows[] = {
+      {__LINE__, "*a*a*a*a*a*b", name, false},
+      {__LINE__, "**a**a**a**a**a**b", name, false},
+      {__LINE__, "**/*a*a*a*a*a*b", "x/y/" + name, false},
+      {__LINE__, "*a*a*a*a*a*a", name, true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(GlobMatches(row.glob, row.text), row.matches) << "row at line " << row.line;
+  }
+}
+
+TEST(ExcludeGlobsTest, GlobsThatLeaveNothingOutAreNamed) {
+  ExcludeGlobs excludes({"vendor", "old/", "*.bak"}, "/home/me");
+  EXPECT_TRUE(excludes.Excludes("mods/vendor/a.lua", false));
+  EXPECT_FALSE(excludes.Excludes("mods/old", false));
+  EXPECT_EQ(excludes.Unused(), (std::vector<std::string>{"old/", "*.bak"}));
 }
 
 }  // namespace

@@ -2,9 +2,20 @@
 // statuses, checked on standard output, standard error and the files.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/format_text.h"
@@ -17,11 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using FmtResult = test_support::CliResult;
 
-// kelvanefmt in a sandbox; a write past the file-size limit fails with EFBIG.
+// kelvanefmt in a sandbox.
 class FmtSandbox : public test_support::CliSandbox {
  public:
-  FmtSandbox()
-      : CliSandbox(test_support::KelvanefmtPath(), test_support::FileSizeSignal::kIgnored) {}
+  FmtSandbox() : CliSandbox(test_support::KelvanefmtPath()) {}
 };
 
 const std::string kUnformatted = "local speed=1.50\nprint(speed)\n";
@@ -193,18 +203,32 @@ TEST(FmtCliTest, FolderSearchSkipsHiddenLinkedAndExcludedPaths) {
        "./mod/a.lua\n./mod/sub/x_gen.lua\n./mod/vendor/v.lua\n"},
       // Excludes apply to named files too, as hooks name every file.
       {__LINE__, {"--exclude", "vendor", "mod/vendor/v.lua", "mod/a.lua"}, "mod/a.lua\n"},
+      // A trailing "/" means the folder; "./" spells the same path; an
+      // absolute glob meets a relative path.
+      {__LINE__, {"--exclude", "vendor/", "--exclude", "sub/", "mod"}, "mod/a.lua\n"},
+      {__LINE__,
+       {"--exclude", "./mod/vendor/**", "./mod"},
+       "./mod/a.lua\n./mod/sub/deep/b.lua\n./mod/sub/x_gen.lua\n"},
+      {__LINE__, {"--exclude", "{work}/mod/sub/**", "mod"}, "mod/a.lua\nmod/vendor/v.lua\n"},
+      // One file, however spelt, is formatted once.
+      {__LINE__, {"mod/a.lua", "./mod/a.lua", "mod//a.lua", "mod/link.lua"}, "mod/a.lua\n"},
+      // After "--" every argument is a path, even one that looks like an option.
+      {__LINE__, {"--", "--exclude=*.lua", "mod/a.lua"}, "--exclude=*.lua\nmod/a.lua\n"},
   };
   FmtSandbox box;
   for (const char* name :
        {"mod/a.lua", "mod/sub/deep/b.lua", "mod/sub/x_gen.lua", "mod/vendor/v.lua",
-        "mod/.hidden/h.lua", "mod/.dot.lua", "mod/notes.txt", "outside/o.lua"}) {
+        "mod/.hidden/h.lua", "mod/.dot.lua", "mod/notes.txt", "outside/o.lua", "--exclude=*.lua"}) {
     box.WriteFile(name, kUnformatted);
   }
   fs::create_directory_symlink("../outside", box.Path("mod/linked"));
   fs::create_symlink("a.lua", box.Path("mod/link.lua"));
   for (const auto& row : rows) {
     std::vector<std::string> args = {"--check"};
-    args.insert(args.end(), row.args.begin(), row.args.end());
+    for (std::string arg : row.args) {
+      if (arg.starts_with("{work}")) arg.replace(0, 6, box.work());
+      args.push_back(arg);
+    }
     const FmtResult result = box.Run(args);
     SCOPED_TRACE("row at line " + std::to_string(row.line));
     EXPECT_EQ(result.exit_status, 1) << result.err;
@@ -237,6 +261,292 @@ TEST(FmtCliTest, UsageErrorsExitTwo) {
     const FmtResult result = box.Run(args);
     EXPECT_EQ(result.exit_status, 2) << args.front();
     EXPECT_FALSE(result.err.empty());
+  }
+}
+
+using test_support::GameData;
+
+bool HugeInputsSkipped() {
+  const char* value = std::getenv("KELVANE_SKIP_HUGE_INPUTS");
+  return value != nullptr && *value != '\0' && std::string(value) != "0";
+}
+
+// Waits until the file or folder at `path` is closed after a read (a file
+// read whole, a folder listed).
+class ClosedAfterReading {
+ public:
+  explicit ClosedAfterReading(const std::string& path)
+      : fd_(inotify_init1(IN_CLOEXEC)),
+        watch_(inotify_add_watch(fd_, path.c_str(), IN_CLOSE_NOWRITE)) {}
+  ~ClosedAfterReading() { close(fd_); }
+  // False when a minute passes first.
+  bool Wait() const {
+    pollfd ready{fd_, POLLIN, 0};
+    if (watch_ < 0 || poll(&ready, 1, 60'000) != 1) return false;
+    alignas(inotify_event) char buffer[4096];
+    return read(fd_, buffer, sizeof buffer) > 0;
+  }
+
+ private:
+  int fd_;
+  int watch_;
+};
+
+// 1. A file changed while kelvanefmt formatted it lost the change (an edit,
+// an editor's save by rename), or came back after it was deleted; the run
+// said "1 formatted".
+TEST(FmtCliTest, AFileChangedDuringTheRunIsLeftAsItIs) {
+  const std::string input = GameData(5'000'000);
+  const std::string edit = "-- added by the editor\n";
+  const struct {
+    int line;
+    std::string change;
+  } rows[] = {{__LINE__, "append"}, {__LINE__, "save by rename"}, {__LINE__, "delete"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line) + ": " + row.change);
+    FmtSandbox box;
+    box.WriteFile("big.lua", input);
+    const ClosedAfterReading read(box.Path("big.lua"));
+    test_support::RunningProgram run(test_support::KelvanefmtPath(), box.work(), {"big.lua"});
+    ASSERT_TRUE(read.Wait());
+    if (row.change == "append") {
+      std::ofstream(box.Path("big.lua"), std::ios::binary | std::ios::app) << edit;
+    } else if (row.change == "save by rename") {
+      box.WriteFile("saved.tmp", input + edit);
+      fs::rename(box.Path("saved.tmp"), box.Path("big.lua"));
+    } else {
+      fs::remove(box.Path("big.lua"));
+    }
+    EXPECT_EQ(run.Finish(), 2);
+    EXPECT_EQ(run.err(),
+              "big.lua: cannot write: changed since it was read; nothing was written\n"
+              "0 formatted, 0 unchanged, 1 failed\n");
+    if (row.change == "delete") {
+      EXPECT_TRUE(box.List().empty());
+    } else {
+      EXPECT_TRUE(box.ReadFile("big.lua") == input + edit) << "the change was lost";
+      EXPECT_EQ(box.List(), std::vector<std::string>{"big.lua"});
+    }
+  }
+}
+
+// 2, 6. After the search, the user whose tree root formats swapped a file
+// for a link to a root-only file, or a folder for a link to a folder
+// outside: the root-only file was rewritten, or with --diff printed. A file
+// swapped for a FIFO stopped the run for good.
+TEST(FmtCliTest, WhatIsPlantedAfterTheSearchIsNeverFollowed) {
+  const struct {
+    int line;
+    std::string planted;  // "file link", "folder link" or "fifo"
+    std::string mode;     // "" (write) or "--diff"
+    std::string cause;
+  } rows[] = {
+      {__LINE__, "file link", "",
+       "tree/sub/victim.lua: cannot read: a symbolic link, which is not followed here"},
+      {__LINE__, "file link", "--diff",
+       "tree/sub/victim.lua: cannot read: a symbolic link, which is not followed here"},
+      {__LINE__, "folder link", "",
+       "tree/sub/victim.lua: cannot read: its folder was moved or replaced since it was searched"},
+      {__LINE__, "folder link", "--diff",
+       "tree/sub/victim.lua: cannot read: its folder was moved or replaced since it was searched"},
+      {__LINE__, "fifo", "", "tree/sub/victim.lua: cannot read: not a regular file"},
+  };
+  const std::string secret = "secret_token=1\n";
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    FmtSandbox box;
+    box.WriteFile("big.lua", GameData(8'000'000));
+    box.WriteFile("tree/sub/victim.lua", kUnformatted);
+    box.WriteFile("secret/victim.lua", secret);
+    ASSERT_EQ(chmod(box.Path("secret/victim.lua").c_str(), 0600), 0);
+    // One thread: big.lua, named first, keeps it busy while the search ends.
+    std::vector<std::string> args = {"--jobs", "1", "big.lua", "tree"};
+    if (!row.mode.empty()) args.insert(args.begin(), row.mode);
+    const ClosedAfterReading listed(box.Path("tree/sub"));
+    test_support::RunningProgram run(test_support::KelvanefmtPath(), box.work(), args);
+    // The search looks at the folder's entries right after listing it and
+    // is then done; big.lua keeps the thread busy for most of a second.
+    ASSERT_TRUE(listed.Wait());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (row.planted == "file link") {
+      fs::remove(box.Path("tree/sub/victim.lua"));
+      fs::create_symlink("../../secret/victim.lua", box.Path("tree/sub/victim.lua"));
+    } else if (row.planted == "folder link") {
+      fs::rename(box.Path("tree/sub"), box.Path("tree/moved"));
+      fs::create_directory_symlink("../secret", box.Path("tree/sub"));
+    } else {
+      fs::remove(box.Path("tree/sub/victim.lua"));
+      ASSERT_EQ(mkfifo(box.Path("tree/sub/victim.lua").c_str(), 0666), 0);
+    }
+    EXPECT_EQ(run.Finish(), 2);
+    EXPECT_NE(run.err().find(row.cause + "\n"), std::string::npos) << run.err();
+    EXPECT_EQ(run.out().find("secret_token"), std::string::npos) << "the secret was printed";
+    EXPECT_EQ(box.ReadFile("secret/victim.lua"), secret);
+    EXPECT_EQ(fs::directory_iterator(box.Path("secret")) == fs::directory_iterator(), false);
+  }
+}
+
+// 3. A name was printed raw into diff headers and lines: a planted name
+// could write code into another file through `patch`, a name with a space
+// gave a diff `patch` could not apply, and control bytes reached the
+// terminal.
+TEST(FmtCliTest, NamesCannotBreakDiffsOrLines) {
+  const std::string planted =
+      "x.lua\n+++ target.lua\n@@ -1,1 +1,2 @@\n+os.execute(\"touch PWNED\")\n x";
+  FmtSandbox box;
+  box.WriteFile("names/a b.lua", kUnformatted);
+  box.WriteFile("names/" + planted + ".lua", kUnformatted);
+  box.WriteFile("names/esc\033[31m.lua", kUnformatted);
+  box.WriteFile("target.lua", "x\n");
+
+  const FmtResult check = box.Run({"--check", "--lf", "names"});
+  EXPECT_EQ(check.exit_status, 1);
+  EXPECT_EQ(check.out,
+            "names/a b.lua\n"
+            "\"names/esc\\033[31m.lua\"\n"
+            "\"names/x.lua\\n+++ target.lua\\n@@ -1,1 +1,2 @@\\n+os.execute(\\\"touch "
+            "PWNED\\\")\\n x.lua\"\n");
+
+  test_support::CliSandbox patcher("/bin/sh");
+  patcher.WriteFile("names/a b.lua", kUnformatted);
+  patcher.WriteFile("names/" + planted + ".lua", kUnformatted);
+  patcher.WriteFile("target.lua", "x\n");
+  const FmtResult applied = patcher.Run(
+      {"-c", test_support::KelvanefmtPath() + " --diff --lf names > d.diff; patch -p0 < d.diff"});
+  EXPECT_EQ(applied.exit_status, 0) << applied.out << applied.err;
+  EXPECT_EQ(patcher.ReadFile("names/a b.lua"), Formatted(kUnformatted, true));
+  EXPECT_EQ(patcher.ReadFile("names/" + planted + ".lua"), Formatted(kUnformatted, true));
+  EXPECT_EQ(patcher.ReadFile("target.lua"), "x\n");
+  EXPECT_FALSE(patcher.Exists("PWNED"));
+}
+
+// 4. Standard input that could not be formatted (out of memory, or past the
+// input limit) left standard output empty, so an editor filtering its
+// buffer lost it; endless input grew without bound.
+TEST(FmtCliTest, StandardInputIsGivenBackOnEveryFailure) {
+  const std::string fmt = test_support::KelvanefmtPath();
+  const struct {
+    int line;
+    std::string command;
+    bool huge;  // needs the huge inputs
+    int exit_status;
+    std::string out;  // of `wc -c`, or "=in" for standard output equal to in.lua
+    std::string err_start;
+  } rows[] = {
+      {__LINE__, "ulimit -v 200000; " + fmt + " --lf - < in.lua", false, 2, "=in",
+       "<stdin>: cannot "},
+      {__LINE__, "head -c 300000000 /dev/zero | " + fmt + " --lf - | wc -c", true, 0, "300000000\n",
+       "<stdin>: cannot read standard input: larger than the input limit of 256 MiB\n"},
+      {__LINE__, "head -c 300000000 /dev/zero | " + fmt + " --check -; echo $?", true, 0, "2\n",
+       "<stdin>: cannot read standard input: larger than the input limit of 256 MiB\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    if (row.command.starts_with("ulimit")) {
+      std::cout << "skipped: a sanitizer needs more address space than the limit leaves\n";
+      continue;
+    }
+#endif
+    if (row.huge && HugeInputsSkipped()) {
+      std::cout << "skipped: KELVANE_SKIP_HUGE_INPUTS is set\n";
+      continue;
+    }
+    test_support::CliSandbox shell("/bin/sh");
+    const std::string input = GameData(20'000'000);
+    shell.WriteFile("in.lua", input);
+    const FmtResult result = shell.Run({"-c", row.command});
+    EXPECT_EQ(result.exit_status, row.exit_status);
+    if (row.out == "=in") {
+      EXPECT_TRUE(result.out == input)
+          << "the text was not given back whole: " << result.out.size();
+    } else {
+      EXPECT_EQ(result.out, row.out);
+    }
+    EXPECT_TRUE(result.err.starts_with(row.err_start)) << result.err;
+  }
+}
+
+// 14. A 47 KB nested table became a 552 MB file, larger than the input
+// limit, so that the next run could not read what this one wrote.
+TEST(FmtCliTest, AResultPastTheInputLimitIsNotWritten) {
+  if (HugeInputsSkipped()) GTEST_SKIP() << "KELVANE_SKIP_HUGE_INPUTS is set";
+  const size_t depth = 16'700;  // its result has about depth * depth / 2 TABs
+  const std::string input = "t=" + std::string(depth, '{') + std::string(depth, '}') + "\n";
+  const std::string cause =
+      "refused: the formatted text would be 266 MiB, larger than the input limit of 256 MiB; "
+      "nothing was written\n";
+  FmtSandbox box;
+  box.WriteFile("deep.lua", input);
+  ExpectRun(box.Run({"--lf", "deep.lua"}), 2, "",
+            "deep.lua: " + cause + "0 formatted, 0 unchanged, 1 refused\n", __LINE__);
+  EXPECT_TRUE(box.ReadFile("deep.lua") == input);
+  ExpectRun(box.Run({"--lf", "-"}, input), 2, input, "<stdin>: " + cause, __LINE__);
+}
+
+// 9. A file past the input limit said "cannot read: Unknown error -1" (the
+// program's own cause shown as a system error number); 6. a FIFO named on
+// the command line stopped the run for good.
+TEST(FmtCliTest, FilesThatCannotBeReadAreNamedWithTheirCause) {
+  const struct {
+    int line;
+    std::string path;
+    std::string cause;
+  } rows[] = {
+      {__LINE__, "sparse.lua", "cannot read: larger than the input limit of 256 MiB"},
+      {__LINE__, "fifo.lua", "cannot read: not a regular file"},
+      {__LINE__, "/dev/zero", "cannot read: not a regular file"},
+      {__LINE__, "missing.lua", "No such file or directory"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE("row at line " + std::to_string(row.line));
+    FmtSandbox box;
+    box.WriteFile("a.lua", kUnformatted);
+    box.WriteFile("sparse.lua", "");
+    ASSERT_EQ(truncate(box.Path("sparse.lua").c_str(), off_t{300} << 20), 0);
+    ASSERT_EQ(mkfifo(box.Path("fifo.lua").c_str(), 0666), 0);
+    const FmtResult result = box.Run({"--check", row.path, "a.lua"});
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.out, "a.lua\n");
+    EXPECT_EQ(result.err,
+              row.path + ": " + row.cause + "\n1 would be formatted, 0 unchanged, 1 failed\n");
+  }
+}
+
+// 5, 6. kelvanefmt handled no signal: SIGINT, SIGTERM and SIGHUP left its
+// temporary files, and a file-size limit (SIGXFSZ) ended the whole run
+// without a word; and the files already written were reported only at the
+// end, so a run that was stopped said nothing of them.
+TEST(FmtCliTest, SignalsEndTheRunCleanlyAndEachLineComesAtOnce) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal_number));
+    FmtSandbox box;
+    box.WriteFile("mod/a.lua", kUnformatted);
+    for (int i = 0; i < 8; ++i)
+      box.WriteFile("mod/z" + std::to_string(i) + ".lua", GameData(2'000'000));
+    test_support::RunningProgram run(test_support::KelvanefmtPath(), box.work(),
+                                     {"--jobs", "2", "mod"});
+    ASSERT_TRUE(run.WaitForLine("mod/a.lua"));
+    EXPECT_TRUE(run.Running()) << "the line came only at the end";
+    // The handlers are in place: caught, and SIGXFSZ ignored.
+    std::ifstream status("/proc/" + std::to_string(run.pid()) + "/status");
+    unsigned long long caught = 0;
+    unsigned long long ignored = 0;
+    for (std::string line; std::getline(status, line);) {
+      if (line.starts_with("SigCgt:")) caught = std::stoull(line.substr(7), nullptr, 16);
+      if (line.starts_with("SigIgn:")) ignored = std::stoull(line.substr(7), nullptr, 16);
+    }
+    for (const int caught_signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+      EXPECT_NE(caught & (1ull << (caught_signal - 1)), 0u) << strsignal(caught_signal);
+    }
+    EXPECT_NE(ignored & (1ull << (SIGXFSZ - 1)), 0u);
+    kill(run.pid(), signal_number);
+    const int status_code = run.Finish();
+    if (status_code == 0) continue;  // it was done before the signal came
+    EXPECT_EQ(status_code, 128 + signal_number);
+    for (const std::string& name : box.ListAll()) {
+      EXPECT_FALSE(name.find(".kelvane-") != std::string::npos) << name << " left behind";
+    }
   }
 }
 

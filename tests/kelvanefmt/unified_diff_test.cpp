@@ -31,5 +31,30 @@ TEST(UnifiedDiffTest, HunksAsDiffPrintsThem) {
   }
 }
 
+// As GNU diff 3.8 writes them, so that `patch` reads back the very name.
+TEST(UnifiedDiffTest, NamesInHeadersAreQuotedAsDiffQuotesThem) {
+  const struct {
+    int line;
+    const char* name;
+    const char* header_name;
+  } rows[] = {
+      {__LINE__, "mods/a.lua", "mods/a.lua"},
+      {__LINE__, "a$b.lua", "a$b.lua"},
+      {__LINE__, "a b.lua", "\"a b.lua\""},
+      {__LINE__, "a\"b.lua", "\"a\\\"b.lua\""},
+      {__LINE__, "a\\b.lua", "\"a\\\\b.lua\""},
+      {__LINE__, "a\tt.lua", "\"a\\tt.lua\""},
+      {__LINE__, "x\n+++ y.lua", "\"x\\n+++ y.lua\""},
+      {__LINE__, "q\033.lua", "\"q\\033.lua\""},
+      {__LINE__, "\xc3\xa9.lua", "\"\\303\\251.lua\""},
+  };
+  for (const auto& row : rows) {
+    const std::string header = UnifiedDiff("a\n", "b\n", row.name);
+    const std::string expected =
+        std::string("--- ") + row.header_name + "\n+++ " + row.header_name + "\n";
+    EXPECT_TRUE(header.starts_with(expected)) << "row at line " << row.line << ": " << header;
+  }
+}
+
 }  // namespace
 }  // namespace kelvane::fmt

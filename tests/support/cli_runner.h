@@ -14,21 +14,21 @@ struct CliResult {
   std::string err;
 };
 
+// About `size` bytes of game data: a few hundred milliseconds of formatting
+// per 5 MB, long enough for a test to act while a program runs.
+std::string GameData(size_t size);
+
 // The programs under test, in the build folder.
 std::string EnginePath();
 std::string KelvanefmtPath();
-
-// What a write past the file-size limit does to the program: the engine must
-// turn the default signal into a failed write itself; kelvanefmt runs with
-// the signal ignored, so the write fails with EFBIG.
-enum class FileSizeSignal { kDefault, kIgnored };
 
 // A temporary folder that holds a working folder for the program; both are
 // removed again by the destructor.
 class CliSandbox {
  public:
-  explicit CliSandbox(std::string program = EnginePath(),
-                      FileSizeSignal file_size_signal = FileSizeSignal::kDefault);
+  // Both programs turn a write past a file-size limit into a failed write
+  // themselves, so the limit comes with its default signal.
+  explicit CliSandbox(std::string program = EnginePath());
   ~CliSandbox();
   CliSandbox(const CliSandbox&) = delete;
   CliSandbox& operator=(const CliSandbox&) = delete;
@@ -61,9 +61,63 @@ class CliSandbox {
                          long file_size_limit) const;
 
   std::string program_;
-  FileSizeSignal file_size_signal_;
   std::string root_;
   std::string work_;
+};
+
+// The user nobody, whom root runs programs as in tests of other users' files.
+inline constexpr unsigned kNobody = 65534;
+inline constexpr unsigned kNoGroup = 65534;
+
+// A copy of `program` in a private temporary folder that only nobody (and
+// root) can enter, for running it as nobody: the build folder may lie in a
+// folder only its owner can enter (a clone under /root). Removed again by
+// the destructor. Only root can make it.
+class CopyForNobody {
+ public:
+  explicit CopyForNobody(const std::string& program);
+  ~CopyForNobody();
+  CopyForNobody(const CopyForNobody&) = delete;
+  CopyForNobody& operator=(const CopyForNobody&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string folder_;
+  std::string path_;
+};
+
+// A program running in the background in `folder`, its standard output read
+// line by line as it comes; standard input is /dev/null.
+class RunningProgram {
+ public:
+  // With `as_nobody` the program runs as the user nobody (only root can do
+  // that); it must then be a place nobody can reach (CopyForNobody).
+  RunningProgram(const std::string& program, const std::string& folder,
+                 const std::vector<std::string>& args, bool as_nobody = false);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // Reads standard output until a line that starts with `prefix` is
+  // complete; false when the output ends first.
+  bool WaitForLine(const std::string& prefix);
+  // Whether the program still runs.
+  bool Running() const;
+  int pid() const { return pid_; }
+
+  // Waits for the end: the exit status, or 128 and the signal's number.
+  int Finish();
+  // Standard error and the rest of standard output, once finished.
+  const std::string& err() const { return err_; }
+  const std::string& out() const { return out_; }
+
+ private:
+  int pid_ = -1;
+  int out_fd_ = -1;
+  int err_fd_ = -1;
+  std::string out_;
+  std::string err_;
+  bool finished_ = false;
 };
 
 }  // namespace kelvane::test_support

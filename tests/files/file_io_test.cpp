@@ -2,7 +2,7 @@
 // no name at all while it is written), and the signal handlers remove a named
 // one before the program ends.
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_io_internal.h"
+#include "files/file_io_internal.h"
 
 namespace kelvane {
 namespace {
@@ -123,7 +123,7 @@ TEST_F(FileIoTest, IdentitiesTellAChangedFile) {
   std::string text;
   FileIdentity read;
   ASSERT_TRUE(ReadWholeFile(path, text, &read).ok());
-  EXPECT_TRUE(read.regular);
+  EXPECT_TRUE(read.regular());
   EXPECT_EQ(read.size, 4u);
   WriteOptions options;
   options.replaces = &read;
