@@ -40,9 +40,10 @@ bool IsLuaName(const std::string& name) {
 
 class Walker {
  public:
-  Walker(const std::vector<std::string>& excludes, SearchResult& result,
+  Walker(const std::vector<std::string>& excludes,
+         const std::function<bool(const std::string&, bool)>& leave_out, SearchResult& result,
          const std::function<void(const std::string&)>& found)
-      : excludes_(excludes), result_(result), found_(found) {}
+      : excludes_(excludes), leave_out_(leave_out), result_(result), found_(found) {}
 
   // A file named twice, or named and inside a named folder, is taken once.
   void File(const std::string& path) {
@@ -60,7 +61,7 @@ class Walker {
       const std::string name = entries->path().filename().string();
       if (name.starts_with('.')) continue;
       const std::string path = prefix + name;
-      if (IsExcluded(excludes_, path)) continue;
+      if (IsExcluded(excludes_, path) || leave_out_(path, false)) continue;
       // The entry's type comes with the folder listing where the system
       // gives it, so most entries cost no call of their own. A link is
       // looked at, never followed.
@@ -84,6 +85,7 @@ class Walker {
 
  private:
   const std::vector<std::string>& excludes_;
+  const std::function<bool(const std::string&, bool)>& leave_out_;
   SearchResult& result_;
   const std::function<void(const std::string&)>& found_;
   std::unordered_set<std::string> seen_;
@@ -93,11 +95,12 @@ class Walker {
 
 SearchResult FindLuaFiles(const std::vector<std::string>& paths,
                           const std::vector<std::string>& excludes,
+                          const std::function<bool(const std::string&, bool)>& leave_out,
                           const std::function<void(const std::string&)>& found) {
   SearchResult result;
-  Walker walker(excludes, result, found);
+  Walker walker(excludes, leave_out, result, found);
   for (const std::string& path : paths) {
-    if (IsExcluded(excludes, path)) continue;
+    if (IsExcluded(excludes, path) || leave_out(path, true)) continue;
     std::error_code error;
     // A path the user names is followed, even when it is a link.
     const fs::file_status status = fs::status(fs::path(path), error);

@@ -4,12 +4,17 @@
 #include "kelvanefmt/format_file.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <system_error>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "engine/file_io.h"
-#include "engine/messages.h"
+#include "kelvanefmt/format_lua_text.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
@@ -24,20 +29,37 @@ FileResult Failed(const char* action, int error) {
   return result;
 }
 
-FileResult FormatFileChecked(const std::string& path, const FormatOptions& settings,
+// A file is replaced by a new file written beside it, so a writable file in
+// a folder that is not writable cannot be replaced; the system's "Permission
+// denied" does not say that the folder is the cause.
+FileResult WriteFailed(const std::string& path, const FileStatus& status) {
+  FileResult failed = Failed("cannot write", status.error);
+#ifndef _WIN32
+  if (status.error == EACCES || status.error == EPERM || status.error == EROFS) {
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    const std::string folder = parent.empty() ? std::string(".") : parent;
+    if (access(folder.c_str(), W_OK) != 0) {
+      failed.cause = "cannot write: the folder '" + folder +
+                     "' is not writable (the file is replaced by a new file beside it)";
+    }
+  }
+#endif
+  return failed;
+}
+
+FileResult FormatFileChecked(const std::string& path, const FileSettings& settings,
                              ChangeMode mode) {
   std::string input;
   if (FileStatus status = ReadWholeFile(path, input); !status.ok()) {
     return Failed("cannot read", status.error);
   }
-  NullMessages quiet;
-  const FormatResult formatted = FormatText(input, settings, quiet);
+  const LuaTextResult formatted = FormatLuaText(input, settings);
 
   FileResult result;
   result.input_bytes = input.size();
-  if (formatted.status != FormatStatus::kOk) {
+  if (!formatted.ok) {
     result.outcome = FileOutcome::kRefused;
-    result.cause = RefusalCause(formatted);
+    result.cause = formatted.cause;
     return result;
   }
   if (formatted.text == input) return result;
@@ -45,7 +67,7 @@ FileResult FormatFileChecked(const std::string& path, const FormatOptions& setti
   switch (mode) {
     case ChangeMode::kWrite:
       if (FileStatus status = WriteWholeFile(path, formatted.text); !status.ok()) {
-        FileResult failed = Failed("cannot write", status.error);
+        FileResult failed = WriteFailed(path, status);
         failed.input_bytes = input.size();
         return failed;
       }
@@ -61,28 +83,7 @@ FileResult FormatFileChecked(const std::string& path, const FormatOptions& setti
 
 }  // namespace
 
-FormatOptions EngineSettings(const FmtOptions& options) {
-  FormatOptions settings;
-  settings.StripComments = options.strip_comments;
-  settings.UnixEndOfLine = options.lf;
-  return settings;
-}
-
-std::string RefusalCause(const FormatResult& result) {
-  switch (result.status) {
-    case FormatStatus::kOk:
-      return {};
-    case FormatStatus::kGuardFired:
-      return "refused by the brace guard: " + result.reason;
-    case FormatStatus::kRefused:
-      return "refused by the meaning check: " + result.reason;
-    case FormatStatus::kFileError:
-      break;  // no debug file is ever asked for
-  }
-  return "refused by the engine";
-}
-
-FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode) {
+FileResult FormatFile(const std::string& path, const FileSettings& settings, ChangeMode mode) {
   try {
     return FormatFileChecked(path, settings, mode);
   } catch (const std::bad_alloc&) {

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/format_options.h"
-#include "engine/format_text.h"
+#include "kelvanefmt/config_finder.h"
 #include "kelvanefmt/fmt_options.h"
 
 namespace kelvane::fmt {
@@ -25,16 +24,8 @@ struct FileResult {
   uint64_t input_bytes = 0;
 };
 
-// The engine's settings for a kelvanefmt run: its defaults (CR LF line ends,
-// header line) unless the options say otherwise; no messages, no debug file.
-FormatOptions EngineSettings(const FmtOptions& options);
-
-// The engine's verdict on a text: "" when `result` is kOk, otherwise the cause
-// of the refusal, naming the check that refused it.
-std::string RefusalCause(const FormatResult& result);
-
 // Formats the file at `path`. Never throws: a file too large for the memory
 // at hand fails like an unreadable one. Safe to call from several threads.
-FileResult FormatFile(const std::string& path, const FormatOptions& settings, ChangeMode mode);
+FileResult FormatFile(const std::string& path, const FileSettings& settings, ChangeMode mode);
 
 }  // namespace kelvane::fmt

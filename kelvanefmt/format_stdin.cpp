@@ -8,16 +8,28 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/format_text.h"
-#include "engine/messages.h"
+#include "kelvanefmt/exclude_globs.h"
 #include "kelvanefmt/format_file.h"
+#include "kelvanefmt/format_lua_text.h"
 #include "kelvanefmt/run_tally.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
 namespace {
 
-int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
+// Without --check or --diff, the text goes back as it came.
+int LeaveAlone(const std::string& input, const FmtOptions& options, FmtStreams& streams,
+               const std::string& cause, FileOutcome outcome) {
+  if (options.mode == ChangeMode::kWrite) streams.out << input;
+  streams.out.flush();
+  if (!cause.empty()) streams.err << cause << '\n';
+  RunTally tally;
+  tally.Count(outcome);
+  return ExitStatus(tally, options.mode);
+}
+
+int FormatStandardInputChecked(const FmtOptions& options, ConfigFinder& configs,
+                               FmtStreams& streams) {
   const std::string& name = options.stdin_name;
   const std::string input{std::istreambuf_iterator<char>(streams.in),
                           std::istreambuf_iterator<char>()};
@@ -27,15 +39,17 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
     tally.Count(FileOutcome::kFailed);
     return ExitStatus(tally, options.mode);
   }
-  const FormatOptions settings = EngineSettings(options);
-  NullMessages quiet;
-  const FormatResult formatted = FormatText(input, settings, quiet);
-  if (formatted.status != FormatStatus::kOk) {
-    if (options.mode == ChangeMode::kWrite) streams.out << input;
-    streams.out.flush();
-    streams.err << name << ": " << RefusalCause(formatted) << '\n';
-    tally.Count(FileOutcome::kRefused);
-    return ExitStatus(tally, options.mode);
+  const ConfigLookup config = configs.ForPath(options.stdin_named ? name : "<stdin>");
+  if (!config.error.empty())
+    return LeaveAlone(input, options, streams, config.error, FileOutcome::kFailed);
+  if (options.stdin_named && (IsExcluded(options.excludes, name) ||
+                              (config.config && ConfigExcludes(*config.config, name)))) {
+    return LeaveAlone(input, options, streams, "", FileOutcome::kUnchanged);
+  }
+  const LuaTextResult formatted = FormatLuaText(input, SettingsFor(options, config.config.get()));
+  if (!formatted.ok) {
+    return LeaveAlone(input, options, streams, name + ": " + formatted.cause,
+                      FileOutcome::kRefused);
   }
   const bool changed = formatted.text != input;
   tally.Count(changed ? FileOutcome::kChanged : FileOutcome::kUnchanged);
@@ -55,9 +69,9 @@ int FormatStandardInputChecked(const FmtOptions& options, FmtStreams& streams) {
 
 }  // namespace
 
-int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
+int FormatStandardInput(const FmtOptions& options, ConfigFinder& configs, FmtStreams& streams) {
   try {
-    return FormatStandardInputChecked(options, streams);
+    return FormatStandardInputChecked(options, configs, streams);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }

@@ -19,7 +19,6 @@ int main(int argc, char** argv) {
       kelvane::fmt::ParseFmtCommandLine(argc, argv, std::cout, std::cerr, exit_status);
   if (!options) return exit_status;
   kelvane::TuneAllocatorForLargeTexts();
-  kelvane::fmt::FmtStreams streams{std::cin, std::cout, std::cerr, kelvane::fmt::IsTerminal(0),
-                                   kelvane::fmt::IsTerminal(2)};
+  kelvane::fmt::FmtStreams streams{std::cin, std::cout, std::cerr, kelvane::fmt::IsTerminal(2)};
   return kelvane::fmt::RunFmt(*options, streams);
 }
