@@ -55,6 +55,8 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
   app.get_option("--config")->excludes(no_config_flag);
   app.add_flag("--no-ignore", options.no_ignore,
                "Format what .gitignore and .ignore files leave out, too");
+  app.add_flag("--lsp", options.lsp,
+               "Be a language server: formatting requests over standard input and output");
   app.add_flag("-q,--quiet", options.quiet, "No line per changed file");
   app.add_option("-j,--jobs", options.jobs,
                  "Files formatted in parallel (default: hardware threads)")
@@ -69,11 +71,17 @@ std::optional<FmtOptions> ParseFmtCommandLine(int argc, const char* const* argv,
   }
   // Standard input only when asked for: a hook whose file list came out
   // empty must not wait for input that never comes.
-  if (options.paths.empty()) {
+  if (options.paths.empty() && !options.lsp) {
     err << "kelvanefmt: no PATH given (\"-\" formats standard input)\n"
            "Usage: kelvanefmt [OPTIONS] PATH...\n"
            "       kelvanefmt [OPTIONS] -\n"
+           "       kelvanefmt --lsp\n"
            "Run 'kelvanefmt --help' for the options.\n";
+    exit_status = kUsageErrorStatus;
+    return std::nullopt;
+  }
+  if (options.lsp && !options.paths.empty()) {
+    err << "kelvanefmt: --lsp takes no PATH: the editor sends the texts\n";
     exit_status = kUsageErrorStatus;
     return std::nullopt;
   }

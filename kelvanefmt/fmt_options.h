@@ -35,6 +35,7 @@ struct FmtOptions {
   std::string config_path;             // --config: this file for every path
   bool no_config = false;              // --no-config: no config file at all
   bool no_ignore = false;              // --no-ignore: .gitignore and .ignore not read
+  bool lsp = false;                    // --lsp: a language server on the standard streams
   unsigned jobs = 1;
 };
 

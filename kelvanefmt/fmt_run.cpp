@@ -18,6 +18,7 @@
 #include "kelvanefmt/format_file.h"
 #include "kelvanefmt/format_stdin.h"
 #include "kelvanefmt/git_ignored.h"
+#include "kelvanefmt/language_server.h"
 #include "kelvanefmt/ordered_work_queue.h"
 #include "kelvanefmt/progress_bar.h"
 #include "kelvanefmt/run_tally.h"
@@ -139,6 +140,7 @@ int RunFmtUnchecked(const FmtOptions& options, FmtStreams& streams) {
     streams.err << configs.error() << '\n';
     return kUsageErrorStatus;
   }
+  if (options.lsp) return RunLanguageServer(options, streams.in, streams.out);
   if (options.paths.size() == 1 && options.paths.front() == "-") {
     return FormatStandardInput(options, configs, streams);
   }

@@ -1,6 +1,7 @@
 // kelvanefmt: formats Lua files in place, whole folders on all cores, or
-// standard input for editors; --check and --diff for hooks. main() only wires
-// the standard streams to the run.
+// standard input for editors; --check and --diff for hooks; --lsp for editors
+// that speak the Language Server Protocol. main() only wires the standard
+// streams to the run.
 
 #include <cstdio>
 #include <iostream>

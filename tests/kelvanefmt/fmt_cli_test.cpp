@@ -32,6 +32,7 @@ const std::string kUsage =
     "kelvanefmt: no PATH given (\"-\" formats standard input)\n"
     "Usage: kelvanefmt [OPTIONS] PATH...\n"
     "       kelvanefmt [OPTIONS] -\n"
+    "       kelvanefmt --lsp\n"
     "Run 'kelvanefmt --help' for the options.\n";
 
 // The engine's output for an LF text, as kelvanefmt gives it by default.
