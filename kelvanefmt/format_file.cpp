@@ -32,7 +32,7 @@ FileResult Failed(const char* action, int error) {
 // A file is replaced by a new file written beside it, so a writable file in
 // a folder that is not writable cannot be replaced; the system's "Permission
 // denied" does not say that the folder is the cause.
-FileResult WriteFailed(const std::string& path, const FileStatus& status) {
+FileResult WriteFailed([[maybe_unused]] const std::string& path, const FileStatus& status) {
   FileResult failed = Failed("cannot write", status.error);
 #ifndef _WIN32
   if (status.error == EACCES || status.error == EPERM || status.error == EROFS) {
