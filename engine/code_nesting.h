@@ -29,10 +29,12 @@ NestingEvent KeywordNesting(std::string_view word);
 // `from` on, in text order, until it returns false; returns the position it
 // stopped at (the event's position) or the text's size. Comments are
 // skipped (a block comment's line ends are no line ends of the code); a
-// string is one kOtherCode event.
+// string is one kOtherCode event. Scans of one text may share a memo.
 template <typename OnEvent>
-size_t ScanNesting(std::string_view text, size_t from, OnEvent&& on_event) {
-  LongBracketMemo memo;
+size_t ScanNesting(std::string_view text, size_t from, OnEvent&& on_event,
+                   LongBracketMemo* shared_memo = nullptr) {
+  LongBracketMemo own_memo;
+  LongBracketMemo& memo = shared_memo != nullptr ? *shared_memo : own_memo;
   size_t pos = from;
   while (pos < text.size()) {
     const char c = text[pos];
@@ -87,14 +89,21 @@ size_t ScanNesting(std::string_view text, size_t from, OnEvent&& on_event) {
 // or comments only) before it belong to it. When the text ends first, the
 // end of its last line that holds anything. kNone when no statement starts
 // there: no code follows, or the code starts with "}", ")", "]", "end",
-// "until", "else" or "elseif".
+// "until", "else" or "elseif"; `no_statement_until` then says where the
+// scan stopped (that code, or the end): from any line before it, no
+// statement starts either.
 //   "x = {1,\n2}\ny = 3" from 0 -> 10 (after "2}");  "\n-- a\nf()\n" -> 9;  "}\n" -> kNone
-size_t StatementEnd(std::string_view text, size_t from);
+size_t StatementEnd(std::string_view text, size_t from, size_t* no_statement_until = nullptr,
+                    LongBracketMemo* memo = nullptr);
 
 // True when `text` holds whole statements (or table entries): every
 // bracket and block it opens it closes, and it closes none that it did not
 // open; "else" and "elseif" stand only inside a block it opened.
 bool HoldsWholeStatements(std::string_view text);
+
+// The 1-based number of the line that `pos` lies on; lines end at LF, CR LF
+// or a lone CR, as Lua counts them.
+size_t LineNumberAt(std::string_view text, size_t pos);
 
 // The end of the line content that `pos` lies in: the position of its LF,
 // CR LF or lone CR, or the text's size.

@@ -57,6 +57,10 @@ std::vector<TextRange> FindRegions(std::string_view text) {
   std::vector<TextRange> regions;
   size_t open_from = kNone;  // the start of an "off" region whose "on" is not yet found
   size_t skip_to = 0;        // the end of the last region closed
+  // Before this position no statement starts (StatementEnd said so), so
+  // that a run of "ignore" markers with no code after them is scanned once.
+  size_t no_statement_until = 0;
+  LongBracketMemo memo;  // for all the statements: the same text
   ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
     if (span.begin < skip_to || span.kind != LiteralKind::kLineComment) return;
     const Marker marker = MarkerOf(text.substr(span.begin, span.end - span.begin));
@@ -69,7 +73,10 @@ std::vector<TextRange> FindRegions(std::string_view text) {
       open_from = span.begin;
     } else if (marker == Marker::kIgnore) {
       // With no statement after it, the marker is a region of its own.
-      const size_t statement_end = StatementEnd(text, NextLineStart(text, span.begin));
+      const size_t next_line = NextLineStart(text, span.begin);
+      const size_t statement_end = next_line < no_statement_until
+                                       ? kNone
+                                       : StatementEnd(text, next_line, &no_statement_until, &memo);
       const size_t end = statement_end == kNone ? span.end : statement_end;
       regions.push_back({span.begin, end});
       skip_to = end;
@@ -77,17 +84,6 @@ std::vector<TextRange> FindRegions(std::string_view text) {
   });
   if (open_from != kNone) regions.push_back({open_from, LastLineEnd(text, open_from)});
   return regions;
-}
-
-// Lines end at LF, CR LF or a lone CR, as Lua counts them.
-size_t LineEndsBefore(std::string_view text, size_t pos) {
-  size_t count = 0;
-  for (size_t i = 0; i < pos; ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++count;
-    }
-  }
-  return count;
 }
 
 // "a", "b", ... "z", "ba", ...: the placeholders' numbers, in letters, which
@@ -145,7 +141,7 @@ MarkedRegions SetMarkedRegionsAside(std::string& text, size_t first_line,
   for (const TextRange& region : regions) {
     const std::string_view region_text(text.data() + region.begin, region.end - region.begin);
     if (!HoldsWholeStatements(region_text)) {
-      const size_t line = first_line + LineEndsBefore(text, region.begin);
+      const size_t line = first_line - 1 + LineNumberAt(text, region.begin);
       result.refusal = "the region marked at line " + std::to_string(line) +
                        " does not hold whole statements: it opens or closes a bracket or "
                        "block that it does not close or open";

@@ -4,6 +4,7 @@
 
 #include "kelvanefmt/refusal_cause.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -12,16 +13,6 @@
 
 namespace kelvane::fmt {
 namespace {
-
-size_t LineOf(std::string_view text, size_t pos) {
-  size_t line = 1;
-  for (size_t i = 0; i < pos; ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++line;
-    }
-  }
-  return line;
-}
 
 // The first "}" that closes no "{", outside comments and strings.
 std::optional<size_t> SurplusBraceLine(std::string_view input) {
@@ -36,7 +27,7 @@ std::optional<size_t> SurplusBraceLine(std::string_view input) {
     return true;
   });
   if (surplus == kNone) return std::nullopt;
-  return LineOf(input, surplus);
+  return LineNumberAt(input, surplus);
 }
 
 // A stretch of a text as a message shows it: LF as "\n", other control
@@ -96,8 +87,14 @@ bool WidenExcerpts(std::string_view input, std::string_view output, size_t line,
   const std::string_view prefix = std::string_view(before).substr(0, before.size() - 3);
   const std::vector<LiteralSpan> in = LiteralsShownAs(input, prefix);
   const std::vector<LiteralSpan> out = LiteralsShownAs(output, prefix);
+  size_t line_start = 0;
+  for (size_t at = 1; at < line && line_start < input.size(); ++at) {
+    const size_t end = LineContentEnd(input, line_start);
+    line_start = end + (input.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  const size_t line_end = LineContentEnd(input, std::min(line_start, input.size()));
   for (size_t n = 0; n < in.size() && n < out.size(); ++n) {
-    if (LineOf(input, in[n].begin) != line) continue;
+    if (in[n].begin < line_start || in[n].begin > line_end) continue;
     const std::string_view a = input.substr(in[n].begin, in[n].end - in[n].begin);
     const std::string_view b = output.substr(out[n].begin, out[n].end - out[n].begin);
     if (a == b) continue;
