@@ -51,8 +51,18 @@ ConfigFinder::ConfigFinder(const FmtOptions& options) {
 
 ConfigLookup ConfigFinder::ForPath(const std::string& path) {
   if (!search_) return fixed_;
-  fs::path folder = AbsoluteNormal(path).parent_path();
-  return ForFolder(folder.string());
+  const size_t separator = path.find_last_of("/\\");
+  const std::string spelling = separator == std::string::npos ? "" : path.substr(0, separator + 1);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (const auto known = by_spelling_.find(spelling); known != by_spelling_.end()) {
+      return known->second;
+    }
+  }
+  ConfigLookup lookup = ForFolder(AbsoluteNormal(path).parent_path().string());
+  std::lock_guard<std::mutex> lock(mutex_);
+  by_spelling_[spelling] = lookup;
+  return lookup;
 }
 
 // The folders from `folder` up to the first one already known (or the

@@ -36,7 +36,10 @@ class ConfigFinder {
   bool search_ = true;
   ConfigLookup fixed_;  // --config's, or none with --no-config
   std::mutex mutex_;
-  std::map<std::string, ConfigLookup> by_folder_;
+  std::map<std::string, ConfigLookup> by_folder_;  // by absolute, normal spelling
+  // By the folder part of the paths asked about, as they are spelt, so that
+  // the files of one folder cost one lookup and no path arithmetic.
+  std::map<std::string, ConfigLookup> by_spelling_;
 };
 
 // What governs the formatting of one file: the command line over its config

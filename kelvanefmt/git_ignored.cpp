@@ -1,4 +1,4 @@
-// Two questions to git per folder: "git ls-files --others --ignored
+// Two questions to git per folder, asked at once: "git ls-files --others --ignored
 // --exclude-standard --directory" for what git itself ignores, and the same
 // with "--cached --exclude-per-directory=.ignore" for what .ignore files
 // name, tracked or not. Each answer is a list of paths relative to the
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "kelvanefmt/program_output.h"
@@ -42,7 +43,7 @@ std::string FirstLine(std::string_view text) {
 }  // namespace
 
 void GitIgnored::AskAbout(const std::string& folder, std::string& note) {
-  const std::vector<std::vector<std::string>> questions = {
+  const std::vector<std::string> questions[2] = {
       {"git", "-C", folder, "ls-files", "-z", "--others", "--ignored", "--exclude-standard",
        "--directory"},
       {"git", "-C", folder, "ls-files", "-z", "--cached", "--others", "--ignored", "--directory",
@@ -51,8 +52,12 @@ void GitIgnored::AskAbout(const std::string& folder, std::string& note) {
   const bool ends_with_separator =
       !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
   const std::string prefix = ends_with_separator ? folder : folder + kSeparator;
-  for (const std::vector<std::string>& question : questions) {
-    const ProgramOutput answer = RunProgram(question);
+  // The two questions are asked at once.
+  ProgramOutput answers[2];
+  std::thread second([&] { answers[1] = RunProgram(questions[1]); });
+  answers[0] = RunProgram(questions[0]);
+  second.join();
+  for (const ProgramOutput& answer : answers) {
     if (!answer.started) {
       if (!said_git_missing_ && InWorkTree(folder)) {
         note = "kelvanefmt: git was not found, so .gitignore and .ignore files are not read";
