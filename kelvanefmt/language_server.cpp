@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "kelvanefmt/exclude_globs.h"
 #include "kelvanefmt/format_lua_text.h"
 #include "kelvanefmt/lsp_text_edits.h"
 #include "kelvanefmt/lsp_transport.h"
@@ -30,6 +31,7 @@ constexpr int kServerNotInitialized = -32002;
 
 constexpr int kMessageError = 1;
 constexpr int kMessageWarning = 2;
+constexpr int kMessageLog = 4;
 
 // The path of a "file:" URI ("file:///home/me/a%20b.lua" -> "/home/me/a b.lua",
 // "file:///C:/mods/a.lua" -> "C:/mods/a.lua"); "" for another scheme.
@@ -159,6 +161,16 @@ class LanguageServer {
     const ConfigLookup config = configs.ForPath(path.empty() ? "<stdin>" : path);
     if (!config.error.empty()) {
       Refuse(id, config.error, kMessageError);
+      return;
+    }
+    // An excluded file (vendor code) is left as it is, also on save.
+    if (!path.empty() && (IsExcluded(options_.excludes, path) ||
+                          (config.config && ConfigExcludes(*config.config, path)))) {
+      Send({{"jsonrpc", "2.0"},
+            {"method", "window/logMessage"},
+            {"params",
+             {{"type", kMessageLog}, {"message", "kelvanefmt: " + path + " is excluded"}}}});
+      Respond(id, json::array());
       return;
     }
     const FileSettings settings = SettingsFor(options_, config.config.get());

@@ -212,6 +212,11 @@ TEST_F(LspClientTest, FormatsDocumentsAndSaysWhyWhenItCannot) {
   EXPECT_EQ(partial["method"], "window/showMessage");
   EXPECT_EQ(client.Receive()["result"], json::array());
 
+  // A file the config file excludes is left as it is.
+  std::ofstream(folder_ / "mod" / ".kelvanefmt.toml") << "exclude = [\"a b.lua\"]\n";
+  EXPECT_EQ(Formatting(client, 70)["method"], "window/logMessage");
+  EXPECT_EQ(client.Receive()["result"], json::array());
+
   client.Send(Request(7, "textDocument/hover", {{"textDocument", {{"uri", uri_}}}}));
   EXPECT_EQ(client.Receive()["error"]["code"], -32601);
   client.Send(Notification("textDocument/didClose", {{"textDocument", {{"uri", uri_}}}}));
