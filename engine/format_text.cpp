@@ -7,6 +7,7 @@
 
 #include "engine/app_text.h"
 #include "engine/header_line.h"
+#include "engine/marked_regions.h"
 #include "engine/meaning_check.h"
 #include "engine/process_code.h"
 
@@ -47,9 +48,24 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
   FormatResult result;
   const auto start = std::chrono::steady_clock::now();
   const std::string prelude = TakePrelude(input);
+  // The file's line number of the first line of `input`.
+  const size_t first_line = prelude.find('\n') == std::string::npos ? 1 : 2;
   // Kept for the meaning check, which compares the input with the result.
   const std::string original = input;
-  ProcessResult processed = ProcessCode(std::move(input), settings, messages);
+  FormatOptions process_settings = settings;
+  MarkedRegions regions;
+  if (settings.KeepMarkedRegions) {
+    regions = SetMarkedRegionsAside(input, first_line, process_settings);
+  }
+  if (!regions.refusal.empty()) {
+    result.status = FormatStatus::kRefused;
+    result.reason = regions.refusal;
+    return result;
+  }
+  // Unwritten, the header line still goes in first: the first comment takes
+  // the TABs of every comment after it, and would take more on each run.
+  if (!settings.WriteHeader && !settings.StripComments) input.insert(0, AppComment);
+  ProcessResult processed = ProcessCode(std::move(input), process_settings, messages);
   const auto end = std::chrono::steady_clock::now();
   result.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count();
   if (processed.status != FormatStatus::kOk) {
@@ -58,16 +74,23 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
     return result;
   }
   // The header line is a comment: the check reads past it.
-  std::string body = ReplaceHeaderLines(processed.text, settings.StripComments);
+  std::string body =
+      ReplaceHeaderLines(processed.text, settings.StripComments || !settings.WriteHeader);
+  if (!PutMarkedRegionsBack(regions, body)) {
+    result.status = FormatStatus::kRefused;
+    result.reason =
+        "a region marked \"kelvanefmt: off\" or \"kelvanefmt: ignore\" was lost "
+        "in the formatting";
+    return result;
+  }
   MeaningRules rules;
   rules.integer_numerals = processed.integer_numerals;
   const MeaningCheck check = CompareMeaning(original, body, rules);
   if (!check.same) {
     result.status = FormatStatus::kRefused;
-    result.reason =
-        "Error: Was unable to keep the meaning of line " +
-        std::to_string(check.input_line + (prelude.find('\n') == std::string::npos ? 0 : 1)) +
-        ": " + check.why + ".";
+    result.reason = "Error: Was unable to keep the meaning of line " +
+                    std::to_string(check.input_line + first_line - 1) + ": " + check.why + ".";
+    result.refused_text = std::move(body);
     return result;
   }
   result.text.reserve(prelude.size() + body.size());

@@ -6,6 +6,8 @@
 #include "kelvanefmt/exclude_globs.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace kelvane::fmt {
@@ -195,6 +197,11 @@ bool WholeTextMatches(const std::vector<Token>& tokens, std::string_view text) {
 
 bool GlobMatches(std::string_view glob, std::string_view text) {
   return WholeTextMatches(Compile(glob), text);
+}
+
+std::string CurrentFolder() {
+  std::error_code error;
+  return std::filesystem::current_path(error).string();
 }
 
 ExcludeGlobs::ExcludeGlobs(const std::vector<std::string>& globs, std::string current_folder)

@@ -13,6 +13,9 @@ namespace kelvane::fmt {
 // backtracking, however many stars.
 bool GlobMatches(std::string_view glob, std::string_view text);
 
+// The current folder, where relative paths start ("" when it cannot be told).
+std::string CurrentFolder();
+
 // The excludes of a run, and which of them left anything out.
 class ExcludeGlobs {
  public:

@@ -37,12 +37,13 @@ bool IsLuaName(const std::string& name) {
 
 class Walker {
  public:
-  Walker(ExcludeGlobs& excludes, SearchResult& result,
-         const std::function<void(const FoundFile&)>& found)
-      : excludes_(excludes), result_(result), found_(found) {}
+  Walker(ExcludeGlobs& excludes, const std::function<bool(const std::string&, bool)>& leave_out,
+         SearchResult& result, const std::function<void(const FoundFile&)>& found)
+      : excludes_(excludes), leave_out_(leave_out), result_(result), found_(found) {}
 
   // A path named on the command line: followed, even when it is a link.
   void Named(const std::string& path) {
+    if (leave_out_(path, true)) return;
     FileIdentity identity;
     if (FileStatus status = IdentifyPath(path, identity); !status.ok()) {
       if (!excludes_.Excludes(path, false)) Problem(path, status);
@@ -95,7 +96,7 @@ class Walker {
         const bool is_lua_file = entry.kind == FileKind::kRegular && IsLuaName(entry.name);
         if (!is_folder && !is_lua_file) continue;  // links included: never followed
         const std::string child = prefix + entry.name;
-        if (excludes_.Excludes(child, is_folder)) continue;
+        if (excludes_.Excludes(child, is_folder) || leave_out_(child, false)) continue;
         // An entry that became something else meanwhile (a link) is skipped.
         FileIdentity child_identity;
         if (status = IdentifyIn(folder, entry.name, child_identity); !status.ok()) {
@@ -126,6 +127,7 @@ class Walker {
   }
 
   ExcludeGlobs& excludes_;
+  const std::function<bool(const std::string&, bool)>& leave_out_;
   SearchResult& result_;
   const std::function<void(const FoundFile&)>& found_;
   std::set<std::pair<uint64_t, uint64_t>> seen_;  // device and inode
@@ -134,9 +136,10 @@ class Walker {
 }  // namespace
 
 SearchResult FindLuaFiles(const std::vector<std::string>& paths, ExcludeGlobs& excludes,
+                          const std::function<bool(const std::string&, bool)>& leave_out,
                           const std::function<void(const FoundFile&)>& found) {
   SearchResult result;
-  Walker walker(excludes, result, found);
+  Walker walker(excludes, leave_out, result, found);
   for (const std::string& path : paths) walker.Named(path);
   return result;
 }

@@ -36,10 +36,12 @@ struct SearchResult {
 // skipped, and no link is followed, so a search never leaves the tree it was
 // given. Each file (device and inode) is taken once, however often and
 // however spelt it is named or found. Paths that `excludes` leaves out are
-// left out, and an excluded folder is not searched. Each file is also handed
-// to `found` the moment it is found, so that work on it can start while the
-// search goes on.
+// left out, and an excluded folder is not searched; so are the paths for
+// which leave_out(path, named) is true (`named`: the path is one of
+// `paths`). Each file is also handed to `found` the moment it is found, so
+// that work on it can start while the search goes on.
 SearchResult FindLuaFiles(const std::vector<std::string>& paths, ExcludeGlobs& excludes,
+                          const std::function<bool(const std::string&, bool)>& leave_out,
                           const std::function<void(const FoundFile&)>& found);
 
 }  // namespace kelvane::fmt

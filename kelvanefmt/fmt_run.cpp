@@ -7,13 +7,19 @@
 #include <atomic>
 #include <filesystem>
 #include <numeric>
+#include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "kelvanefmt/config_finder.h"
+#include "kelvanefmt/exclude_globs.h"
 #include "kelvanefmt/file_search.h"
 #include "kelvanefmt/format_file.h"
 #include "kelvanefmt/format_stdin.h"
+#include "kelvanefmt/git_ignored.h"
+#include "kelvanefmt/language_server.h"
 #include "kelvanefmt/ordered_work_queue.h"
 #include "kelvanefmt/progress_bar.h"
 #include "kelvanefmt/quoted_name.h"
@@ -44,27 +50,60 @@ FileReport ReportOf(const std::string& path, FileResult& result, const FmtOption
   return {};
 }
 
-std::string CurrentFolder() {
-  std::error_code error;
-  return std::filesystem::current_path(error).string();
-}
+// A file and the settings it is formatted with.
+struct FileJob {
+  FoundFile file;
+  FileSettings settings;
+};
 
 // The folder search feeds the work queue as it goes, so the threads start on
 // the first files while it looks for the rest; the results are reported in
-// path order once the search is done, each as soon as it is there.
-int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
-  const FormatOptions settings = EngineSettings(options);
+// path order once the search is done, each as soon as it is there. The search
+// leaves out what --exclude and the config files exclude and, inside folders,
+// what git ignores; a bad config file is reported once and the files it
+// governs are left alone.
+int FormatPaths(const FmtOptions& options, ConfigFinder& configs, FmtStreams& streams) {
+  GitIgnored ignored;
+  if (!options.no_ignore) {
+    for (const std::string& path : options.paths) {
+      std::error_code error;
+      if (!std::filesystem::is_directory(std::filesystem::path(path), error)) continue;
+      std::string note;
+      ignored.AskAbout(path, note);
+      if (!note.empty()) streams.err << note << '\n';
+    }
+  }
+  std::vector<std::string> bad_configs;
+  std::set<std::string> reported;
+  auto leave_out = [&](const std::string& path, bool named) {
+    const ConfigLookup lookup = configs.ForPath(path);
+    if (!lookup.error.empty()) {
+      if (reported.insert(lookup.error).second) bad_configs.push_back(lookup.error);
+      return true;
+    }
+    const FmtConfig* config = lookup.config.get();
+    if (config != nullptr && ConfigExcludes(*config, path)) return true;
+    const bool respect_ignore = config == nullptr || config->respect_gitignore;
+    return !named && respect_ignore && ignored.Contains(path);
+  };
+
   std::atomic<uint64_t> bytes_done{0};
-  OrderedWorkQueue<FoundFile, FileResult> queue(options.jobs, [&](const FoundFile& file) {
-    FileResult result = FormatFile(file, settings, options.mode);
+  OrderedWorkQueue<FileJob, FileResult> queue(options.jobs, [&](const FileJob& job) {
+    FileResult result = FormatFile(job.file, job.settings, options.mode);
     bytes_done += result.input_bytes;
     return result;
   });
   ExcludeGlobs excludes(options.excludes, CurrentFolder());
   const SearchResult search =
-      FindLuaFiles(options.paths, excludes, [&](const FoundFile& file) { queue.Add(file); });
+      FindLuaFiles(options.paths, excludes, leave_out, [&](const FoundFile& file) {
+        queue.Add({file, SettingsFor(options, configs.ForPath(file.path).config.get())});
+      });
 
   RunTally tally;
+  for (const std::string& error : bad_configs) {
+    streams.err << error << '\n';
+    ++tally.failed;
+  }
   for (const SearchProblem& problem : search.problems) {
     streams.err << ShownName(problem.path) << ": " << problem.cause << '\n';
     ++tally.failed;
@@ -106,21 +145,22 @@ int FormatPaths(const FmtOptions& options, FmtStreams& streams) {
 }
 
 int RunFmtUnchecked(const FmtOptions& options, FmtStreams& streams) {
-  const bool reads_stdin = (options.paths.empty() && !streams.in_is_terminal) ||
-                           (options.paths.size() == 1 && options.paths.front() == "-");
-  if (reads_stdin) return FormatStandardInput(options, streams);
+  ConfigFinder configs(options);
+  if (!configs.error().empty()) {
+    streams.err << configs.error() << '\n';
+    return kUsageErrorStatus;
+  }
+  if (options.lsp) return RunLanguageServer(options, streams.in, streams.out);
+  if (options.paths.size() == 1 && options.paths.front() == "-") {
+    return FormatStandardInput(options, configs, streams);
+  }
   for (const std::string& path : options.paths) {
     if (path == "-") {
       streams.err << "kelvanefmt: \"-\" (standard input) cannot be combined with other paths\n";
       return kUsageErrorStatus;
     }
   }
-  if (options.paths.empty()) {
-    streams.err << "kelvanefmt: no PATH given and standard input is a terminal "
-                   "(see kelvanefmt --help)\n";
-    return kUsageErrorStatus;
-  }
-  return FormatPaths(options, streams);
+  return FormatPaths(options, configs, streams);
 }
 
 }  // namespace

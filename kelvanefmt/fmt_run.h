@@ -12,7 +12,6 @@ struct FmtStreams {
   std::istream& in;
   std::ostream& out;  // results: formatted text, changed paths, diffs
   std::ostream& err;  // errors, summary and progress
-  bool in_is_terminal = false;
   bool err_is_terminal = false;
 };
 

@@ -6,9 +6,16 @@
 #include <cerrno>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 
-#include "engine/messages.h"
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "files/file_io.h"
+#include "kelvanefmt/format_lua_text.h"
+#include "kelvanefmt/quoted_name.h"
 #include "kelvanefmt/unified_diff.h"
 
 namespace kelvane::fmt {
@@ -22,8 +29,28 @@ FileResult Failed(const char* action, FileStatus status, uint64_t input_bytes = 
   return result;
 }
 
-FileResult FormatFileChecked(const FoundFile& file, const FormatOptions& settings,
-                             ChangeMode mode) {
+// A file is replaced by a new file written beside it, so a writable file in
+// a folder that is not writable cannot be replaced; the system's "Permission
+// denied" does not say that the folder is the cause.
+FileResult WriteFailed([[maybe_unused]] const FoundFile& file,
+                       [[maybe_unused]] const Folder& folder, FileStatus status,
+                       uint64_t input_bytes) {
+  FileResult failed = Failed("cannot write", status, input_bytes);
+#ifndef _WIN32
+  if (status.error == EACCES || status.error == EPERM || status.error == EROFS) {
+    if (faccessat(static_cast<int>(folder.descriptor()), ".", W_OK, 0) != 0) {
+      std::string_view spelt = file.folder;
+      if (spelt.size() > 1 && (spelt.back() == '/' || spelt.back() == '\\')) spelt.remove_suffix(1);
+      const std::string shown = spelt.empty() ? std::string(".") : ShownName(spelt);
+      failed.cause = "cannot write: the folder '" + shown +
+                     "' is not writable (the file is replaced by a new file beside it)";
+    }
+  }
+#endif
+  return failed;
+}
+
+FileResult FormatFileChecked(const FoundFile& file, const FileSettings& settings, ChangeMode mode) {
   // The folder must be the one searched, and the file is reached by its name
   // there: a link planted since the search (for the file or for a folder on
   // its way) leads nowhere else, and a pipe is never waited for.
@@ -36,22 +63,16 @@ FileResult FormatFileChecked(const FoundFile& file, const FormatOptions& setting
   if (FileStatus status = ReadFileIn(folder, file.name, input, &identity); !status.ok()) {
     return Failed("cannot read", status);
   }
-  NullMessages quiet;
-  const FormatResult formatted = FormatText(input, settings, quiet);
+  const LuaTextResult formatted = FormatLuaText(input, settings);
 
   FileResult result;
   result.input_bytes = input.size();
-  if (formatted.status != FormatStatus::kOk) {
+  if (!formatted.ok) {
     result.outcome = FileOutcome::kRefused;
-    result.cause = RefusalCause(formatted);
+    result.cause = formatted.cause;
     return result;
   }
   if (formatted.text == input) return result;
-  if (formatted.text.size() > kInputSizeLimit) {
-    result.outcome = FileOutcome::kRefused;
-    result.cause = OutputTooLargeCause(formatted.text.size());
-    return result;
-  }
   result.outcome = FileOutcome::kChanged;
   switch (mode) {
     case ChangeMode::kWrite: {
@@ -63,7 +84,7 @@ FileResult FormatFileChecked(const FoundFile& file, const FormatOptions& setting
       FileStatus status = replacement.OpenIn(folder, file.name, options);
       if (status.ok()) status = replacement.Append(formatted.text);
       if (status.ok()) status = replacement.Commit();
-      if (!status.ok()) return Failed("cannot write", status, input.size());
+      if (!status.ok()) return WriteFailed(file, folder, status, input.size());
       break;
     }
     case ChangeMode::kCheck:
@@ -77,34 +98,7 @@ FileResult FormatFileChecked(const FoundFile& file, const FormatOptions& setting
 
 }  // namespace
 
-FormatOptions EngineSettings(const FmtOptions& options) {
-  FormatOptions settings;
-  settings.StripComments = options.strip_comments;
-  settings.UnixEndOfLine = options.lf;
-  return settings;
-}
-
-std::string RefusalCause(const FormatResult& result) {
-  switch (result.status) {
-    case FormatStatus::kOk:
-      return {};
-    case FormatStatus::kGuardFired:
-      return "refused by the brace guard: " + result.reason;
-    case FormatStatus::kRefused:
-      return "refused by the meaning check: " + result.reason;
-    case FormatStatus::kFileError:
-      break;  // no debug file is ever asked for
-  }
-  return "refused by the engine";
-}
-
-std::string OutputTooLargeCause(uint64_t size) {
-  return "refused: the formatted text would be " + std::to_string(size >> 20) +
-         " MiB, larger than the input limit of " + std::to_string(kInputSizeLimit >> 20) +
-         " MiB; nothing was written";
-}
-
-FileResult FormatFile(const FoundFile& file, const FormatOptions& settings, ChangeMode mode) {
+FileResult FormatFile(const FoundFile& file, const FileSettings& settings, ChangeMode mode) {
   try {
     return FormatFileChecked(file, settings, mode);
   } catch (const std::bad_alloc&) {

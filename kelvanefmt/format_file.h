@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/format_options.h"
-#include "engine/format_text.h"
+#include "kelvanefmt/config_finder.h"
 #include "kelvanefmt/file_search.h"
 #include "kelvanefmt/fmt_options.h"
 
@@ -28,20 +27,9 @@ struct FileResult {
   uint64_t input_bytes = 0;
 };
 
-// The engine's settings for a kelvanefmt run: its defaults (CR LF line ends,
-// header line) unless the options say otherwise; no messages, no debug file.
-FormatOptions EngineSettings(const FmtOptions& options);
-
-// The engine's verdict on a text: "" when `result` is kOk, otherwise the cause
-// of the refusal, naming the check that refused it.
-std::string RefusalCause(const FormatResult& result);
-
-// Why a formatted text of `size` bytes is not written: it passes the input
-// limit, so the next run could not read it.
-std::string OutputTooLargeCause(uint64_t size);
-
-// Formats `file`. Never throws: a file too large for the memory at hand fails
-// like an unreadable one. Safe to call from several threads.
-FileResult FormatFile(const FoundFile& file, const FormatOptions& settings, ChangeMode mode);
+// Formats `file` with its own settings. Never throws: a file too large for
+// the memory at hand fails like an unreadable one. Safe to call from several
+// threads.
+FileResult FormatFile(const FoundFile& file, const FileSettings& settings, ChangeMode mode);
 
 }  // namespace kelvane::fmt

@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/format_text.h"
-#include "engine/messages.h"
 #include "files/file_io.h"
+#include "kelvanefmt/exclude_globs.h"
 #include "kelvanefmt/format_file.h"
+#include "kelvanefmt/format_lua_text.h"
 #include "kelvanefmt/quoted_name.h"
 #include "kelvanefmt/run_tally.h"
 #include "kelvanefmt/unified_diff.h"
@@ -47,65 +47,73 @@ ReadOutcome ReadAll(std::istream& in, std::string& text, Held& held) {
   return in.bad() ? ReadOutcome::kUnreadable : ReadOutcome::kRead;
 }
 
-// The formatted text, or the cause of a failure (and whether it counts as
-// refused rather than failed).
+// The formatted text, or else the text goes back as it came: with the line
+// for standard error (none for an excluded name), counted as `failure`.
 struct StdinResult {
   bool ok = false;
   std::string text;
-  std::string cause;
+  std::string message;
   FileOutcome failure = FileOutcome::kFailed;
 };
 
-StdinResult Format(const std::string& input, const FmtOptions& options) {
+StdinResult Format(const std::string& input, const FmtOptions& options, ConfigFinder& configs,
+                   const std::string& shown_name) {
   StdinResult result;
   try {
-    NullMessages quiet;
-    FormatResult formatted = FormatText(input, EngineSettings(options), quiet);
-    if (formatted.status != FormatStatus::kOk) {
-      result.cause = RefusalCause(formatted);
-      result.failure = FileOutcome::kRefused;
-    } else if (formatted.text.size() > kInputSizeLimit) {
-      result.cause = OutputTooLargeCause(formatted.text.size());
-      result.failure = FileOutcome::kRefused;
-    } else {
-      result.ok = true;
-      result.text = std::move(formatted.text);
+    const std::string& name = options.stdin_name;
+    const ConfigLookup config = configs.ForPath(options.stdin_named ? name : "<stdin>");
+    if (!config.error.empty()) {
+      result.message = config.error;
+      return result;
     }
+    if (options.stdin_named &&
+        (ExcludeGlobs(options.excludes, CurrentFolder()).Excludes(name, false) ||
+         (config.config && ConfigExcludes(*config.config, name)))) {
+      result.failure = FileOutcome::kUnchanged;
+      return result;
+    }
+    LuaTextResult formatted = FormatLuaText(input, SettingsFor(options, config.config.get()));
+    if (!formatted.ok) {
+      result.message = shown_name + ": " + formatted.cause;
+      result.failure = FileOutcome::kRefused;
+      return result;
+    }
+    result.ok = true;
+    result.text = std::move(formatted.text);
+    return result;
   } catch (const std::bad_alloc&) {
-    result = StdinResult{};
-    result.cause = "cannot format: out of memory";
   } catch (const std::length_error&) {
-    result = StdinResult{};
-    result.cause = "cannot format: out of memory";
   }
+  result = StdinResult{};
+  result.message = shown_name + ": cannot format: out of memory";
   return result;
 }
 
 }  // namespace
 
-int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
+int FormatStandardInput(const FmtOptions& options, ConfigFinder& configs, FmtStreams& streams) {
   const std::string name = ShownName(options.stdin_name);
-  const bool write_back = options.mode == ChangeMode::kWrite;
   RunTally tally;
   std::string input;
   static Held held;  // large for the stack; one standard input per run
   StdinResult result;
   switch (ReadAll(streams.in, input, held)) {
     case ReadOutcome::kRead:
-      result = Format(input, options);
+      result = Format(input, options, configs, name);
       break;
     case ReadOutcome::kTooLarge:
-      result.cause = "cannot read standard input: " + FileStatus{kErrorTooLarge}.Describe();
+      result.message =
+          name + ": cannot read standard input: " + FileStatus{kErrorTooLarge}.Describe();
       break;
     case ReadOutcome::kUnreadable:
-      result.cause = "cannot read standard input";
+      result.message = name + ": cannot read standard input";
       break;
     case ReadOutcome::kOutOfMemory:
-      result.cause = "cannot read standard input: out of memory";
+      result.message = name + ": cannot read standard input: out of memory";
       break;
   }
   if (!result.ok) {
-    if (write_back) {
+    if (options.mode == ChangeMode::kWrite) {
       // What came in goes out unchanged: what is in hand, then the rest of a
       // stream that was not read to its end, passed through piece by piece.
       streams.out << input;
@@ -116,7 +124,7 @@ int FormatStandardInput(const FmtOptions& options, FmtStreams& streams) {
       }
     }
     streams.out.flush();
-    streams.err << name << ": " << result.cause << '\n';
+    if (!result.message.empty()) streams.err << result.message << '\n';
     tally.Count(result.failure);
     return ExitStatus(tally, options.mode);
   }

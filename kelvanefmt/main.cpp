@@ -1,6 +1,7 @@
 // kelvanefmt: formats Lua files in place, whole folders on all cores, or
-// standard input for editors; --check and --diff for hooks. main() only wires
-// the standard streams to the run.
+// standard input for editors; --check and --diff for hooks; --lsp for editors
+// that speak the Language Server Protocol. main() only wires the standard
+// streams to the run.
 
 #include <cstdio>
 #include <iostream>
@@ -20,7 +21,6 @@ int main(int argc, char** argv) {
       kelvane::fmt::ParseFmtCommandLine(argc, argv, std::cout, std::cerr, exit_status);
   if (!options) return exit_status;
   kelvane::TuneAllocatorForLargeTexts();
-  kelvane::fmt::FmtStreams streams{std::cin, std::cout, std::cerr, kelvane::fmt::IsTerminal(0),
-                                   kelvane::fmt::IsTerminal(2)};
+  kelvane::fmt::FmtStreams streams{std::cin, std::cout, std::cerr, kelvane::fmt::IsTerminal(2)};
   return kelvane::fmt::RunFmt(*options, streams);
 }

@@ -1,6 +1,6 @@
 // Stable output: formatting a formatted file changes nothing. Whole runs
-// through FormatText (header step included), with "-s" and "-unix" each off
-// and on, on the mended cases, the examples, the golden files and generated
+// through FormatText (header step included), with "-s", "-unix" and no
+// header line each off and on, on the mended cases, the examples, the golden files and generated
 // inputs.
 
 #include <gtest/gtest.h>
@@ -28,6 +28,7 @@ FormatOptions SettingsFor(size_t variant) {
   FormatOptions settings;
   settings.StripComments = (variant & 1) != 0;
   settings.UnixEndOfLine = (variant & 2) != 0;
+  settings.WriteHeader = (variant & 4) == 0;
   return settings;
 }
 
@@ -35,6 +36,7 @@ std::string VariantName(size_t variant) {
   const FormatOptions settings = SettingsFor(variant);
   std::string name = settings.StripComments ? "-s" : "";
   if (settings.UnixEndOfLine) name += name.empty() ? "-unix" : " -unix";
+  if (!settings.WriteHeader) name += name.empty() ? "no header" : ", no header";
   return name.empty() ? "no options" : name;
 }
 
@@ -209,7 +211,7 @@ TEST(StabilityTest, ExamplesAndGoldenFilesFormatTheSameTwice) {
   ASSERT_GE(paths.size(), 4u) << "no Lua files under " << source;
   for (const fs::path& path : paths) {
     const std::string input = ReadBytes(path);
-    for (size_t variant = 0; variant < 4; ++variant) {
+    for (size_t variant = 0; variant < 8; ++variant) {
       const std::string report = Unstable(input, SettingsFor(variant));
       EXPECT_TRUE(report.empty()) << path << " [" << VariantName(variant) << "]\n" << report;
     }
@@ -230,7 +232,7 @@ TEST(StabilityTest, GeneratedInputsFormatTheSameTwice) {
     const std::string report = Unstable(input, SettingsFor(i));
     if (report.empty()) continue;
     if (++unstable <= 3) {
-      ADD_FAILURE() << "generated case " << i << " [" << VariantName(i % 4) << "]: \""
+      ADD_FAILURE() << "generated case " << i << " [" << VariantName(i % 8) << "]: \""
                     << Escape(input) << "\"\n"
                     << report;
     }

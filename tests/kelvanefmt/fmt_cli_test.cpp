@@ -36,11 +36,17 @@ class FmtSandbox : public test_support::CliSandbox {
 
 const std::string kUnformatted = "local speed=1.50\nprint(speed)\n";
 const std::string kRefused = "x = 1 } }\n";  // more "}" than "{": the brace guard fires
-const std::string kGuardCause =
-    "refused by the brace guard: Error: Was unable to break and outdent at every occurance of a "
-    "right bracket.";
+const std::string kGuardCause = "unbalanced braces: a \"}\" at line 1 closes nothing";
+const std::string kHeader = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
+const std::string kUsage =
+    "kelvanefmt: no PATH given (\"-\" formats standard input)\n"
+    "Usage: kelvanefmt [OPTIONS] PATH...\n"
+    "       kelvanefmt [OPTIONS] -\n"
+    "       kelvanefmt --lsp\n"
+    "Run 'kelvanefmt --help' for the options.\n";
 
-std::string Formatted(const std::string& text, bool lf = false, bool strip_comments = false) {
+// The engine's output for an LF text, as kelvanefmt gives it by default.
+std::string Formatted(const std::string& text, bool lf = true, bool strip_comments = false) {
   FormatOptions settings;
   settings.UnixEndOfLine = lf;
   settings.StripComments = strip_comments;
@@ -115,21 +121,47 @@ TEST(FmtCliTest, StandardInputToStandardOutput) {
     std::string err;
   } rows[] = {
       {__LINE__, {"-"}, kUnformatted, 0, Formatted(kUnformatted), ""},
-      // No PATH and standard input not a terminal: the same, for editors.
-      {__LINE__, {"--lf"}, kUnformatted, 0, Formatted(kUnformatted, true), ""},
+      // Standard input only when asked for: no PATH is a usage error, also
+      // with input waiting (a hook whose list of files came out empty).
+      {__LINE__, {}, kUnformatted, 2, "", kUsage},
+      {__LINE__, {"--check", "--quiet"}, kUnformatted, 2, "", kUsage},
+      {__LINE__,
+       {"--crlf", "-"},
+       kUnformatted,
+       0,
+       "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\r\nlocal speed = "
+       "1.5\r\nprint(speed)\r\n",
+       ""},
+      // A text with no line end at all gets LF.
+      {__LINE__, {"-"}, "x=1", 0, kHeader + "x = 1\n", ""},
       {__LINE__,
        {"--strip-comments", "-"},
        "-- c\n" + kUnformatted,
        0,
-       Formatted("-- c\n" + kUnformatted, false, true),
+       Formatted("-- c\n" + kUnformatted, true, true),
        ""},
       {__LINE__, {"--check", "-"}, kUnformatted, 1, "<stdin>\n", ""},
-      {__LINE__, {"--check", "--stdin-name", "ai.lua"}, kUnformatted, 1, "ai.lua\n", ""},
+      {__LINE__, {"--check", "--stdin-name", "ai.lua", "-"}, kUnformatted, 1, "ai.lua\n", ""},
       {__LINE__, {"--check", "-"}, Formatted(kUnformatted), 0, "", ""},
-      {__LINE__, {"--diff", "--stdin-name", "ai.lua"}, Formatted(kUnformatted), 0, "", ""},
+      {__LINE__, {"--diff", "--stdin-name", "ai.lua", "-"}, Formatted(kUnformatted), 0, "", ""},
+      // "--" ends the options, so a name that starts with "-" is a name.
+      {__LINE__, {"--check", "--stdin-name=-x.lua", "--", "-"}, kUnformatted, 1, "-x.lua\n", ""},
+      // A name that an exclude leaves out passes through as it is.
+      {__LINE__,
+       {"--exclude", "vendor", "--stdin-name", "vendor/v.lua", "-"},
+       kUnformatted,
+       0,
+       kUnformatted,
+       ""},
+      {__LINE__,
+       {"--check", "--exclude", "vendor", "--stdin-name", "vendor/v.lua", "-"},
+       kUnformatted,
+       0,
+       "",
+       ""},
       // A refused text comes back as it was, so an editor's buffer is never lost.
       {__LINE__,
-       {"--stdin-name", "ai.lua"},
+       {"--stdin-name", "ai.lua", "-"},
        kRefused,
        2,
        kRefused,
@@ -148,7 +180,7 @@ TEST(FmtCliTest, StandardInputToStandardOutput) {
     EXPECT_TRUE(box.ListAll().empty());
   }
   FmtSandbox box;
-  const FmtResult diff = box.Run({"--diff", "--stdin-name", "ai.lua"}, kUnformatted);
+  const FmtResult diff = box.Run({"--diff", "--stdin-name", "ai.lua", "-"}, kUnformatted);
   EXPECT_EQ(diff.exit_status, 1);
   EXPECT_TRUE(diff.out.starts_with("--- ai.lua\n+++ ai.lua\n@@ -1,2 +1,3 @@\n")) << diff.out;
 }

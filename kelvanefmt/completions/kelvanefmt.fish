@@ -1,0 +1,18 @@
+# fish completion for kelvanefmt. Installed into
+# share/fish/vendor_completions.d/kelvanefmt.fish.
+complete -c kelvanefmt -s h -l help -d 'Print the options and exit'
+complete -c kelvanefmt -l version -d 'Print the version and exit'
+complete -c kelvanefmt -l check -d 'Write nothing; name every file that would change'
+complete -c kelvanefmt -l diff -d 'Write nothing; print a unified diff of every change'
+complete -c kelvanefmt -l exclude -x -d 'Leave out paths that match a glob'
+complete -c kelvanefmt -l stdin-name -r -d 'The name of standard input in messages'
+complete -c kelvanefmt -l strip-comments -d 'Delete comments, and add no header line'
+complete -c kelvanefmt -l no-header -d 'Add no header line'
+complete -c kelvanefmt -l lf -d 'End lines with LF'
+complete -c kelvanefmt -l crlf -d 'End lines with CR LF'
+complete -c kelvanefmt -l config -r -F -d 'Take the settings from this file'
+complete -c kelvanefmt -l no-config -d 'Read no .kelvanefmt.toml at all'
+complete -c kelvanefmt -l no-ignore -d 'Format what .gitignore and .ignore leave out, too'
+complete -c kelvanefmt -l lsp -d 'Be a language server on standard input and output'
+complete -c kelvanefmt -s q -l quiet -d 'No line per changed file'
+complete -c kelvanefmt -s j -l jobs -x -d 'Files formatted in parallel'
