@@ -31,7 +31,7 @@ LuaTextResult FormatLuaText(const std::string& input, const FileSettings& settin
     return result;
   }
   if (!engine.UnixEndOfLine) {
-    GiveLeadingLinesCrLf(formatted.text, /*loader_line=*/input.starts_with('#'),
+    GiveLeadingLinesCrLf(formatted.text, /*loader_line=*/StartsWithLoaderLine(input),
                          /*header_line=*/engine.WriteHeader && !engine.StripComments);
   }
   // A result the next run could not read is not handed on.

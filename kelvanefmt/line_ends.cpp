@@ -5,6 +5,15 @@
 #include "engine/app_text.h"
 
 namespace kelvane::fmt {
+namespace {
+
+// The engine keeps a UTF-8 byte-order mark as the first bytes of the text.
+size_t ByteOrderMarkSize(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+}  // namespace
 
 bool EndsLinesWithLf(LineEnds policy, std::string_view input) {
   if (policy != LineEnds::kKeep) return policy == LineEnds::kLf;
@@ -21,14 +30,18 @@ bool EndsLinesWithLf(LineEnds policy, std::string_view input) {
   return crlf <= lf;
 }
 
+bool StartsWithLoaderLine(std::string_view text) {
+  return text.substr(ByteOrderMarkSize(text)).starts_with('#');
+}
+
 void GiveLeadingLinesCrLf(std::string& text, bool loader_line, bool header_line) {
-  size_t line_start = 0;
+  size_t line_start = ByteOrderMarkSize(text);
   auto give_crlf = [&](size_t lf) {
     if (lf == std::string::npos) return;
     if (lf == 0 || text[lf - 1] != '\r') text.insert(lf++, 1, '\r');
     line_start = lf + 1;
   };
-  if (loader_line && text.starts_with('#')) give_crlf(text.find('\n'));
+  if (loader_line && StartsWithLoaderLine(text)) give_crlf(text.find('\n', line_start));
   if (header_line && std::string_view(text).substr(line_start).starts_with(AppComment)) {
     give_crlf(line_start + AppComment.size() - 1);
   }

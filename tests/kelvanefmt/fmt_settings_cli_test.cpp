@@ -72,6 +72,12 @@ TEST(FmtSettingsCliTest, EachFileKeepsItsOwnLineEndsUnlessTold) {
       {__LINE__, {"--crlf"}, "x=1\ny=2\n", kHeaderCrLf + "x = 1\r\ny = 2\r\n"},
       // The lines the engine writes with LF follow the body.
       {__LINE__, {}, "#!/usr/bin/lua\r\nx=1\r\n", "#!/usr/bin/lua\r\n" + kHeaderCrLf + "x = 1\r\n"},
+      // A byte-order mark stays in front of them.
+      {__LINE__, {}, "\xEF\xBB\xBFx=1\r\n", "\xEF\xBB\xBF" + kHeaderCrLf + "x = 1\r\n"},
+      {__LINE__,
+       {},
+       "\xEF\xBB\xBF#!/usr/bin/lua\r\nx=1\r\n",
+       "\xEF\xBB\xBF#!/usr/bin/lua\r\n" + kHeaderCrLf + "x = 1\r\n"},
       {__LINE__, {}, "-- note\r\nx=1\r\n", kHeaderCrLf + "-- note\t\r\nx = 1\r\n"},
       {__LINE__, {"--no-header"}, "-- note\r\nx=1\r\n", "-- note\r\nx = 1\r\n"},
       {__LINE__, {"--no-header", "--lf"}, "-- note\r\nx=1\r\n", "-- note\nx = 1\n"},
