@@ -10,12 +10,13 @@
 #include <string_view>
 
 #include "files/file_io.h"
+#include "kelvanefmt/quoted_name.h"
 
 namespace kelvane::fmt {
 namespace {
 
 std::string Where(const std::string& path, const toml::source_region& source) {
-  return path + ":" + std::to_string(source.begin.line) + ": ";
+  return ShownName(path) + ":" + std::to_string(source.begin.line) + ": ";
 }
 
 // Reads one boolean key; false (with `error`) when its value is no boolean.
@@ -89,7 +90,7 @@ std::optional<FmtConfig> ParseFmtConfig(const std::string& text, const std::stri
 std::optional<FmtConfig> ReadFmtConfig(const std::string& path, std::string& error) {
   std::string text;
   if (FileStatus status = ReadWholeFile(path, text); !status.ok()) {
-    error = path + ": cannot read: " + status.Describe();
+    error = ShownName(path) + ": cannot read: " + status.Describe();
     return std::nullopt;
   }
   return ParseFmtConfig(text, path, error);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "kelvanefmt/program_output.h"
+#include "kelvanefmt/quoted_name.h"
 
 namespace kelvane::fmt {
 namespace {
@@ -68,7 +69,7 @@ void GitIgnored::AskAbout(const std::string& folder, std::string& note) {
     if (answer.exit_status != 0) {
       // Outside a work tree git says so and ends; that is no news.
       if (InWorkTree(folder)) {
-        note = "kelvanefmt: " + folder +
+        note = "kelvanefmt: " + ShownName(folder) +
                ": .gitignore and .ignore files are not read: " + FirstLine(answer.err);
       }
       return;

@@ -14,6 +14,7 @@
 #include "kelvanefmt/format_lua_text.h"
 #include "kelvanefmt/lsp_text_edits.h"
 #include "kelvanefmt/lsp_transport.h"
+#include "kelvanefmt/quoted_name.h"
 #include "kelvanefmt/range_formatting.h"
 
 namespace kelvane::fmt {
@@ -169,12 +170,13 @@ class LanguageServer {
       Send({{"jsonrpc", "2.0"},
             {"method", "window/logMessage"},
             {"params",
-             {{"type", kMessageLog}, {"message", "kelvanefmt: " + path + " is excluded"}}}});
+             {{"type", kMessageLog},
+              {"message", "kelvanefmt: " + ShownName(path) + " is excluded"}}}});
       Respond(id, json::array());
       return;
     }
     const FileSettings settings = SettingsFor(options_, config.config.get());
-    const std::string name = path.empty() ? uri : path;
+    const std::string name = ShownName(path.empty() ? uri : path);
     std::string formatted;
     if (range) {
       const size_t first = params.value("/range/start/line"_json_pointer, size_t{0});

@@ -223,6 +223,11 @@ TEST(FmtSettingsCliTest, BadConfigNamesFileLineAndKeyAndLeavesItsFilesAlone) {
             "exclude, respect_gitignore)\n");
   EXPECT_EQ(box.Run({"--config", "missing.toml", "mod"}).err,
             "missing.toml: cannot read: No such file or directory\n");
+  // Its name is shown quoted when it holds a control byte, as every path is.
+  box.WriteFile("esc\033/.kelvanefmt.toml", "tabs = 4\n");
+  box.WriteFile("esc\033/a.lua", "x=1\n");
+  const FmtResult quoted = box.Run({"--check", "esc\033"});
+  EXPECT_TRUE(quoted.err.starts_with("\"esc\\033/.kelvanefmt.toml\":1: unknown key")) << quoted.err;
 }
 
 TEST(FmtSettingsCliTest, MarkedRegionsComeBackAsTheyWere) {
