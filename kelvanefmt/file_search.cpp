@@ -43,17 +43,14 @@ class Walker {
 
   // A path named on the command line: followed, even when it is a link.
   void Named(const std::string& path) {
-    if (leave_out_(path, true)) return;
     FileIdentity identity;
     if (FileStatus status = IdentifyPath(path, identity); !status.ok()) {
-      if (!excludes_.Excludes(path, false)) Problem(path, status);
+      if (!excludes_.Excludes(path, false) && !leave_out_(path, true)) Problem(path, status);
       return;
     }
-    if (identity.kind == FileKind::kFolder) {
-      if (!excludes_.Excludes(path, true)) SearchFrom(path, identity);
-      return;
-    }
-    if (excludes_.Excludes(path, false)) return;
+    const bool is_folder = identity.kind == FileKind::kFolder;
+    if (excludes_.Excludes(path, is_folder) || leave_out_(path, true)) return;
+    if (is_folder) return SearchFrom(path, identity);
     // A named file, device or pipe: reading it reports what it is. Its
     // links are followed to the folder it lies in.
     FoundFile file;

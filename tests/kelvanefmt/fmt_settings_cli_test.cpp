@@ -170,6 +170,10 @@ TEST(FmtSettingsCliTest, ConfigExcludesMatchPathsBelowTheConfigFile) {
   // Named files too, as a hook names every staged file.
   const FmtResult named = box.Run({"--check", "mod/gen/g.lua", "mod/a.lua"});
   EXPECT_EQ(named.out, "mod/a.lua\n");
+  // A --exclude glob that meets a path the config file leaves out too is used.
+  const FmtResult both = box.Run({"--check", "--exclude", "gen", "mod/gen/g.lua", "mod/a.lua"});
+  EXPECT_EQ(both.out, "mod/a.lua\n");
+  EXPECT_EQ(both.err, "1 would be formatted, 0 unchanged\n");
 }
 
 TEST(FmtSettingsCliTest, BadConfigNamesFileLineAndKeyAndLeavesItsFilesAlone) {
@@ -223,6 +227,11 @@ TEST(FmtSettingsCliTest, BadConfigNamesFileLineAndKeyAndLeavesItsFilesAlone) {
             "exclude, respect_gitignore)\n");
   EXPECT_EQ(box.Run({"--config", "missing.toml", "mod"}).err,
             "missing.toml: cannot read: No such file or directory\n");
+  // Standard input under a bad config file comes back as it was.
+  const FmtResult piped = box.Run({"--stdin-name", "mod/s.lua", "-"}, "x=1\n");
+  EXPECT_EQ(piped.exit_status, 2);
+  EXPECT_EQ(piped.out, "x=1\n");
+  EXPECT_TRUE(piped.err.starts_with("mod/.kelvanefmt.toml:")) << piped.err;
   // Its name is shown quoted when it holds a control byte, as every path is.
   box.WriteFile("esc\033/.kelvanefmt.toml", "tabs = 4\n");
   box.WriteFile("esc\033/a.lua", "x=1\n");
