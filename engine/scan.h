@@ -69,6 +69,23 @@ void RewriteWhitespaceRuns(std::string_view text, std::string& out, OnRun&& on_r
   }
 }
 
+// "\s*\^\s*" -> "^": the text without the white space on either side of
+// each "^", as the operator spacing leaves it: "2\n\t^\n\tn" -> "2^n".
+inline void TightenCarets(std::string_view text, std::string& out) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t caret = text.find('^', i);
+    if (caret == std::string_view::npos) {
+      out.append(text, i);
+      return;
+    }
+    size_t before = caret;
+    while (before > i && IsSpace(text[before - 1])) --before;
+    out.append(text, i, before - i);
+    out.push_back('^');
+    i = SkipSpaces(text, caret + 1);
+  }
+}
+
 // The number of TABs the line starts with.
 inline size_t LeadingTabs(std::string_view line) {
   size_t n = 0;

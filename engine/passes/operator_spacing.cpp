@@ -39,13 +39,8 @@ constexpr ByteSet kSpacedOperatorStarts = ByteSet::Of([](char c) {
   return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
          c == '/' || c == '.';
 });
-constexpr ByteSet kCaret = ByteSet::Of([](char c) { return c == '^'; });
 constexpr ByteSet kBrackets =
     ByteSet::Of([](char c) { return c == '(' || c == ')' || c == '[' || c == ']'; });
-
-size_t CaretAt(std::string_view text, size_t pos) {
-  return pos < text.size() && text[pos] == '^' ? 1 : 0;
-}
 
 size_t BracketAt(std::string_view text, size_t pos) {
   if (pos >= text.size()) return 0;
@@ -177,10 +172,20 @@ void BreakUnarySigns(PassContext& context) {
   });
 }
 
+// "\s*\^\s*" -> "^". Most texts and stored groups hold no "^": they stay
+// as they are, uncopied.
 void TightenExponents(PassContext& context) {
-  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    RespaceOperators(in, CaretAt, kCaret, "", "", out);
-  });
+  CodeState& state = context.state;
+  if (state.text.find('^') != std::string::npos) RewriteText(state, TightenCarets);
+  std::string out;
+  for (auto* table : {&state.ArgumentsTable, &state.IndicesTable}) {
+    for (std::string& entry : *table) {
+      if (entry.find('^') == std::string::npos) continue;
+      out.clear();
+      TightenCarets(entry, out);
+      entry.swap(out);
+    }
+  }
 }
 
 namespace {
@@ -213,9 +218,12 @@ void TightenStoredBrackets(PassContext& context) {
   std::string out;
   for (auto* table : {&state.IndicesTable, &state.ArgumentsTable}) {
     for (std::string& entry : *table) {
-      out.clear();
-      RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
-      entry.swap(out);
+      // An entry without white space (most of them) has none to take.
+      if (FindInSet(entry, 0, kSpaces) < entry.size()) {
+        out.clear();
+        RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
+        entry.swap(out);
+      }
       KeepSpaceBeforeLongStrings(state, entry, out);
     }
   }

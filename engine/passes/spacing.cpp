@@ -55,7 +55,34 @@ void OneSpaceAfterCommas(std::string_view text, std::string& out) {
   }
 }
 
+// The four rules above in a row, in one scan: every run of white space
+// becomes one space, none before a comma, and exactly one after each comma
+// (what follows a comma is its space, white space or not). "a ,\n b" ->
+// "a, b", "a, \n ,b" -> "a, , b".
+void OneSpacePerRunAndComma(std::string_view text, std::string& out) {
+  static constexpr ByteSet kStops = ByteSet::Of([](char c) { return IsSpace(c) || c == ','; });
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == ',') {
+      out.append(", ");
+      i = SkipSpaces(text, i + 1);
+    } else if (IsSpace(c)) {
+      const size_t end = SkipSpaces(text, i);
+      if (end == text.size() || text[end] != ',') out.push_back(' ');
+      i = end;
+    } else {
+      const size_t next = FindInSet(text, i, kStops);
+      out.append(text, i, next - i);
+      i = next;
+    }
+  }
+}
+
 }  // namespace
+
+void SpaceRunsAndCommas(PassContext& context) {
+  RewriteTextAndStoredGroups(context.state, OneSpacePerRunAndComma);
+}
 
 void CollapseWhitespaceRuns(PassContext& context) {
   RewriteTextAndStoredGroups(
