@@ -18,11 +18,9 @@ namespace {
 // Runs of white space: with `min_run` 2, "\s\s+" -> " " (runs of one stay);
 // with 1, "\s+" -> " ".
 void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) {
-  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
-    if (end - begin >= min_run) {
-      out.push_back(' ');
-    } else {
-      out.append(text, begin, end - begin);
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end, Splicer& splicer) {
+    if (end - begin >= min_run && !(end - begin == 1 && text[begin] == ' ')) {
+      splicer.Replace(begin, end, " ");
     }
     return end;
   });
@@ -30,12 +28,8 @@ void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) 
 
 // "\s+," -> ",".
 void DropSpacesBeforeCommas(std::string_view text, std::string& out) {
-  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
-    if (end < text.size() && text[end] == ',') {
-      out.push_back(',');
-      return end + 1;
-    }
-    out.append(text, begin, end - begin);
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end, Splicer& splicer) {
+    if (end < text.size() && text[end] == ',') splicer.Replace(begin, end, "");
     return end;
   });
 }
