@@ -59,6 +59,7 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
   }
   // The header line is a comment: the check reads past it.
   std::string body = ReplaceHeaderLines(processed.text, settings.StripComments);
+  std::string().swap(processed.text);  // one copy of the result at a time
   MeaningRules rules;
   rules.integer_numerals = processed.integer_numerals;
   const MeaningCheck check = CompareMeaning(original, body, rules);
@@ -70,9 +71,8 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
         ": " + check.why + ".";
     return result;
   }
-  result.text.reserve(prelude.size() + body.size());
-  result.text = prelude;
-  result.text += body;
+  if (!prelude.empty()) body.insert(0, prelude);
+  result.text = std::move(body);
   return result;
 }
 

@@ -155,6 +155,8 @@ ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messa
         return result;
       }
     }
+    // Once the sequences are back, their tables only hold memory.
+    if (stage.passes.data() == std::data(kRetrieving)) state.ReleaseTables();
   }
   result.text = std::move(state.text);
   result.integer_numerals = state.integer_numerals;

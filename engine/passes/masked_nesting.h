@@ -29,7 +29,8 @@ class MaskedNesting {
              c == 'd' || c == 'r' || c == 'f' || c == 'e' || c == 'u';
     });
     while (scanned_ < pos) {
-      const size_t at = FindInSet(text_, scanned_, kStarts);
+      // Looked for before `pos` only: past it, the next question looks again.
+      const size_t at = FindInSet(text_.substr(0, pos), scanned_, kStarts);
       if (at >= pos) {
         scanned_ = pos;
         break;
