@@ -16,6 +16,7 @@ using test_support::GenerateDeepTable;
 using test_support::GenerateGameLua;
 using test_support::GenerateLongChains;
 using test_support::GenerateOneLongLine;
+using test_support::GenerateSettingsTable;
 
 }  // namespace
 
@@ -25,6 +26,8 @@ const std::vector<BenchInput>& StandardInputs() {
       {"game-1M", [] { return GenerateGameLua(kMiB, 2); }},
       {"game-4M", [] { return GenerateGameLua(4 * kMiB, 3); }},
       {"game-16M", [] { return GenerateGameLua(16 * kMiB, 4); }},
+      {"table-1M", [] { return GenerateSettingsTable(kMiB); }},
+      {"table-16M", [] { return GenerateSettingsTable(16 * kMiB); }},
       {"one-line-4M", [] { return GenerateOneLongLine(4 * kMiB); }},
       {"deep-table-4M", [] { return GenerateDeepTable(4 * kMiB, 10000); }},
       {"after-methods-4M", [] { return GenerateAfterMethodHeads(4 * kMiB, 100000); }},

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -24,8 +24,8 @@ using kelvane::bench::Measurement;
 constexpr const char kUsage[] =
     "usage: kelvane_bench [--runs N] [--only NAME] [--write-inputs DIR] [FILE...]\n"
     "  without FILEs: the generated inputs (game-64K, game-1M, game-4M, game-16M,\n"
-    "  one-line-4M, deep-table-4M, after-methods-4M, long-chains-4M); --only picks\n"
-    "  one of them;\n"
+    "  table-1M, table-16M, one-line-4M, deep-table-4M, after-methods-4M,\n"
+    "  long-chains-4M); --only picks one of them;\n"
     "  --write-inputs saves them as DIR/NAME.lua instead of measuring.\n";
 
 struct Options {
@@ -110,8 +110,7 @@ int main(int argc, char** argv) {
     return all_ok ? 0 : 1;
   }
 
-  std::optional<Measurement> one_mb;
-  std::optional<Measurement> sixteen_mb;
+  std::map<std::string, Measurement> measured;
   bool any = false;
   for (const auto& input : kelvane::bench::StandardInputs()) {
     if (!options.only.empty() && input.name != options.only) continue;
@@ -125,18 +124,21 @@ int main(int argc, char** argv) {
     all_ok = all_ok && measurement.ok;
     std::puts(kelvane::bench::ReportRow(input.name, measurement).c_str());
     std::fflush(stdout);
-    if (input.name == "game-1M") one_mb = measurement;
-    if (input.name == "game-16M") sixteen_mb = measurement;
+    measured[input.name] = measurement;
   }
   if (!any) {
     std::fprintf(stderr, "kelvane_bench: no input named '%s'\n%s", options.only.c_str(), kUsage);
     return 2;
   }
-  if (one_mb && sixteen_mb) {
-    if (auto ratio = kelvane::bench::TimeRatio(*sixteen_mb, *one_mb)) {
-      std::printf("time(game-16M)/time(game-1M) = %.2f\n", *ratio);
+  // How the time grows with the input, per kind: linear is 16.
+  for (const char* kind : {"game", "table"}) {
+    const std::string small = std::string(kind) + "-1M";
+    const std::string large = std::string(kind) + "-16M";
+    if (!measured.contains(small) || !measured.contains(large)) continue;
+    if (auto ratio = kelvane::bench::TimeRatio(measured[large], measured[small])) {
+      std::printf("time(%s)/time(%s) = %.2f\n", large.c_str(), small.c_str(), *ratio);
     } else {
-      std::puts("time(game-16M)/time(game-1M) = n/a");
+      std::printf("time(%s)/time(%s) = n/a\n", large.c_str(), small.c_str());
     }
   }
   return all_ok ? 0 : 1;

@@ -38,10 +38,22 @@ struct CodeState {
   // A pass writes its result into this buffer and swaps it with `text`, so
   // that the two buffers keep their capacity from pass to pass instead of
   // every pass allocating (and the system zeroing) a fresh one.
+  // A buffer too small is let go before the new one is taken, and the new
+  // one is taken at the size asked (growing, a string would double), so that
+  // at most the two texts are held at once.
   std::string& Scratch(size_t capacity) {
     scratch_.clear();
-    scratch_.reserve(capacity);
+    if (scratch_.capacity() < capacity) {
+      std::string().swap(scratch_);
+      scratch_.reserve(capacity);
+    }
     return scratch_;
+  }
+  // Lets the four tables go once every token is back in the text.
+  void ReleaseTables() {
+    for (auto* table : {&CommentsTable, &StringsTable, &ArgumentsTable, &IndicesTable}) {
+      std::vector<std::string>().swap(*table);
+    }
   }
   // Any pass that rewrites the text this way drops `string_literals`.
   void CommitScratch() {

@@ -76,6 +76,7 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
   // The header line is a comment: the check reads past it.
   std::string body =
       ReplaceHeaderLines(processed.text, settings.StripComments || !settings.WriteHeader);
+  std::string().swap(processed.text);  // one copy of the result at a time
   if (!PutMarkedRegionsBack(regions, body)) {
     result.status = FormatStatus::kRefused;
     result.reason =
@@ -93,9 +94,8 @@ FormatResult FormatText(std::string input, const FormatOptions& settings, Messag
     result.refused_text = std::move(body);
     return result;
   }
-  result.text.reserve(prelude.size() + body.size());
-  result.text = prelude;
-  result.text += body;
+  if (!prelude.empty()) body.insert(0, prelude);
+  result.text = std::move(body);
   return result;
 }
 

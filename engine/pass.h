@@ -32,13 +32,15 @@ struct PassRow {
   RowAnnounce announce = RowAnnounce::kAnnounce;
   RowDebug debug = RowDebug::kDebugEntry;
   RowCondition condition = RowCondition::kAlways;
-  // Does the work of this row and the next in one go. Some passes, run one
-  // after the other, build a text far larger than either's input or output
-  // (every "{" indents the whole rest of the text before the "}" pass takes
-  // it back). When no debug entry needs the text in between, ProcessCode
-  // runs this instead of the two rows; it gives exactly the second row's
-  // result.
-  PassFunction fused_with_next = nullptr;
+  // Does the work of this row and the `fused_rows - 1` rows after it in one
+  // go. Some passes, run one after the other, build a text far larger than
+  // either's input or output (every "{" indents the whole rest of the text
+  // before the "}" pass takes it back); others each copy the whole text for
+  // a few bytes of change. When no debug entry needs the texts in between,
+  // ProcessCode runs this instead of those rows; it gives exactly the last
+  // row's result.
+  PassFunction fused = nullptr;
+  unsigned fused_rows = 2;
 };
 
 // Whether a row runs under these settings: the CR LF row is skipped with "-unix".

@@ -43,7 +43,7 @@ constexpr const char kSingleSpaces[] = "\t\tReplacing whitespace with single spa
 
 constexpr PassRow kFixing[] = {
     // Spacing, breaking at braces and line joining.
-    {kSingleSpaces, CollapseWhitespaceRuns},
+    {kSingleSpaces, CollapseWhitespaceRuns, kAnnounce, kDebugEntry, kAlways, SpaceRunsAndCommas, 4},
     {kSingleSpaces, ReplaceWhitespaceWithSpaces, kContinuation},
     {"\t\tRemoving spaces before commas...", RemoveSpacesBeforeCommas},
     {"\t\tPlacing spaces after commas...", PlaceSpacesAfterCommas},
@@ -131,14 +131,16 @@ ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messa
     for (size_t i = 0; i < rows.size(); ++i) {
       const PassRow& row = rows[i];
       if (!RowRuns(row, settings)) continue;
-      // A fused row does the next row's work too; it writes no debug entry,
-      // so it only runs when no entry is wanted.
-      const bool fused = row.fused_with_next != nullptr && !messages.DebugEnabled();
+      // A fused row does the work of the rows after it too; it writes no
+      // debug entry, so it only runs when no entry is wanted.
+      const bool fused = row.fused != nullptr && !messages.DebugEnabled();
       if (row.announce == kAnnounce) messages.PrintVerbose(row.message);
       if (fused) {
-        const PassRow& next = rows[++i];
-        if (next.announce == kAnnounce) messages.PrintVerbose(next.message);
-        row.fused_with_next(context);
+        for (unsigned k = 1; k < row.fused_rows; ++k) {
+          const PassRow& next = rows[++i];
+          if (next.announce == kAnnounce) messages.PrintVerbose(next.message);
+        }
+        row.fused(context);
       } else {
         row.run(context);
       }
@@ -153,6 +155,8 @@ ProcessResult ProcessCode(std::string text, const FormatOptions& settings, Messa
         return result;
       }
     }
+    // Once the sequences are back, their tables only hold memory.
+    if (stage.passes.data() == std::data(kRetrieving)) state.ReleaseTables();
   }
   result.text = std::move(state.text);
   result.integer_numerals = state.integer_numerals;

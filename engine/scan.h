@@ -53,19 +53,54 @@ inline bool StartsWithAt(std::string_view text, size_t pos, std::string_view wor
 
 inline constexpr ByteSet kSpaces = ByteSet::Of(IsSpace);
 
-// Copies `text` to `out`, but for each run of white space, which goes to
-// on_run(begin, end) instead; on_run writes what it stands for and returns
-// where the copying goes on (`end`, or further when it took more).
+// Builds a rewritten copy of `text` in `out` from replacements made in text
+// order; the stretches between them are copied in one go each, so a rewrite
+// that changes little costs little more than its scan.
+class Splicer {
+ public:
+  Splicer(std::string_view text, std::string& out) : text_(text), out_(out) {}
+  // Copies the text up to `pos`, then writes `with` in place of [pos, end).
+  void Replace(size_t pos, size_t end, std::string_view with) {
+    out_.append(text_, copied_, pos - copied_);
+    out_.append(with);
+    copied_ = end;
+  }
+  // Copies the rest.
+  void Finish() { out_.append(text_, copied_); }
+
+ private:
+  std::string_view text_;
+  std::string& out_;
+  size_t copied_ = 0;
+};
+
+// Copies `text` to `out`, but hands each run of white space to
+// on_run(begin, end, splicer): it replaces what it changes through the
+// splicer and returns where the scan goes on (`end`, or further when it
+// looked further); what it leaves alone stays as it was.
 template <typename OnRun>
 void RewriteWhitespaceRuns(std::string_view text, std::string& out, OnRun&& on_run) {
+  Splicer splicer(text, out);
+  for (size_t i = FindInSet(text, 0, kSpaces); i < text.size(); i = FindInSet(text, i, kSpaces)) {
+    i = on_run(i, SkipSpaces(text, i), splicer);
+  }
+  splicer.Finish();
+}
+
+// "\s*\^\s*" -> "^": the text without the white space on either side of
+// each "^", as the operator spacing leaves it: "2\n\t^\n\tn" -> "2^n".
+inline void TightenCarets(std::string_view text, std::string& out) {
   for (size_t i = 0; i < text.size();) {
-    if (!IsSpace(text[i])) {
-      const size_t next = FindInSet(text, i, kSpaces);
-      out.append(text, i, next - i);
-      i = next;
-      continue;
+    const size_t caret = text.find('^', i);
+    if (caret == std::string_view::npos) {
+      out.append(text, i);
+      return;
     }
-    i = on_run(i, SkipSpaces(text, i));
+    size_t before = caret;
+    while (before > i && IsSpace(text[before - 1])) --before;
+    out.append(text, i, before - i);
+    out.push_back('^');
+    i = SkipSpaces(text, caret + 1);
   }
 }
 

@@ -285,8 +285,18 @@ class CloserOutdenter {
 
 }  // namespace
 
+// Whether the text holds no block opener and no word that could be a block
+// closer: the block passes then leave it as it is (a settings table, say).
+bool HoldsNoBlock(std::string_view text) {
+  for (std::string_view closer : kBlockClosers) {
+    if (text.find(closer) != std::string_view::npos) return false;
+  }
+  return FindOpenerEnd(text, 0, /*first_search=*/true) == kNone;
+}
+
 void IndentAfterOpeners(PassContext& context) {
   const std::string_view text = context.state.text;
+  if (FindOpenerEnd(text, 0, /*first_search=*/true) == kNone) return;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   ForEachIndentedLine(text, [&](size_t tabs, std::string_view rest) {
     out.append(tabs, '\t');
@@ -310,6 +320,7 @@ void OutdentAfterClosers(PassContext& context) {
 // indented line goes straight to the outdenting.
 void IndentAndOutdentBlocks(PassContext& context) {
   const std::string_view text = context.state.text;
+  if (HoldsNoBlock(text)) return;
   std::string& out = context.state.Scratch(text.size() + text.size() / 4);
   CloserOutdenter outdenter(out);
   ForEachIndentedLine(text,
@@ -428,17 +439,17 @@ void PutCommaAfterLastEntry(PassContext& context) {
 void OutdentCloserLines(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
+  Splicer splicer(text, out);
   for (size_t line = 0; line < text.size();) {
     size_t keyword = line;
     while (keyword < text.size() && text[keyword] == '\t') ++keyword;
-    size_t start = line;
-    if (keyword > line && CloserEndAt(text, keyword, kCloserLineKeywords) != kNone)
-      start = line + 1;
-    size_t end = text.find('\n', keyword);
-    end = end == kNone ? text.size() : end + 1;
-    out.append(text, start, end - start);
-    line = end;
+    if (keyword > line && CloserEndAt(text, keyword, kCloserLineKeywords) != kNone) {
+      splicer.Replace(line, line + 1, {});
+    }
+    const size_t end = text.find('\n', keyword);
+    line = end == kNone ? text.size() : end + 1;
   }
+  splicer.Finish();
   context.state.CommitScratch();
 }
 

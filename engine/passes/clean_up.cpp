@@ -3,6 +3,7 @@
 #include "engine/passes/clean_up.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -138,33 +139,64 @@ class CodeNesting {
 // next TAB on the next run, until none is left. Lines inside strings keep
 // theirs.
 void OutdentEveryLine(PassContext& context) {
-  TextRewriter rewriter(context.state, context.state.text.size());
-  const std::string_view text = rewriter.text();
-  // The block comments over several lines: only they hold line starts. The
-  // text is scanned for them only when it has a "--[".
+  CodeState& state = context.state;
+  std::string& text = state.text;
+  // The strings, as the pass before handed them on or from one scan, and the
+  // block comments over several lines: only they hold line starts. The text
+  // is scanned for comments only when it has a "--[".
+  std::vector<TextRange> strings;
+  const bool strings_known = state.string_literals.has_value();
+  if (strings_known) strings = std::move(*state.string_literals);
+  state.string_literals.reset();
   std::vector<TextRange> comments;
-  if (text.find("--[") != std::string_view::npos) {
+  if (!strings_known || text.find("--[") != std::string::npos) {
     ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
-      if (span.kind != LiteralKind::kBlockComment) return;
-      if (text.substr(span.begin, span.end - span.begin).find('\n') == std::string_view::npos)
-        return;
-      comments.push_back({span.begin, span.end});
+      if (span.kind == LiteralKind::kQuotedString || span.kind == LiteralKind::kLongString) {
+        if (!strings_known) strings.push_back({span.begin, span.end});
+      } else if (span.kind == LiteralKind::kBlockComment &&
+                 std::memchr(text.data() + span.begin, '\n', span.end - span.begin) != nullptr) {
+        comments.push_back({span.begin, span.end});
+      }
     });
   }
-  size_t next = 0;  // the first comment that does not end before the line
-  for (size_t line = 0; line < text.size();) {
-    while (next < comments.size() && comments[next].end <= line) ++next;
-    if (next < comments.size() && comments[next].begin <= line) {
-      size_t tabs = line;
-      while (tabs < text.size() && text[tabs] == '\t') ++tabs;
-      if (tabs > line) rewriter.Replace(line, tabs);
-    } else if (text[line] == '\t' && !rewriter.InString(line)) {
-      rewriter.Replace(line, line + 1);
+  // In place: the text only shrinks. The strings move by the TABs taken
+  // before them, which the pass after is handed.
+  char* const data = text.data();
+  const size_t size = text.size();
+  std::vector<TextRange> moved;
+  moved.reserve(strings.size());
+  size_t kept = 0;
+  size_t copied = 0;  // the text before this is in place
+  size_t next_string = 0;
+  size_t next_comment = 0;
+  const auto move_strings_before = [&](size_t pos) {
+    const size_t taken = copied - kept;
+    for (; next_string < strings.size() && strings[next_string].end <= pos; ++next_string) {
+      moved.push_back({strings[next_string].begin - taken, strings[next_string].end - taken});
     }
-    const size_t lf = text.find('\n', line);
-    line = lf == std::string_view::npos ? text.size() : lf + 1;
+  };
+  for (size_t line = 0; line < size;) {
+    move_strings_before(line);
+    while (next_comment < comments.size() && comments[next_comment].end <= line) ++next_comment;
+    size_t tabs_end = line;
+    if (next_comment < comments.size() && comments[next_comment].begin <= line) {
+      while (tabs_end < size && data[tabs_end] == '\t') ++tabs_end;
+    } else if (data[line] == '\t' &&
+               (next_string == strings.size() || strings[next_string].begin > line)) {
+      tabs_end = line + 1;
+    }
+    if (tabs_end > line) {
+      std::memmove(data + kept, data + copied, line - copied);
+      kept += line - copied;
+      copied = tabs_end;
+    }
+    const void* lf = std::memchr(data + tabs_end, '\n', size - tabs_end);
+    line = lf == nullptr ? size : static_cast<size_t>(static_cast<const char*>(lf) - data) + 1;
   }
-  rewriter.Commit();
+  move_strings_before(size);
+  std::memmove(data + kept, data + copied, size - copied);
+  text.resize(kept + size - copied);
+  state.string_literals = std::move(moved);
 }
 
 namespace {

@@ -183,19 +183,26 @@ void JoinBrokenStatements(CodeState& state) {
   std::string& out = state.Scratch(text.size());
   MaskedNesting nesting(text);
   bool in_loop_head = false;
-  bool join_next = false;  // the line before was a lone operator
+  bool join_next = false;       // the line before was a lone operator
+  size_t previous_content = 0;  // where the code of the last line of `out` starts
   ForEachLineWithItsEnd(text, [&](size_t tabs, std::string_view rest) {
     const std::string_view line = rest.ends_with('\n') ? rest.substr(0, rest.size() - 1) : rest;
     const size_t line_start = static_cast<size_t>(rest.data() - text.data()) - tabs;
     const bool after_lone_operator = join_next;
     join_next = false;
-    if (!out.empty() && out.back() == '\n' && !line.starts_with('{') &&
+    // Most lines join nothing: only these first and last characters can.
+    static constexpr ByteSet kMayJoinFirst = ByteSet::Of([](char c) {
+      return c == ')' || c == '(' || c == '.' || c == ':' || c == '@' || c == '%' || c == '&' ||
+             c == '|' || c == '~';
+    });
+    const bool may_join =
+        after_lone_operator || (!line.empty() && kMayJoinFirst(line[0])) ||
+        (out.size() >= 2 && (out[out.size() - 2] == ',' || out[out.size() - 2] == '(' ||
+                             out[out.size() - 2] == '.' || out[out.size() - 2] == ':'));
+    if (may_join && !out.empty() && out.back() == '\n' && !line.starts_with('{') &&
         !StartsWithCommentToken(line)) {
-      const size_t previous_start = out.rfind('\n', out.size() - 2) + 1;
-      const std::string_view previous_line(out.data() + previous_start,
-                                           out.size() - 1 - previous_start);
-      std::string_view previous = previous_line;
-      previous.remove_prefix(LeadingTabs(previous));
+      const std::string_view previous(out.data() + previous_content,
+                                      out.size() - 1 - previous_content);
       std::optional<std::string_view> separator;
       if (EndsWithCommentToken(previous)) {
         // A line comment would take the code in.
@@ -224,8 +231,8 @@ void JoinBrokenStatements(CodeState& state) {
     if (!line.empty()) {
       in_loop_head = StartsLoopHead(line) || (in_loop_head && !line.starts_with("do"));
     }
-    out.append(tabs, '\t');
-    out.append(rest);
+    previous_content = out.size() + tabs;
+    out.append(text, line_start, tabs + rest.size());
   });
   state.CommitScratch();
 }
@@ -384,7 +391,7 @@ bool NotBeforeArguments(std::string_view text, size_t after) {
 // And one more: "(\s+)(or|and|not)" before an operator -> " $2".
 void JoinOperatorKeywords(std::string_view text, std::string& out) {
   static constexpr std::array<std::string_view, 3> kOperatorKeywords = {"or", "and", "not"};
-  RewriteWhitespaceRuns(text, out, [&](size_t i, size_t run_end) {
+  RewriteWhitespaceRuns(text, out, [&](size_t i, size_t run_end, Splicer& splicer) {
     for (std::string_view keyword : kOperatorKeywords) {
       if (!StartsWithAt(text, run_end, keyword)) continue;
       // Mend M11: "not" after "^" joins its operand but not the "^": the
@@ -394,8 +401,7 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
         const size_t after = run_end + keyword.size();
         const size_t next = SkipSpaces(text, after);
         if (next == after || !NotTakesOperandAt(text, next)) break;
-        out.append(text, i, after - i);
-        out.push_back(' ');
+        splicer.Replace(after, next, " ");
         return next;
       }
       // Nor does "not" before an argument list ("return not (x)") join the
@@ -410,9 +416,10 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
       const size_t after = run_end + keyword.size();
       const size_t next = SkipSpaces(text, after);
       if (next > after) {
-        out.push_back(' ');
-        out.append(keyword);
-        out.push_back(' ');
+        std::string joined = " ";
+        joined += keyword;
+        joined += ' ';
+        splicer.Replace(i, next, joined);
         return next;
       }
       if (SpacedOperatorLength(text, after) != 0 && text[after] != '=') {
@@ -420,13 +427,13 @@ void JoinOperatorKeywords(std::string_view text, std::string& out) {
         // spaces later, and the next run joins the line "and - b" up to "a":
         // the keyword joins now. ("and=" is kept whole by the next run's
         // key/value join.)
-        out.push_back(' ');
-        out.append(keyword);
+        std::string joined = " ";
+        joined += keyword;
+        splicer.Replace(i, after, joined);
         return after;
       }
       break;
     }
-    out.append(text, i, run_end - i);
     return run_end;
   });
 }

@@ -49,23 +49,6 @@ bool SpacedWordAt(std::string_view text, size_t pos, std::string_view word) {
          pos + word.size() < text.size() && IsSpace(text[pos + word.size()]);
 }
 
-// The text without the white space on either side of each "^", as the
-// operator spacing leaves it: "2\n\t^\n\tn" -> "2^n".
-void TightenCarets(std::string_view text, std::string& out) {
-  for (size_t i = 0; i < text.size();) {
-    const size_t caret = text.find('^', i);
-    if (caret == std::string_view::npos) {
-      out.append(text, i);
-      return;
-    }
-    size_t before = caret;
-    while (before > i && IsSpace(text[before - 1])) --before;
-    out.append(text, i, before - i);
-    out.push_back('^');
-    i = SkipSpaces(text, caret + 1);
-  }
-}
-
 // Whether every part of the matched head (its odd groups) comes back as one
 // line on the next run.
 bool PartsComeBackWhole(const SequenceMatcher& matcher, int last_group) {

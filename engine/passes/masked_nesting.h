@@ -10,6 +10,7 @@
 
 #include "engine/char_class.h"
 #include "engine/lua_nesting.h"
+#include "engine/scan.h"
 
 namespace kelvane {
 
@@ -21,23 +22,33 @@ class MaskedNesting {
   // Whether the innermost construct open at `pos` (no word character) is a
   // table constructor.
   bool InTableAt(size_t pos) {
+    // Only brackets and the words that may open or close a block count: the
+    // scan goes from one of their first letters to the next.
+    static constexpr ByteSet kStarts = ByteSet::Of([](char c) {
+      return c == '{' || c == '(' || c == '[' || c == '}' || c == ')' || c == ']' || c == 'i' ||
+             c == 'd' || c == 'r' || c == 'f' || c == 'e' || c == 'u';
+    });
     while (scanned_ < pos) {
-      const char c = text_[scanned_];
-      if (IsWord(c)) {
-        size_t end = scanned_ + 1;
-        while (end < text_.size() && IsWord(text_[end])) ++end;
-        if (scanned_ == 0 || !IsWord(text_[scanned_ - 1])) {
-          nesting_.Word(text_.substr(scanned_, end - scanned_));
+      // Looked for before `pos` only: past it, the next question looks again.
+      const size_t at = FindInSet(text_.substr(0, pos), scanned_, kStarts);
+      if (at >= pos) {
+        scanned_ = pos;
+        break;
+      }
+      const char c = text_[at];
+      if (!IsWord(c)) {
+        if (c == '{' || c == '(' || c == '[') {
+          nesting_.Open(c);
+        } else {
+          nesting_.Close();
         }
-        scanned_ = end;
+        scanned_ = at + 1;
         continue;
       }
-      if (c == '{' || c == '(' || c == '[') {
-        nesting_.Open(c);
-      } else if (c == '}' || c == ')' || c == ']') {
-        nesting_.Close();
-      }
-      ++scanned_;
+      size_t end = at + 1;
+      while (end < text_.size() && IsWord(text_[end])) ++end;
+      if (at == 0 || !IsWord(text_[at - 1])) nesting_.Word(text_.substr(at, end - at));
+      scanned_ = end;
     }
     return nesting_.InTable();
   }

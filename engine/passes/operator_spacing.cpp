@@ -39,13 +39,8 @@ constexpr ByteSet kSpacedOperatorStarts = ByteSet::Of([](char c) {
   return c == '~' || c == '<' || c == '>' || c == '=' || c == '+' || c == '-' || c == '*' ||
          c == '/' || c == '.';
 });
-constexpr ByteSet kCaret = ByteSet::Of([](char c) { return c == '^'; });
 constexpr ByteSet kBrackets =
     ByteSet::Of([](char c) { return c == '(' || c == ')' || c == '[' || c == ']'; });
-
-size_t CaretAt(std::string_view text, size_t pos) {
-  return pos < text.size() && text[pos] == '^' ? 1 : 0;
-}
 
 size_t BracketAt(std::string_view text, size_t pos) {
   if (pos >= text.size()) return 0;
@@ -54,34 +49,40 @@ size_t BracketAt(std::string_view text, size_t pos) {
 }
 
 // "(\s*)(<op>)(\s*)" -> `before` + op + `after`: all white space on both
-// sides of every operator is replaced.
+// sides of every operator is replaced. Where it already stands so, the text
+// is left as it is: only the changes are written.
 template <typename OperatorAt>
 void RespaceOperators(std::string_view text, OperatorAt operator_at, const ByteSet& operator_starts,
                       std::string_view before, std::string_view after, std::string& out) {
+  Splicer splicer(text, out);
+  const auto stands_as = [&](size_t pos, std::string_view spacing) {
+    return text.compare(pos, spacing.size(), spacing) == 0;
+  };
   for (size_t i = 0; i < text.size();) {
-    // Bytes that are neither white space nor an operator are copied as they are.
-    size_t next = i;
-    while (next < text.size() && !IsSpace(text[next]) &&
-           (!operator_starts(text[next]) || operator_at(text, next) == 0)) {
-      ++next;
+    // Bytes that are neither white space nor an operator stay as they are.
+    while (i < text.size() && !IsSpace(text[i]) &&
+           (!operator_starts(text[i]) || operator_at(text, i) == 0)) {
+      ++i;
     }
-    out.append(text, i, next - i);
-    i = next;
     if (i == text.size()) break;
     const size_t op = SkipSpaces(text, i);
     const size_t length = operator_at(text, op);
-    if (length != 0) {
-      out.append(before);
-      out.append(text, op, length);
-      out.append(after);
-      i = SkipSpaces(text, op + length);
+    if (length == 0) {
+      // Every start inside the white space fails the same way.
+      i = op < text.size() ? op + 1 : op;
       continue;
     }
-    // Every start inside the white space fails the same way.
-    const size_t stop = op < text.size() ? op + 1 : op;
-    out.append(text, i, stop - i);
-    i = stop;
+    const size_t end = SkipSpaces(text, op + length);
+    if (op - i != before.size() || end - op - length != after.size() || !stands_as(i, before) ||
+        !stands_as(op + length, after)) {
+      std::string spaced(before);
+      spaced.append(text, op, length);
+      spaced.append(after);
+      splicer.Replace(i, end, spaced);
+    }
+    i = end;
   }
+  splicer.Finish();
 }
 
 // "([^\=]\=\n)" -> " $1".
@@ -177,10 +178,20 @@ void BreakUnarySigns(PassContext& context) {
   });
 }
 
+// "\s*\^\s*" -> "^". Most texts and stored groups hold no "^": they stay
+// as they are, uncopied.
 void TightenExponents(PassContext& context) {
-  RewriteTextAndStoredGroups(context.state, [](std::string_view in, std::string& out) {
-    RespaceOperators(in, CaretAt, kCaret, "", "", out);
-  });
+  CodeState& state = context.state;
+  if (state.text.find('^') != std::string::npos) RewriteText(state, TightenCarets);
+  std::string out;
+  for (auto* table : {&state.ArgumentsTable, &state.IndicesTable}) {
+    for (std::string& entry : *table) {
+      if (entry.find('^') == std::string::npos) continue;
+      out.clear();
+      TightenCarets(entry, out);
+      entry.swap(out);
+    }
+  }
 }
 
 namespace {
@@ -213,9 +224,12 @@ void TightenStoredBrackets(PassContext& context) {
   std::string out;
   for (auto* table : {&state.IndicesTable, &state.ArgumentsTable}) {
     for (std::string& entry : *table) {
-      out.clear();
-      RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
-      entry.swap(out);
+      // An entry without white space (most of them) has none to take.
+      if (FindInSet(entry, 0, kSpaces) < entry.size()) {
+        out.clear();
+        RespaceOperators(entry, BracketAt, kBrackets, "", "", out);
+        entry.swap(out);
+      }
       KeepSpaceBeforeLongStrings(state, entry, out);
     }
   }

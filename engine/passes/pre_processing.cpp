@@ -3,6 +3,7 @@
 #include "engine/passes/pre_processing.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "engine/lua_lexer.h"
@@ -25,26 +26,36 @@ void RemoveCarriageReturns(PassContext& context) {
       strings.push_back({span.begin, span.end});
     }
   });
-  // In place: the text only shrinks.
+  // In place: the text only shrinks. Only the CRs outside string literals
+  // change anything, so the text between them moves in blocks: a CR right
+  // after an LF that is a line end of its own ("\n\r") goes, any other CR
+  // becomes an LF and takes an LF right after it along ("\r\n").
+  char* const data = text.data();
+  const size_t size = text.size();
   size_t kept = 0;
+  size_t copied = 0;                    // the input before this is in place
+  size_t taken_lf = std::string::npos;  // an LF that a CR before it took along
   size_t next_string = 0;
-  for (size_t i = 0; i < text.size();) {
-    if (next_string < strings.size() && strings[next_string].begin == i) {
-      for (; i < strings[next_string].end; ++i) text[kept++] = text[i];
-      ++next_string;
-      continue;
+  for (size_t cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) {
+    while (next_string < strings.size() && strings[next_string].end <= cr) ++next_string;
+    if (next_string < strings.size() && strings[next_string].begin <= cr) continue;
+    // That LF is no line end of its own where a string ends with it (an
+    // unfinished one ends at its line end).
+    const bool lf_ends_string = next_string > 0 && strings[next_string - 1].end == cr;
+    const bool after_own_lf =
+        cr > 0 && cr - 1 >= copied && data[cr - 1] == '\n' && cr - 1 != taken_lf && !lf_ends_string;
+    std::memmove(data + kept, data + copied, cr - copied);
+    kept += cr - copied;
+    copied = cr + 1;
+    if (after_own_lf) continue;
+    data[kept++] = '\n';
+    if (cr + 1 < size && data[cr + 1] == '\n') {
+      taken_lf = cr + 1;
+      copied = cr + 2;
     }
-    const char c = text[i++];
-    if (c != '\n' && c != '\r') {
-      text[kept++] = c;
-      continue;
-    }
-    text[kept++] = '\n';
-    const bool pair = i < text.size() && (text[i] == '\n' || text[i] == '\r') && text[i] != c &&
-                      (next_string >= strings.size() || strings[next_string].begin != i);
-    if (pair) ++i;
   }
-  text.resize(kept);
+  std::memmove(data + kept, data + copied, size - copied);
+  text.resize(kept + size - copied);
 }
 
 // The same rules as the clean-up's last two: one body each, two rows.

@@ -18,11 +18,9 @@ namespace {
 // Runs of white space: with `min_run` 2, "\s\s+" -> " " (runs of one stay);
 // with 1, "\s+" -> " ".
 void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) {
-  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
-    if (end - begin >= min_run) {
-      out.push_back(' ');
-    } else {
-      out.append(text, begin, end - begin);
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end, Splicer& splicer) {
+    if (end - begin >= min_run && !(end - begin == 1 && text[begin] == ' ')) {
+      splicer.Replace(begin, end, " ");
     }
     return end;
   });
@@ -30,12 +28,8 @@ void SqueezeWhitespace(std::string_view text, size_t min_run, std::string& out) 
 
 // "\s+," -> ",".
 void DropSpacesBeforeCommas(std::string_view text, std::string& out) {
-  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end) {
-    if (end < text.size() && text[end] == ',') {
-      out.push_back(',');
-      return end + 1;
-    }
-    out.append(text, begin, end - begin);
+  RewriteWhitespaceRuns(text, out, [&](size_t begin, size_t end, Splicer& splicer) {
+    if (end < text.size() && text[end] == ',') splicer.Replace(begin, end, "");
     return end;
   });
 }
@@ -55,7 +49,34 @@ void OneSpaceAfterCommas(std::string_view text, std::string& out) {
   }
 }
 
+// The four rules above in a row, in one scan: every run of white space
+// becomes one space, none before a comma, and exactly one after each comma
+// (what follows a comma is its space, white space or not). "a ,\n b" ->
+// "a, b", "a, \n ,b" -> "a, , b".
+void OneSpacePerRunAndComma(std::string_view text, std::string& out) {
+  static constexpr ByteSet kStops = ByteSet::Of([](char c) { return IsSpace(c) || c == ','; });
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == ',') {
+      out.append(", ");
+      i = SkipSpaces(text, i + 1);
+    } else if (IsSpace(c)) {
+      const size_t end = SkipSpaces(text, i);
+      if (end == text.size() || text[end] != ',') out.push_back(' ');
+      i = end;
+    } else {
+      const size_t next = FindInSet(text, i, kStops);
+      out.append(text, i, next - i);
+      i = next;
+    }
+  }
+}
+
 }  // namespace
+
+void SpaceRunsAndCommas(PassContext& context) {
+  RewriteTextAndStoredGroups(context.state, OneSpacePerRunAndComma);
+}
 
 void CollapseWhitespaceRuns(PassContext& context) {
   RewriteTextAndStoredGroups(

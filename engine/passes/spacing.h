@@ -11,8 +11,10 @@ void CollapseWhitespaceRuns(PassContext& context);       // runs of 2+ white spa
 void ReplaceWhitespaceWithSpaces(PassContext& context);  // every white space run -> " "
 void RemoveSpacesBeforeCommas(PassContext& context);     // "\s+," -> ","
 void PlaceSpacesAfterCommas(PassContext& context);       // ",\s*" -> ", "
-void AddBaseTab(PassContext& context);                   // one TAB in front of the text
-void BreakAtSpaces(PassContext& context);                // every piece between spaces on a line
-void RemoveBlankLines(PassContext& context);             // no empty or white-space-only line
+// The four rows above in one scan of the text and of each stored group.
+void SpaceRunsAndCommas(PassContext& context);
+void AddBaseTab(PassContext& context);        // one TAB in front of the text
+void BreakAtSpaces(PassContext& context);     // every piece between spaces on a line
+void RemoveBlankLines(PassContext& context);  // no empty or white-space-only line
 
 }  // namespace kelvane

@@ -63,6 +63,10 @@ TEST(ProtectedSequences, GroupsAreNumberedInnermostFirst) {
        {},
        {"[[a\\\"b]]", "\"c@qdq@d\"", "'e'"}},
       {"s = [[a\\]\\]]] .. \"b\"\n", "s = @s0s@] .. @s1s@\n", {}, {}, {"[[a\\]\\]]", "\"b\""}},
+      // Line ends: CR LF, LF CR and a lone CR are one LF each, outside strings;
+      // an unfinished string ends with its line end, and the CR after it is
+      // one of its own.
+      {"a\r\n\rb\n\r\n\rc\rx = \"\\\r\n\ry\n", "a\n\nb\n\nc\nx = @s0s@\ny\n", {}, {}, {"\"\\\r\n"}},
   };
   for (const Row& row : rows) {
     const CodeState s = Mask(row.input);

@@ -101,7 +101,7 @@ ReferencePipeline BuildReferencePipeline() {
     std::vector<PassRow>& rows = pipeline.rows.emplace_back();
     for (PassRow row : stage.passes) {
       row.run = LiteralRuleOf(row.run);
-      row.fused_with_next = nullptr;
+      row.fused = nullptr;
       rows.push_back(row);
     }
     pipeline.stages.push_back({stage.message, rows});

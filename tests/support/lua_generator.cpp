@@ -1235,6 +1235,20 @@ std::string GenerateGameLua(size_t target_size, uint64_t seed) {
   return out;
 }
 
+std::string GenerateSettingsTable(size_t target_size) {
+  game::Random random(17);
+  std::string out;
+  out.reserve(target_size + 1024);
+  out += "-- One settings table for the benchmark.\nSettings = {\n";
+  for (size_t index = 0; out.size() < target_size; ++index) {
+    game::AppendSettingsTable(out, random, index);
+    out.back() = ',';  // an entry of the outer table, not a statement
+    out += '\n';
+  }
+  out += "}\n";
+  return out;
+}
+
 std::string GenerateOneLongLine(size_t target_size) {
   game::Random random(7);
   std::string out;

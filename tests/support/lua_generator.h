@@ -43,6 +43,10 @@ std::string GenerateLua(uint64_t seed, const GeneratorOptions& options);
 // chunk boundary at or past `target_size`; the same seed gives the same text.
 std::string GenerateGameLua(size_t target_size, uint64_t seed);
 
+// One assignment of one table that holds the settings tables of
+// GenerateGameLua as its entries, up to `target_size`.
+std::string GenerateSettingsTable(size_t target_size);
+
 // One line of statements, operators and calls with no brace and no line end.
 std::string GenerateOneLongLine(size_t target_size);
 
