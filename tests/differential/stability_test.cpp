@@ -65,8 +65,8 @@ std::string ReadBytes(const fs::path& path) {
   return buffer.str();
 }
 
-// Each case that a second run used to change, with its first run's output
-// ("-unix", comments kept), which a further run now leaves as it is.
+// Cases at risk of changing on a second run, each with its first run's output
+// ("-unix", comments kept), which a further run leaves as it is.
 TEST(StabilityTest, MendedCasesSettleInOneRun) {
   const std::string header = "-- Pretty-Printed using Zorv Kelvane 1.27 by Velkarin.\n";
   const struct {

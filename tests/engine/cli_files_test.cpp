@@ -98,8 +98,8 @@ class RunningEngine : public test_support::RunningProgram {
       : RunningProgram(test_support::EnginePath(), folder, args) {}
 };
 
-// 1. A link at INPUT.debug or INPUT.pretty: it used to be written through,
-// and `ln -s x.lua x.lua.debug` replaced the input by the debug dump.
+// A link at INPUT.debug or INPUT.pretty that leads to the input is refused,
+// so that `ln -s x.lua x.lua.debug` cannot replace the input by the debug dump.
 TEST(CliFilesTest, LinksAtDerivedNamesNeverLeadToTheInput) {
   const struct {
     int line;
@@ -132,8 +132,8 @@ TEST(CliFilesTest, LinksAtDerivedNamesNeverLeadToTheInput) {
   }
 }
 
-// 1. Another user's link at a derived name, planted in a shared folder, used
-// to make root overwrite the file it points to.
+// Another user's link at a derived name, planted in a shared folder, is not
+// followed: root never overwrites the file it points to.
 TEST(CliFilesTest, AnotherUsersLinkAtADerivedNameIsNotFollowed) {
   if (!RunningAsRoot()) GTEST_SKIP() << "planting another user's link needs root";
   for (const std::string derived : {"in.lua.pretty", "in.lua.debug"}) {
@@ -167,7 +167,7 @@ TEST(CliFilesTest, TheUsersOwnLinkAtADerivedNameIsWrittenThrough) {
   EXPECT_TRUE(fs::is_symlink(sandbox.work() + "/in.lua.pretty"));
 }
 
-// 1. The debug file is replaced whole at the end of the run, like the
+// The debug file is replaced whole at the end of the run, like the
 // output: never written through a planted name, never left half-written.
 TEST(CliFilesTest, DebugFileIsReplacedWhole) {
   CliSandbox sandbox;
@@ -187,8 +187,8 @@ TEST(CliFilesTest, DebugFileIsReplacedWhole) {
   EXPECT_EQ(sandbox.List(), (std::vector<std::string>{"in.lua", "in.lua.debug", "in.lua.pretty"}));
 }
 
-// 2. An editor appending to the input during "zorv_kelvane big.lua -o" lost
-// its edit: exit 0 and the formatted old text in place.
+// An input that an editor changes during "zorv_kelvane big.lua -o" (an append
+// or a save by rename) keeps the edit: nothing is written, and the run fails.
 TEST(CliFilesTest, AnInputEditedDuringOverwriteIsKept) {
   const std::string input = GameData(5'000'000);
   const std::string edit = "-- added by the editor\n";
@@ -213,8 +213,8 @@ TEST(CliFilesTest, AnInputEditedDuringOverwriteIsKept) {
   }
 }
 
-// 3. Root running "-o" on another user's file (0640) made it root's, so its
-// owner could no longer read it.
+// Root running "-o" on another user's file (0640) keeps its owner, group and
+// mode, so that its owner can still read it.
 TEST(CliFilesTest, OverwritingKeepsOwnerGroupAndMode) {
   if (!RunningAsRoot()) GTEST_SKIP() << "another user's file needs root";
   CliSandbox sandbox;
@@ -232,7 +232,7 @@ TEST(CliFilesTest, OverwritingKeepsOwnerGroupAndMode) {
   EXPECT_EQ(sandbox.ReadFile("in.lua"), kFormatted);
 }
 
-// 3. Where the owner cannot be kept, set-user-ID and set-group-ID go.
+// Where the owner cannot be kept, set-user-ID and set-group-ID go.
 TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
   if (!RunningAsRoot()) GTEST_SKIP() << "running as another user needs root";
   std::string folder = (fs::temp_directory_path() / "kelvane-owner-XXXXXX").string();
@@ -252,9 +252,9 @@ TEST(CliFilesTest, SetIdBitsAreDroppedWhenTheOwnerCannotBeKept) {
   fs::remove_all(folder);
 }
 
-// 4. SIGINT, SIGTERM or SIGHUP during the write used to leave a temporary
-// file of 10-20 MB beside the target. (The debug file is written during the
-// whole run, so it is interrupted at every moment.)
+// SIGINT, SIGTERM or SIGHUP during the write leave no temporary file beside
+// the target. (The debug file is written during the whole run, so it is
+// interrupted at every moment.)
 TEST(CliFilesTest, SignalsLeaveNoTemporaryFile) {
   const struct {
     int line;
@@ -290,8 +290,8 @@ TEST(CliFilesTest, SignalsLeaveNoTemporaryFile) {
   }
 }
 
-// 4. A file-size limit (ulimit -f) used to kill the program with SIGXFSZ
-// (status 153, no message) and leave its temporary file.
+// A file-size limit (ulimit -f) is a write error with a message, not death by
+// SIGXFSZ (status 153, no message), and leaves no temporary file.
 TEST(CliFilesTest, AFileSizeLimitIsAnError) {
   const std::string input = GameData(20'000);
   CliSandbox sandbox;
@@ -303,8 +303,8 @@ TEST(CliFilesTest, AFileSizeLimitIsAnError) {
   EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
 }
 
-// 5. "cat a.lua | zorv_kelvane /dev/stdin -o" wrote the result into its own
-// input pipe (and hung with 120 KB).
+// "-o" needs a regular file: "cat a.lua | zorv_kelvane /dev/stdin -o" is
+// refused rather than writing into its own input pipe (and hanging there).
 TEST(CliFilesTest, OverwriteNeedsARegularFile) {
   const struct {
     int line;
@@ -348,8 +348,8 @@ TEST(CliFilesTest, OverwriteNeedsARegularFile) {
   sigaction(SIGPIPE, &saved, nullptr);
 }
 
-// 6. /dev/zero, an endless pipe or a 100 GB sparse file grew memory without
-// bound.
+// /dev/zero, an endless pipe or a 100 GB sparse file is refused at the input
+// limit, so that memory never grows without bound.
 TEST(CliFilesTest, InputsPastTheSizeLimitAreRefused) {
   const std::string too_large =
       "zorv_kelvane: cannot read '%s': larger than the input limit of 256 MiB\n";
@@ -386,8 +386,8 @@ TEST(CliFilesTest, InputsPastTheSizeLimitAreRefused) {
   }
 }
 
-// 7. A link to nothing as the output was replaced by a regular file; it is
-// refused, and the link stays.
+// A link to nothing as the output is refused, and the link stays rather than
+// being replaced by a regular file.
 TEST(CliFilesTest, ALinkToNothingAsTheOutputIsRefused) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"in.lua", "out.lua"}, std::vector<std::string>{"in.lua"}}) {
@@ -404,9 +404,10 @@ TEST(CliFilesTest, ALinkToNothingAsTheOutputIsRefused) {
   }
 }
 
-// 10. The replacement of a file with an access control list gave the owning
-// group the mask's rights and dropped the named entries and the extended
-// attributes; a folder's default list gave a file without one a list.
+// The replacement of a file keeps its access control list (the owning group
+// keeps its own rights, not the mask's; the named entries stay) and its
+// extended attributes; a file without a list gets none from its folder's
+// default list.
 TEST(CliFilesTest, AccessControlListsAndAttributesAreKept) {
   // user::rw- user:nobody:rw- group::r-- mask::rw- other::r--
   const std::string acl = PosixAcl({{kAclUserObj, 6, kAclUndefinedId},
@@ -456,7 +457,7 @@ TEST(CliFilesTest, AccessControlListsAndAttributesAreKept) {
   }
 }
 
-// 10. Where an attribute cannot be carried (here one its owner may not
+// Where an attribute cannot be carried (here one its owner may not
 // read), the file is not replaced rather than replaced without it.
 TEST(CliFilesTest, AnAttributeThatCannotBeCarriedStopsTheReplacement) {
   if (!RunningAsRoot()) GTEST_SKIP() << "running as another user needs root";
@@ -488,8 +489,8 @@ TEST(CliFilesTest, AnAttributeThatCannotBeCarriedStopsTheReplacement) {
   fs::remove_all(folder);
 }
 
-// 11. "zorv_kelvane a.lua /dev/stdout >> build.log" renamed a new file over
-// the log; on a pipe it said "a symbolic link to a file that does not exist".
+// "zorv_kelvane a.lua /dev/stdout >> build.log" appends to the log rather
+// than renaming a new file over it, and a pipe there is written through too.
 TEST(CliFilesTest, AnOutputNamingADescriptorIsWrittenThrough) {
   const std::string engine = test_support::EnginePath();
   const struct {
@@ -527,9 +528,10 @@ TEST(CliFilesTest, AnOutputNamingADescriptorIsWrittenThrough) {
   }
 }
 
-// 12. Root replaced another user's file planted at INPUT.pretty with its own
-// text (which the planter could then read), and a FIFO planted there or at
-// INPUT.debug received the text, or stopped the run with no reader.
+// A derived name replaces only the user's own regular file: another user's
+// file planted at INPUT.pretty or INPUT.debug keeps its text (so the planter
+// reads nothing of root's), and a FIFO planted there is refused rather than
+// fed the text or left waiting for a reader.
 TEST(CliFilesTest, ADerivedNameReplacesOnlyTheUsersOwnRegularFile) {
   const struct {
     int line;

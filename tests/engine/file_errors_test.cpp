@@ -231,8 +231,8 @@ TEST(FileErrorsTest, OutputPathsThatCannotBeWritten) {
 }
 
 // A device or a pipe as the output is written through, never replaced by a
-// regular file (as root, "zorv_kelvane x.lua /dev/null" used to turn the
-// system's /dev/null into a file).
+// regular file: as root, "zorv_kelvane x.lua /dev/null" leaves the system's
+// /dev/null a device.
 TEST(FileErrorsTest, OutputToDevicesAndPipesWritesThroughThem) {
   const std::string input = "x=1\n";
   const std::string formatted = std::string(AppComment) + "x = 1\r\n";

@@ -44,8 +44,8 @@ class FileIoTest : public ::testing::Test {
   std::string folder_;
 };
 
-// While the temporary file of a 0600 input was written it used to be 0644,
-// readable by everyone.
+// A named temporary file is 0600 while it is written, whatever the umask, so
+// that the text of a 0600 input is never readable by everyone.
 TEST_F(FileIoTest, ANamedTemporaryFileIsOwnerOnly) {
   file_io_internal::UseNamedTemporaryFiles(true);
   const mode_t saved_umask = umask(0);
@@ -85,7 +85,7 @@ TEST_F(FileIoTest, AnUncommittedReplacementLeavesNothing) {
   }
 }
 
-// SIGINT, SIGTERM and SIGHUP during a write used to leave the temporary file.
+// SIGINT, SIGTERM, SIGHUP and SIGPIPE during a write remove the temporary file.
 TEST_F(FileIoTest, SignalsRemoveANamedTemporaryFile) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(strsignal(signal_number));

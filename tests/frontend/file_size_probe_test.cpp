@@ -71,8 +71,8 @@ TEST(FileSizeProbeTest, AnswersSizeNothingOrFolder) {
   }
 }
 
-// A valid POSIX path of 312 bytes used to be cut at 260 and reported as
-// missing ("Selected file could not be found!").
+// A valid POSIX path of 310 bytes counts whole where the platform has no
+// length limit; only under a limit of 260 is it reported as missing.
 TEST(FileSizeProbeTest, LongPathsCountWholeWhereThePlatformHasNoLimit) {
   const std::string long_path = "/" + std::string(300, 'd') + "/in.lua.x";  // 310 bytes
   FakeQueries queries;

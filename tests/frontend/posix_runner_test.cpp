@@ -137,9 +137,8 @@ TEST_F(PosixRunnerTest, StartsTheEngineFromARelativeTemporaryFolder) {
   EXPECT_EQ(outcome.log, (std::vector<std::string>{"ok", std::string(kReadyLine)}));
 }
 
-// A missing, read-only or full temporary folder used to end the run with
-// result -1 and nothing else: now the log and the error box say which folder
-// and why.
+// A missing, read-only or full temporary folder ends the run with result -1,
+// and the log and the error box say which folder and why.
 TEST_F(PosixRunnerTest, SaysWhyTheEngineCannotBeWritten) {
   WriteFile(work_ / "in.lua", "x");
   fs::create_directories(root_ / "read-only");

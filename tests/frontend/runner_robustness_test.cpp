@@ -188,8 +188,8 @@ TEST_F(RunnerRobustnessTest, AwkwardChildrenStillEndTheRun) {
 TEST_F(RunnerRobustnessTest, TwoRunnersInOneTemporaryFolder) {
   // Each engine waits until both run, then lists the temporary folder and
   // shows its input. Both run from descriptors of their own engine files,
-  // which are gone from the folder as soon as they run (a runner killed later
-  // used to leave its engine folder behind).
+  // which are gone from the folder as soon as they run, so that a runner
+  // killed later leaves no engine folder behind.
   const std::string image =
       "#!/bin/sh\n"
       "sleep 0.4\n"
@@ -214,9 +214,9 @@ TEST_F(RunnerRobustnessTest, TwoRunnersInOneTemporaryFolder) {
 
 TEST_F(RunnerRobustnessTest, TwoEmbeddedEnginesAtOnce) {
   // The real engine on two files at the same time: each result is its own.
-  // Both runs write an engine file while the other may fork, so one engine's
-  // exec used to fail now and then with ETXTBSY (the file still open for
-  // writing in the other's child) and its run ended with -1.
+  // Both runs write an engine file while the other may fork, and the other's
+  // child may hold it open for writing: no exec fails with ETXTBSY, and
+  // neither run ends with -1.
   const struct {
     const char* name;
     std::string input;

@@ -152,8 +152,8 @@ TEST(RunnerTest, ReportsEachFailure) {
        0,
        {"Selected file could not be found!"},
        {"probe /w/in.lua"}},
-      // The engine could not be written: which folder and why, in the box
-      // and as the log's last line (it used to be silent).
+      // The engine cannot be written: which folder and why, in the box and
+      // as the log's last line.
       {"engine cannot be written",
        0,
        false,
@@ -186,7 +186,8 @@ TEST(RunnerTest, ReportsEachFailure) {
   }
 }
 
-// A failed engine used to end the log with "+OK Ready..." and result 1.
+// A failed engine ends the log with "-ERR Failed:" and why, never with
+// "+OK Ready...", and the run fails.
 TEST(RunnerTest, AFailedEngineEndsTheLogWithWhy) {
   const struct {
     const char* name;
@@ -219,8 +220,9 @@ TEST(RunnerTest, AFailedEngineEndsTheLogWithWhy) {
   }
 }
 
-// "kelvane_run in.lua 'out\" -o \"x.lua'" used to overwrite in.lua: the paths
-// were joined into one command line and split again.
+// "kelvane_run in.lua 'out\" -o \"x.lua'" leaves in.lua alone: the paths reach
+// the engine as they are, and where they must go on one command line, a path
+// with a quote is refused rather than split apart.
 TEST(RunnerTest, QuotesInPaths) {
   {
     SCOPED_TRACE("an argument vector carries the path as it is");
@@ -250,8 +252,8 @@ TEST(RunnerTest, QuotesInPaths) {
   }
 }
 
-// "kelvane_run sub/rel.lua x 1" used to format sub/sub/rel.lua: the engine
-// starts in the input's folder but got the path as given.
+// "kelvane_run sub/rel.lua x 1" formats sub/rel.lua, not sub/sub/rel.lua: the
+// engine starts in the input's folder, so it gets the paths made absolute.
 TEST(RunnerTest, RelativePathsGoToTheEngineAbsolute) {
   FakePlatform platform;
   const RunOutcome outcome = RunOnFake(platform, 0, 0, "sub/rel.lua", "out.lua");

@@ -324,9 +324,9 @@ class ClosedAfterReading {
   int watch_;
 };
 
-// 1. A file changed while kelvanefmt formatted it lost the change (an edit,
-// an editor's save by rename), or came back after it was deleted; the run
-// said "1 formatted".
+// A file changed while kelvanefmt formats it (an edit, an editor's save by
+// rename, a deletion) is left as it is, and the run reports it failed rather
+// than "1 formatted".
 TEST(FmtCliTest, AFileChangedDuringTheRunIsLeftAsItIs) {
   const std::string input = GameData(5'000'000);
   const std::string edit = "-- added by the editor\n";
@@ -362,10 +362,10 @@ TEST(FmtCliTest, AFileChangedDuringTheRunIsLeftAsItIs) {
   }
 }
 
-// 2, 6. After the search, the user whose tree root formats swapped a file
-// for a link to a root-only file, or a folder for a link to a folder
-// outside: the root-only file was rewritten, or with --diff printed. A file
-// swapped for a FIFO stopped the run for good.
+// A file swapped after the search for a link to a root-only file, or a
+// folder for a link to a folder outside, by the user whose tree root formats,
+// is not followed: the root-only file is neither rewritten nor printed with
+// --diff. A file swapped for a FIFO fails alone and does not stop the run.
 TEST(FmtCliTest, WhatIsPlantedAfterTheSearchIsNeverFollowed) {
   const struct {
     int line;
@@ -418,9 +418,9 @@ TEST(FmtCliTest, WhatIsPlantedAfterTheSearchIsNeverFollowed) {
   }
 }
 
-// 3. A name was printed raw into diff headers and lines: a planted name
-// could write code into another file through `patch`, a name with a space
-// gave a diff `patch` could not apply, and control bytes reached the
+// Names are quoted in diff headers and lines where they need it: a planted
+// name cannot write code into another file through `patch`, a name with a
+// space gives a diff `patch` applies, and no control byte reaches the
 // terminal.
 TEST(FmtCliTest, NamesCannotBreakDiffsOrLines) {
   const std::string planted =
@@ -452,9 +452,9 @@ TEST(FmtCliTest, NamesCannotBreakDiffsOrLines) {
   EXPECT_FALSE(patcher.Exists("PWNED"));
 }
 
-// 4. Standard input that could not be formatted (out of memory, or past the
-// input limit) left standard output empty, so an editor filtering its
-// buffer lost it; endless input grew without bound.
+// Standard input that cannot be formatted (out of memory, or past the input
+// limit) is given back whole on standard output, so an editor filtering its
+// buffer keeps it; endless input stops at the limit.
 TEST(FmtCliTest, StandardInputIsGivenBackOnEveryFailure) {
   const std::string fmt = test_support::KelvanefmtPath();
   const struct {
@@ -499,8 +499,9 @@ TEST(FmtCliTest, StandardInputIsGivenBackOnEveryFailure) {
   }
 }
 
-// 14. A 47 KB nested table became a 552 MB file, larger than the input
-// limit, so that the next run could not read what this one wrote.
+// A result past the input limit (here a deep nested table whose result would
+// be 266 MiB) is not written, so that a run never writes what the next one
+// cannot read.
 TEST(FmtCliTest, AResultPastTheInputLimitIsNotWritten) {
   if (HugeInputsSkipped()) GTEST_SKIP() << "KELVANE_SKIP_HUGE_INPUTS is set";
   const size_t depth = 16'700;  // its result has about depth * depth / 2 TABs
@@ -516,9 +517,9 @@ TEST(FmtCliTest, AResultPastTheInputLimitIsNotWritten) {
   ExpectRun(box.Run({"--lf", "-"}, input), 2, input, "<stdin>: " + cause, __LINE__);
 }
 
-// 9. A file past the input limit said "cannot read: Unknown error -1" (the
-// program's own cause shown as a system error number); 6. a FIFO named on
-// the command line stopped the run for good.
+// A file that cannot be read is named with its own cause (past the input
+// limit, not a regular file), never a system error number such as "Unknown
+// error -1"; a FIFO named on the command line fails alone and the run goes on.
 TEST(FmtCliTest, FilesThatCannotBeReadAreNamedWithTheirCause) {
   const struct {
     int line;
@@ -545,10 +546,10 @@ TEST(FmtCliTest, FilesThatCannotBeReadAreNamedWithTheirCause) {
   }
 }
 
-// 5, 6. kelvanefmt handled no signal: SIGINT, SIGTERM and SIGHUP left its
-// temporary files, and a file-size limit (SIGXFSZ) ended the whole run
-// without a word; and the files already written were reported only at the
-// end, so a run that was stopped said nothing of them.
+// kelvanefmt catches SIGINT, SIGTERM, SIGHUP and SIGPIPE and leaves no
+// temporary file behind, and ignores SIGXFSZ so that a file-size limit is a
+// write error; each file's line comes as soon as it is done, so a run that is
+// stopped still reports the files already written.
 TEST(FmtCliTest, SignalsEndTheRunCleanlyAndEachLineComesAtOnce) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal_number));

@@ -38,14 +38,15 @@ TEST(BlockIndentation, IndentsBlocksAndPunctuatesTables) {
        "\n\tt=\n\t{\n\t\t{\n\t\t\t1,\n\t\t};\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
       {"\tt=\n\t{\n\t\ta=\n\t\t{\n\t\t\t1\n\t\t}\n\t\t;\n\t\t{\n\t\t\t2\n\t\t}\n\t}\n",
        "\n\tt=\n\t{\n\t\ta=\n\t\t{\n\t\t\t1,\n\t\t};\n\t\t{\n\t\t\t2,\n\t\t},\n\t}\n\n"},
-      // "end;" ends a global block like "end": its semicolon goes in the
-      // clean-up, and the next run put the empty line after the bare "end".
+      // "end;" ends a global block like "end", so the empty line follows it
+      // on the first run already: its semicolon goes in the clean-up, and the
+      // next run sees a bare "end".
       {"\tfunction f@a0a@\n\tx=1\n\tend;\n\ty=2\n",
        "\n\tfunction f@a0a@\t\n\t\tx=1\n\tend;\n\n\ty=2\n"},
       {"\tdo\n\tend;;\n\tx\n", "\tdo\t\n\tend;;\n\n\tx\n"},
       // A comment that already ends in a comma (then perhaps TABs) carries the
-      // last entry's comma: "a = 1 -- note" before "}" became "-- note," on
-      // the first run, then "-- note,,", "-- note,,," on every further run.
+      // last entry's comma: "a = 1 -- note" before "}" gets "-- note," once,
+      // and no further run adds another comma.
       {"\tt=\n\t{\n\t\ta=1\n\t\t@c0c@\n\t}\n",
        "\n\tt=\n\t{\n\t\ta=1\n\t\t@c0c@,\n\t}\n\n",
        {"-- note"}},
