@@ -153,6 +153,11 @@ bool StartsAccess(std::string_view line) {
          (IsWord(line[1]) && !IsDigit(line[1]));
 }
 
+// Whether `line` starts with a name: what a field or method access takes.
+bool StartsName(std::string_view line) {
+  return !line.empty() && IsWord(line[0]) && !IsDigit(line[0]);
+}
+
 bool EndsAccess(std::string_view line) {
   if (line.size() < 2 || (line.back() != ':' && line.back() != '.')) return false;
   const std::string_view before = line.substr(0, line.size() - 1);
@@ -172,8 +177,9 @@ bool EndsAccess(std::string_view line) {
 //     no function's head [""];
 //   - when it starts with a string after what may end a callee [" "]
 //     ("require\n\t@s0s@" -> "require @s0s@");
-//   - when it starts or the line before ends with a field or method access
-//     [""] ("@a0a@:\n\tformat@a1a@");
+//   - when it starts with a field or method access after a callee, or
+//     starts with a name after a line that ends in "." or ":" [""]
+//     ("@a0a@:\n\tformat@a1a@");
 //   - around a binary operator that the operator spacing leaves alone
 //     ("%", "&", "|", "~") [" "].
 // A loop head's lines are left to JoinLoopHeads, a "{" keeps its line, and a
@@ -213,7 +219,8 @@ void JoinBrokenStatements(CodeState& state) {
         if (!in_loop_head && !nesting.InTableAt(line_start - 2)) separator = " ";
       } else if (previous.ends_with('(') ||
                  (line.starts_with(')') && !EndsWithHeadKeyword(previous)) ||
-                 EndsAccess(previous) || (StartsAccess(line) && EndsCallee(previous)) ||
+                 (EndsAccess(previous) && StartsName(line)) ||
+                 (StartsAccess(line) && EndsCallee(previous)) ||
                  (line.starts_with('(') && EndsCallee(previous) &&
                   !EndsFunctionHead(previous, previous.size()))) {
         separator = "";

@@ -40,8 +40,10 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
       {"require @s0s@\n", "\trequire @s0s@\n"},
       {"x = @a0a@:\nformat@a1a@\n", "\tx=@a0a@:format@a1a@\n"},
       {"x = i % n\n", "\tx=i % n\n"},
-      // A numeral takes no field, and a head keyword no ")": junk stays apart.
+      // A numeral takes no field, an access no "=", and a head keyword no
+      // ")": junk stays apart.
       {"x = 8 .t\n", "\tx=8\n\t.t\n"},
+      {"x = a: = 1\n", "\tx=a:\n\t=1\n"},
       {"elseif )\n", "\telseif )\n"},
       // M43: comments glued to "then" or "do" join the head with them.
       {"if c then@c0c@\ny@a0a@\nend\n", "\tif c then@c0c@\n\ty@a0a@\n\tend\n"},
