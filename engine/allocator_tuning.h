@@ -3,10 +3,11 @@
 
 namespace kelvane {
 
-// Every pass builds a text the size of the file. Served from the heap, the
-// memory of one pass is reused by the next; served by mmap, as glibc does for
-// large blocks, every pass would fault in fresh pages. Call once at start-up;
-// does nothing where the allocator has no such settings.
+// The engine holds a few texts the size of the file and tables of its
+// comments and strings; they grow as the passes run. Large blocks are mapped
+// on their own, so that memory a grown buffer gives up goes back to the
+// system instead of holding the heap's high-water mark up. Call once at
+// start-up; does nothing where the allocator has no such settings.
 void TuneAllocatorForLargeTexts();
 
 }  // namespace kelvane

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 
 #include "engine/scan.h"
 
@@ -30,31 +31,40 @@ size_t EscapeEnd(std::string_view text, size_t pos) {
   return i + 1;
 }
 
+// The bytes at which the scan of a quoted string stops: its own quote, a
+// backslash and the line ends. The stretches between them are passed four
+// bytes a step.
+constexpr ByteSet kDoubleQuotedStops =
+    ByteSet::Of([](char c) { return c == '"' || c == '\\' || c == '\n' || c == '\r'; });
+constexpr ByteSet kSingleQuotedStops =
+    ByteSet::Of([](char c) { return c == '\'' || c == '\\' || c == '\n' || c == '\r'; });
+
 // A quoted string from the quote at `pos`: an escape is taken whole
 // (EscapeEnd), the same quote closes it, and an unescaped line end ends an
 // unfinished string before the line end.
 size_t QuotedStringEnd(std::string_view text, size_t pos) {
   const char quote = text[pos];
-  size_t i = pos + 1;
-  while (i < text.size()) {
+  const ByteSet& stops = quote == '"' ? kDoubleQuotedStops : kSingleQuotedStops;
+  for (size_t i = FindInSet(text, pos + 1, stops); i < text.size(); i = FindInSet(text, i, stops)) {
     const char c = text[i];
     if (c == quote) return i + 1;
-    if (c == '\n' || c == '\r') return i;
-    if (c == '\\') {
-      i = EscapeEnd(text, i);
-      continue;
-    }
-    ++i;
+    if (c != '\\') return i;  // a line end
+    i = EscapeEnd(text, i);
   }
   return text.size();
 }
 
-// The first LF or CR at or after `pos`, or npos.
+// The first LF or CR at or after `pos`, or npos. Comments run long, and a CR
+// is rare: two vector searches beat a loop over every byte.
 size_t FindLineEnd(std::string_view text, size_t pos) {
-  for (; pos < text.size(); ++pos) {
-    if (text[pos] == '\n' || text[pos] == '\r') return pos;
-  }
-  return kNone;
+  if (pos >= text.size()) return kNone;
+  const char* const from = text.data() + pos;
+  const size_t length = text.size() - pos;
+  const void* const lf = std::memchr(from, '\n', length);
+  const size_t before_lf = lf == nullptr ? length : static_cast<size_t>(static_cast<const char*>(lf) - from);
+  const void* const cr = std::memchr(from, '\r', before_lf);
+  if (cr != nullptr) return pos + static_cast<size_t>(static_cast<const char*>(cr) - from);
+  return lf == nullptr ? kNone : pos + before_lf;
 }
 
 bool OnlyBlanksToLineEnd(std::string_view text, size_t pos, size_t& line_end) {
@@ -101,10 +111,14 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBrac
     size_t depth = 1;
     size_t after_first_close = kNone;
     size_t after_last_close = from;
-    for (size_t i = from; i + 1 < text.size(); ++i) {
+    static constexpr ByteSet kBrackets = ByteSet::Of([](char c) { return c == '[' || c == ']'; });
+    for (size_t i = FindInSet(text, from, kBrackets); i + 1 < text.size();
+         i = FindInSet(text, i, kBrackets)) {
       const char c = text[i];
-      if (c != '[' && c != ']') continue;
-      if (text[i + 1] != c) continue;
+      if (text[i + 1] != c) {
+        ++i;
+        continue;
+      }
       if (c == '[') {
         ++depth;
       } else {
@@ -112,7 +126,7 @@ size_t LongBracketEnd(std::string_view text, size_t from, size_t level, LongBrac
         if (after_first_close == kNone) after_first_close = i + 2;
         if (--depth == 0 || !nests) return i + 2;
       }
-      ++i;
+      i += 2;
     }
     if (memo != nullptr) {
       memo->no_double_close_from = std::min(memo->no_double_close_from, after_last_close);

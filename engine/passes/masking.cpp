@@ -41,13 +41,14 @@ bool HoldsTokenLikeText(std::string_view text) {
 }
 
 // A control or high byte that `text` does not hold, or 0. No pass gives such
-// a byte a meaning, so it can stand for "@" while tokens are about.
+// a byte a meaning, so it can stand for "@" while tokens are about. Real text
+// lacks the first candidate, so one vector search usually settles it.
 char UnusedByte(std::string_view text) {
-  bool used[256] = {};
-  for (const char c : text) used[static_cast<unsigned char>(c)] = true;
   for (int c = 1; c < 256; ++c) {
     const bool candidate = c < 9 || (c > 13 && c < 32) || c >= 127;
-    if (candidate && !used[c]) return static_cast<char>(c);
+    if (candidate && std::memchr(text.data(), c, text.size()) == nullptr) {
+      return static_cast<char>(c);
+    }
   }
   return 0;
 }
@@ -215,7 +216,10 @@ void MaskComments(PassContext& context) {
   if (HoldsTokenLikeText(state.text)) {
     state.at_sign_stand_in = UnusedByte(state.text);
     if (state.at_sign_stand_in != 0) {
-      std::replace(state.text.begin(), state.text.end(), '@', state.at_sign_stand_in);
+      for (size_t at = state.text.find('@'); at != std::string::npos;
+           at = state.text.find('@', at + 1)) {
+        state.text[at] = state.at_sign_stand_in;
+      }
     }
   }
   MaskCommentsIn(state, context.settings.StripComments);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "engine/lua_lexer.h"
+#include "engine/scan.h"
 #include "engine/tokens.h"
 
 namespace kelvane {
@@ -57,7 +58,6 @@ bool RestoreNumberedByExpansion(const std::string& text, char kind,
   std::vector<char> seen(table.size(), 0);
   std::vector<Frame> stack{{text, 0, table.size()}};
   out.clear();
-  out.reserve(text.size());
   while (!stack.empty()) {
     Frame& frame = stack.back();
     const std::string_view source = frame.source;
@@ -88,28 +88,34 @@ bool RestoreNumberedByExpansion(const std::string& text, char kind,
   return true;
 }
 
+// The expansion is written into the scratch buffer, taken at a size it
+// cannot outgrow (the text and every entry once), so that it never doubles
+// its buffer as it grows.
 void RestoreNumbered(CodeState& state, char kind, const std::vector<std::string>& table) {
   if (table.empty()) return;
-  std::string out;
+  size_t restored_size = state.text.size();
+  for (const std::string& entry : table) restored_size += entry.size();
+  std::string& out = state.Scratch(restored_size);
   if (RestoreNumberedByExpansion(state.text, kind, table, out)) {
-    state.text = std::move(out);
+    state.CommitScratch();
   } else {
     RestoreNumberedLiterally(state.text, kind, table);
   }
 }
 
-// Replaces every non-overlapping occurrence of `from`, left to right.
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  if (text.find(from) == std::string::npos) return;
-  std::string out;
-  out.reserve(text.size());
-  size_t pos = 0;
-  for (size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
-    out.append(text, pos, hit - pos);
-    out.append(to);
+// Replaces every non-overlapping occurrence of `from`, left to right, with a
+// `to` no longer than it, in the scratch buffer.
+void ReplaceAll(CodeState& state, std::string_view from, std::string_view to) {
+  const std::string& text = state.text;
+  size_t hit = text.find(from);
+  if (hit == std::string::npos) return;
+  std::string& out = state.Scratch(text.size());
+  Splicer splicer(text, out);
+  for (; hit != std::string::npos; hit = text.find(from, hit + from.size())) {
+    splicer.Replace(hit, hit + from.size(), to);
   }
-  out.append(text, pos);
-  text = std::move(out);
+  splicer.Finish();
+  state.CommitScratch();
 }
 
 // The comment step, literally: before comment n comes back, the leftmost
@@ -176,8 +182,6 @@ bool NothingButBlanksToLineEnd(std::string_view text, size_t pos) {
 bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   const std::string_view text = state.text;
   const size_t count = static_cast<size_t>(state.CommentsCount);
-  out.clear();
-  out.reserve(text.size());
   size_t next_expected_min = 0;
   size_t comment_lf = std::string::npos;  // the last LF of a comment's text in `out`
   bool first = true;
@@ -210,7 +214,9 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
     const bool breaks_before_glued_comment =
         first_starts_line && entry.find('\n') != std::string::npos &&
         ReadTokenShape(text, end, kCommentKind, /*allow_no_digits=*/true).length != 0;
-    const size_t entry_lf = entry.rfind('\n');
+    // Only a block comment ("--[[", "--[==[") can hold a line end.
+    const size_t entry_lf =
+        entry.size() > 2 && entry[2] == '[' ? entry.rfind('\n') : std::string::npos;
     if (entry_lf != std::string::npos) comment_lf = out.size() + entry_lf;
     if (first) {
       out.append(entry);
@@ -254,7 +260,7 @@ void RestoreArguments(PassContext& context) {
 }
 
 void RestoreEmptyTables(PassContext& context) {
-  ReplaceAll(context.state.text, kEmptyTableToken, "{}");
+  ReplaceAll(context.state, kEmptyTableToken, "{}");
 }
 
 void RestoreStrings(PassContext& context) {
@@ -263,26 +269,35 @@ void RestoreStrings(PassContext& context) {
 
 // Four replacements in a row, as they may overlap: "@qsq@qdq@".
 void RestoreEscapedQuotes(PassContext& context) {
-  std::string& text = context.state.text;
-  ReplaceAll(text, kEscapedDoubleQuoteToken, "\\\"");
-  ReplaceAll(text, kEscapedSingleQuoteToken, "\\'");
-  ReplaceAll(text, kEscapedOpenBracketsToken, "\\[\\[");
-  ReplaceAll(text, kEscapedCloseBracketsToken, "\\]\\]");
+  CodeState& state = context.state;
+  ReplaceAll(state, kEscapedDoubleQuoteToken, "\\\"");
+  ReplaceAll(state, kEscapedSingleQuoteToken, "\\'");
+  ReplaceAll(state, kEscapedOpenBracketsToken, "\\[\\[");
+  ReplaceAll(state, kEscapedCloseBracketsToken, "\\]\\]");
 }
 
 void RestoreComments(PassContext& context) {
   CodeState& state = context.state;
   if (state.CommentsCount > 0) {
-    std::string out;
+    // Room for every comment's text where its token stands, so that the
+    // result never doubles its buffer as it grows; the tokens it no longer
+    // holds leave room for the few line breaks the restoring adds.
+    size_t restored_size = state.text.size();
+    for (const std::string& comment : state.CommentsTable) restored_size += comment.size();
+    std::string& out = state.Scratch(restored_size);
     if (RestoreCommentsByExpansion(state, out)) {
-      state.text = std::move(out);
+      state.CommitScratch();
     } else {
       RestoreCommentsLiterally(state);
     }
   }
   // Every token is back: the input's own "@" come back too (Mend M03).
   if (state.at_sign_stand_in != 0) {
-    std::replace(state.text.begin(), state.text.end(), state.at_sign_stand_in, '@');
+    std::string& text = state.text;
+    for (size_t at = text.find(state.at_sign_stand_in); at != std::string::npos;
+         at = text.find(state.at_sign_stand_in, at + 1)) {
+      text[at] = '@';
+    }
     state.at_sign_stand_in = 0;
   }
 }
