@@ -108,6 +108,15 @@ FormatStatus RunEngineChecked(std::span<const std::string> args, std::ostream& o
   if (FileStatus status = commit_debug_file(); !status.ok()) {
     return ReportFileError(err, "write", settings.DbgPath, status);
   }
+  // A result the next run could not read is not written (deep nesting grows
+  // a 50 KB table to hundreds of megabytes of TABs).
+  if (result.text.size() > kInputSizeLimit) {
+    err << "zorv_kelvane: cannot write '" << settings.OutPath << "': the formatted text would be "
+        << (result.text.size() >> 20) << " MiB, larger than the input limit of "
+        << (kInputSizeLimit >> 20) << " MiB; nothing was written\n";
+    err.flush();
+    return FormatStatus::kFileError;
+  }
   if (FileStatus status =
           WriteWholeFile(settings.OutPath, result.text, OutputOptions(settings, overwrite, input));
       !status.ok()) {

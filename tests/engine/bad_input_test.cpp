@@ -285,6 +285,24 @@ TEST(BadInputTest, HugeInputsFinish) {
   }
 }
 
+// A result past the input limit (a deep nested table whose result would be
+// 266 MiB) is not written, so that a run never writes what the next one
+// cannot read.
+TEST(BadInputTest, AResultPastTheInputLimitIsNotWritten) {
+  if (HugeInputsSkipped()) GTEST_SKIP() << "KELVANE_SKIP_HUGE_INPUTS is set";
+  const size_t depth = 16'700;  // its result has about depth * depth / 2 TABs
+  const std::string input = "t=" + std::string(depth, '{') + std::string(depth, '}') + "\n";
+  CliSandbox sandbox;
+  sandbox.WriteFile("in.lua", input);
+  const CliResult result = sandbox.Run({"in.lua", "-o", "-unix"});
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_EQ(result.err,
+            "zorv_kelvane: cannot write 'in.lua': the formatted text would be 266 MiB, larger "
+            "than the input limit of 256 MiB; nothing was written\n");
+  EXPECT_TRUE(sandbox.ReadFile("in.lua") == input);
+  EXPECT_EQ(sandbox.List(), std::vector<std::string>{"in.lua"});
+}
+
 // Out of memory, while reading or while formatting: one line, exit status 1,
 // nothing written and the input untouched, never an abort.
 TEST(BadInputTest, OutOfMemoryIsAnError) {
