@@ -9,9 +9,8 @@ namespace {
 
 constexpr std::string_view kHeaderWords = "-- Pretty-Printed using Zorv Kelvane";
 
-}  // namespace
-
-std::string RemoveOldHeaders(std::string_view text) {
+// Where the text after the old header lines begins.
+size_t OldHeadersEnd(std::string_view text) {
   // Mend M05: only whole lines at the top; the words further down, in a
   // string or after code, are the file's own text.
   size_t pos = 0;
@@ -31,14 +30,23 @@ std::string RemoveOldHeaders(std::string_view text) {
       pos += 2;
     }
   }
-  return std::string(text.substr(pos));
+  return pos;
+}
+
+}  // namespace
+
+std::string RemoveOldHeaders(std::string_view text) {
+  return std::string(text.substr(OldHeadersEnd(text)));
 }
 
 std::string ReplaceHeaderLines(std::string_view text, bool strip_comments) {
-  std::string result = RemoveOldHeaders(text);
-  if (strip_comments) return result;
-  if (result == "\n" || result == "\r\n") result.clear();
-  result.insert(0, AppComment);
+  std::string_view rest = text.substr(OldHeadersEnd(text));
+  if (strip_comments) return std::string(rest);
+  if (rest == "\n" || rest == "\r\n") rest = {};
+  // Built front to back: an insert at the front would move the whole text.
+  std::string result;
+  result.reserve(AppComment.size() + rest.size());
+  result.append(AppComment).append(rest);
   return result;
 }
 

@@ -46,6 +46,8 @@ TokenShape SearchedTokenAt(std::string_view text, size_t pos, char kind, size_t 
   return shape;
 }
 
+constexpr ByteSet kAtSign = ByteSet::Of([](char c) { return c == '@'; });
+
 // Expands every token of `kind` in place. Returns false, leaving `out` in an
 // unspecified state, when the literal rule could give something else.
 bool RestoreNumberedByExpansion(const std::string& text, char kind,
@@ -61,14 +63,12 @@ bool RestoreNumberedByExpansion(const std::string& text, char kind,
   while (!stack.empty()) {
     Frame& frame = stack.back();
     const std::string_view source = frame.source;
-    const char* at = static_cast<const char*>(
-        std::memchr(source.data() + frame.pos, '@', source.size() - frame.pos));
-    if (at == nullptr) {
+    const size_t pos = FindInSet(source, frame.pos, kAtSign);
+    if (pos == source.size()) {
       out.append(source, frame.pos);
       stack.pop_back();
       continue;
     }
-    const size_t pos = static_cast<size_t>(at - source.data());
     out.append(source, frame.pos, pos - frame.pos);
     const TokenShape token = SearchedTokenAt(source, pos, kind, table.size());
     if (token.length == 0) {
