@@ -23,6 +23,7 @@
 #include "engine/passes/pre_processing.h"
 #include "engine/passes/restoring.h"
 #include "engine/passes/spacing.h"
+#include "engine/scan.h"
 #include "tests/passes/pass_rows.h"
 #include "tests/reference/reference_passes.h"
 
@@ -587,6 +588,32 @@ TEST(PassDifferential, FusedPassesMatchTheirPairs) {
     ExpectFusedMatches(IndentAndOutdentBlocks, IndentAfterOpeners, OutdentAfterClosers,
                        maker.Lines(block_pieces, 1 + maker.Below(10), 3));
     if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// The scans' search for a set of bytes, sixteen bytes a step for small sets,
+// against a loop over every byte: from every start, on texts whose lengths
+// straddle the steps, for sets of one, several and many bytes.
+TEST(PassDifferential, FindInSetFindsWhatALoopFinds) {
+  static constexpr ByteSet kSets[] = {
+      ByteSet::Of([](char c) { return c == 'a'; }),
+      ByteSet::Of([](char c) { return c == '\n' || c == '\r'; }),
+      ByteSet::Of(IsSpace),
+      ByteSet::Of([](char c) { return c >= 'a' && c <= 'j'; }),
+      ByteSet::Of([](char c) { return c == '\xff' || c == '\0'; }),
+  };
+  TextMaker maker(616);
+  const std::vector<std::string> pieces = {"x", "yz", "a", "\n", "\r", " ", "\t", "j", "\xff",
+                                           std::string(1, '\0'), "qqqqqqqqqqqqqqqqq"};
+  for (int i = 0; i < Cases(2000); ++i) {
+    const std::string text = maker.Pieces(pieces, maker.Below(12));
+    for (const ByteSet& set : kSets) {
+      for (size_t pos = 0; pos <= text.size(); ++pos) {
+        size_t expected = pos;
+        while (expected < text.size() && !set(text[expected])) ++expected;
+        ASSERT_EQ(FindInSet(text, pos, set), expected) << Visible(text) << " from " << pos;
+      }
+    }
   }
 }
 
