@@ -37,9 +37,11 @@ TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool all
   size_t i = pos + 2;
   uint64_t number = 0;
   const size_t digits_begin = i;
+  // Past this, a number saturates at UINT64_MAX, which no table reaches.
+  constexpr uint64_t kLargestToGrow = (UINT64_MAX - 9) / 10;
   while (i < text.size() && IsDigit(text[i])) {
     const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
-    number = number > (UINT64_MAX - digit) / 10 ? UINT64_MAX : number * 10 + digit;
+    number = number > kLargestToGrow ? UINT64_MAX : number * 10 + digit;
     ++i;
   }
   const size_t digit_count = i - digits_begin;
