@@ -31,8 +31,8 @@ size_t EscapeEnd(std::string_view text, size_t pos) {
 }
 
 // The bytes at which the scan of a quoted string stops: its own quote, a
-// backslash and the line ends. The stretches between them are passed four
-// bytes a step.
+// backslash and the line ends. The stretches between them are passed in one
+// search each (FindInSet).
 constexpr ByteSet kDoubleQuotedStops =
     ByteSet::Of([](char c) { return c == '"' || c == '\\' || c == '\n' || c == '\r'; });
 constexpr ByteSet kSingleQuotedStops =

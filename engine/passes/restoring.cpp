@@ -259,9 +259,7 @@ void RestoreArguments(PassContext& context) {
   RestoreNumbered(context.state, kArgumentKind, context.state.ArgumentsTable);
 }
 
-void RestoreEmptyTables(PassContext& context) {
-  ReplaceAll(context.state, kEmptyTableToken, "{}");
-}
+void RestoreEmptyTables(PassContext& context) { ReplaceAll(context.state, kEmptyTableToken, "{}"); }
 
 void RestoreStrings(PassContext& context) {
   RestoreNumbered(context.state, kStringKind, context.state.StringsTable);

@@ -603,8 +603,17 @@ TEST(PassDifferential, FindInSetFindsWhatALoopFinds) {
       ByteSet::Of([](char c) { return c == '\xff' || c == '\0'; }),
   };
   TextMaker maker(616);
-  const std::vector<std::string> pieces = {"x", "yz", "a", "\n", "\r", " ", "\t", "j", "\xff",
-                                           std::string(1, '\0'), "qqqqqqqqqqqqqqqqq"};
+  const std::vector<std::string> pieces = {"x",
+                                           "yz",
+                                           "a",
+                                           "\n",
+                                           "\r",
+                                           " ",
+                                           "\t",
+                                           "j",
+                                           "\xff",
+                                           std::string(1, '\0'),
+                                           "qqqqqqqqqqqqqqqqq"};
   for (int i = 0; i < Cases(2000); ++i) {
     const std::string text = maker.Pieces(pieces, maker.Below(12));
     for (const ByteSet& set : kSets) {
