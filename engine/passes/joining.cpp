@@ -153,6 +153,18 @@ bool StartsAccess(std::string_view line) {
          (IsWord(line[1]) && !IsDigit(line[1]));
 }
 
+// Whether `line` starts with a keyword that begins no expression: one that
+// opens, continues or closes a block, or starts a statement ("then", "end",
+// "local"). After an unclosed "(" such a line is no argument of a call, and
+// joined to it the word would no longer open or close its block.
+bool StartsStatementKeyword(std::string_view line) {
+  size_t end = 0;
+  while (end < line.size() && IsWord(line[end])) ++end;
+  const std::string_view word = line.substr(0, end);
+  return IsLuaKeyword(word) && word != "function" && word != "not" && word != "nil" &&
+         word != "true" && word != "false";
+}
+
 // Whether `line` starts with a name: what a field or method access takes.
 bool StartsName(std::string_view line) {
   return !line.empty() && IsWord(line[0]) && !IsDigit(line[0]);
@@ -172,9 +184,10 @@ bool EndsAccess(std::string_view line) {
 //   - after a line that ends in "," outside a table constructor [" "]
 //     ("local a,\n\tb=1,\n\t2" -> "local a, b=1, 2");
 //   - after a line that ends in an opening "(" of the main text (a call
-//     whose arguments hold a function body, Mend M37), and when it starts
-//     with its ")" [""], or with its "(" after what may end a callee but is
-//     no function's head [""];
+//     whose arguments hold a function body, Mend M37) unless it starts with
+//     a block or statement word ("then", "end"), and when it starts with
+//     its ")" [""], or with its "(" after what may end a callee but is no
+//     function's head [""];
 //   - when it starts with a string after what may end a callee [" "]
 //     ("require\n\t@s0s@" -> "require @s0s@");
 //   - when it starts with a field or method access after a callee, or
@@ -217,7 +230,7 @@ void JoinBrokenStatements(CodeState& state) {
         join_next = IsLoneUnspacedOperator(line);
       } else if (previous.ends_with(',')) {
         if (!in_loop_head && !nesting.InTableAt(line_start - 2)) separator = " ";
-      } else if (previous.ends_with('(') ||
+      } else if ((previous.ends_with('(') && !StartsStatementKeyword(line)) ||
                  (line.starts_with(')') && !EndsWithHeadKeyword(previous)) ||
                  (EndsAccess(previous) && StartsName(line)) ||
                  (StartsAccess(line) && EndsCallee(previous)) ||

@@ -191,6 +191,9 @@ TEST(DifferentialTest, HandPickedInputs) {
       // character before it.
       ";;",
       "a;;\n",
+      // An unclosed "(" before "then" takes no block word into the call.
+      "-- AI diff\nweus=(\\@|\\w)( then w=AMrmal end\n\treturn w\nend\n",
+      "x=( then w=1 end\n",
   };
   DifferenceLog log;
   for (const char* input : inputs) {

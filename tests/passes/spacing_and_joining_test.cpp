@@ -44,6 +44,8 @@ TEST(SpacingAndJoining, LaysOutTablesBlocksAndHeads) {
       // ")": junk stays apart.
       {"x = 8 .t\n", "\tx=8\n\t.t\n"},
       {"x = a: = 1\n", "\tx=a:\n\t=1\n"},
+      // An unclosed "(" takes no block word: "then" stays its own line.
+      {"x = ( then w = 1 end\n", "\tx=\n\t( then\n\tw=1\n\tend\n"},
       {"elseif )\n", "\telseif )\n"},
       // M43: comments glued to "then" or "do" join the head with them.
       {"if c then@c0c@\ny@a0a@\nend\n", "\tif c then@c0c@\n\ty@a0a@\n\tend\n"},
