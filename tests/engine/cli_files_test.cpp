@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -322,11 +323,13 @@ TEST(CliFilesTest, OverwriteNeedsARegularFile) {
     SCOPED_TRACE("row at line " + std::to_string(row.line));
     CliSandbox sandbox;
     std::thread writer;
+    std::atomic<bool> writer_opened{false};
     if (row.input == "fifo") {
       const std::string fifo = sandbox.work() + "/fifo";
       ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-      writer = std::thread([fifo] {
+      writer = std::thread([fifo, &writer_opened] {
         const int fd = open(fifo.c_str(), O_WRONLY);
+        writer_opened = true;
         const std::string text = GameData(120'000);
         [[maybe_unused]] const ssize_t ignored = write(fd, text.data(), text.size());
         close(fd);
@@ -334,9 +337,12 @@ TEST(CliFilesTest, OverwriteNeedsARegularFile) {
     }
     const CliResult result = sandbox.Run({row.input, "-o"});
     if (writer.joinable()) {
-      // A reader that comes and goes releases a writer still waiting to open
-      // the pipe; its write then fails (EPIPE, the signal ignored).
+      // A reader releases the writer still waiting to open the pipe; it stays
+      // until the writer's open has returned (under load the writer may not
+      // have begun to wait yet), and once it goes, the write fails (EPIPE,
+      // the signal ignored).
       const int fd = open((sandbox.work() + "/fifo").c_str(), O_RDONLY | O_NONBLOCK);
+      while (fd >= 0 && !writer_opened) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       if (fd >= 0) close(fd);
       writer.join();
     }
