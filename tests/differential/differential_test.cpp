@@ -194,6 +194,9 @@ TEST(DifferentialTest, HandPickedInputs) {
       // An unclosed "(" before "then" takes no block word into the call.
       "-- AI diff\nweus=(\\@|\\w)( then w=AMrmal end\n\treturn w\nend\n",
       "x=( then w=1 end\n",
+      // After "end" a "(" starts a statement of its own: the literal rule's
+      // "end(" puts two statements on one line, and is not judged.
+      "t = {a = b end\n\t(x)nd\n",
   };
   DifferenceLog log;
   for (const char* input : inputs) {

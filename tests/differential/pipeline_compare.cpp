@@ -381,6 +381,14 @@ bool LiteralOutputIsLaidOut(std::string_view output) {
         }
       }
     }
+    // M42: after "end", "else", "do" or "repeat" a "(" starts a statement of
+    // its own; glued to the word, two statements share the line.
+    for (std::string_view word : {"end(", "else(", "do(", "repeat("}) {
+      for (size_t at = code.find(word); at != std::string_view::npos;
+           at = code.find(word, at + 1)) {
+        if (at == 0 || !IsWord(code[at - 1])) return false;
+      }
+    }
     for (size_t i = 0; i < code.size(); ++i) {
       const char c = code[i];
       if (IsWord(c)) {
