@@ -15,6 +15,7 @@
 #include "engine/char_class.h"
 #include "engine/lua_lexer.h"
 #include "engine/meaning_tokens.h"
+#include "engine/shown_bytes.h"
 
 namespace kelvane {
 namespace meaning {
@@ -342,16 +343,7 @@ bool SameToken(const Token& a, const Token& b, const Rules& rules) {
 std::string Shown(std::string_view text) {
   constexpr size_t kMost = 40;
   std::string shown = "\"";
-  for (size_t i = 0; i < text.size() && i < kMost; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      shown += "\\n";
-    } else if (c < 32 || c == 127) {
-      shown += '?';
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
+  AppendShownBytes(shown, text.substr(0, kMost));
   if (text.size() > kMost) shown += "...";
   return shown + "\"";
 }

@@ -10,6 +10,7 @@
 
 #include "engine/code_nesting.h"
 #include "engine/lua_lexer.h"
+#include "engine/shown_bytes.h"
 #include "files/file_io.h"
 
 namespace kelvane::fmt {
@@ -31,20 +32,11 @@ std::optional<size_t> SurplusBraceLine(std::string_view input) {
   return LineNumberAt(input, surplus);
 }
 
-// A stretch of a text as a message shows it: LF as "\n", other control
-// bytes as "?", "..." where it is cut.
+// A stretch of a text as a message shows it (AppendShownBytes), "..." where
+// it is cut.
 std::string Shown(std::string_view text, size_t begin, size_t end) {
   std::string shown = begin > 0 ? "..." : "";
-  for (size_t i = begin; i < end && i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      shown += "\\n";
-    } else if (c < 32 || c == 127) {
-      shown += '?';
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
+  if (begin < end && begin < text.size()) AppendShownBytes(shown, text.substr(begin, end - begin));
   if (end < text.size()) shown += "...";
   return shown;
 }
