@@ -31,9 +31,11 @@ size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& 
   return start;
 }
 
-TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool allow_no_digits) {
+namespace detail {
+
+TokenShape ReadTokenShapeAfterKind(std::string_view text, size_t pos, char kind,
+                                   bool allow_no_digits) {
   TokenShape shape;
-  if (pos + 3 >= text.size() || text[pos] != '@' || text[pos + 1] != kind) return shape;
   size_t i = pos + 2;
   uint64_t number = 0;
   const size_t digits_begin = i;
@@ -52,6 +54,8 @@ TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind, bool all
   shape.number = number;
   return shape;
 }
+
+}  // namespace detail
 
 size_t SkipCommentTokens(std::string_view text, size_t pos) {
   while (pos < text.size() && text[pos] == '@') {

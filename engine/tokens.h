@@ -37,10 +37,21 @@ struct TokenShape {
 // before `end`, or npos; its number goes to `number`.
 size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& number);
 
+namespace detail {
+// The reading past the "@<kind>" that ReadTokenShape has checked.
+TokenShape ReadTokenShapeAfterKind(std::string_view text, size_t pos, char kind,
+                                   bool allow_no_digits);
+}  // namespace detail
+
 // Reads a token shape of the given kind starting at text[pos] (which must be
 // '@' for a match). With allow_no_digits, "@cc@" counts as a shape too.
-TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind,
-                          bool allow_no_digits = false);
+// Inline: most places asked about hold no token of the kind, and the passes
+// ask at every '@' they meet.
+inline TokenShape ReadTokenShape(std::string_view text, size_t pos, char kind,
+                                 bool allow_no_digits = false) {
+  if (pos + 3 >= text.size() || text[pos] != '@' || text[pos + 1] != kind) return TokenShape{};
+  return detail::ReadTokenShapeAfterKind(text, pos, kind, allow_no_digits);
+}
 
 // Past the comment tokens glued together at `pos`: Lua reads a comment as
 // white space, so a word glued to one ends there ("then--[[c]]").

@@ -26,10 +26,6 @@ bool IsNonWordAt(std::string_view text, size_t pos) {
   return pos < text.size() && !IsWord(text[pos]);
 }
 
-bool IsSignAt(std::string_view text, size_t pos) {
-  return pos < text.size() && (text[pos] == '+' || text[pos] == '-');
-}
-
 // The constructs open in the code (outside comments and strings) at a place
 // of the text, for one scan of increasing places.
 class CodeNesting {
@@ -380,28 +376,35 @@ void RemoveLineEndSemicolons(PassContext& context) {
 // Mend M31: a hexadecimal numeral's binary exponent gets its sign back
 // too ("0x1p - 4" -> "0x1p-4"), which Lua 5.2 and later read as one numeral.
 void CloseExponentSigns(PassContext& context) {
-  static constexpr ByteSet kExponentLetters =
-      ByteSet::Of([](char c) { return c == 'e' || c == 'E' || c == 'p' || c == 'P'; });
+  // The scan goes from sign to sign, which are rarer than the letters: each
+  // match has exactly one, the first byte after the spaces that follow its
+  // letter.
+  static constexpr ByteSet kSigns = ByteSet::Of([](char c) { return c == '+' || c == '-'; });
   TextRewriter rewriter(context.state, context.state.text.size());
   const std::string_view text = rewriter.text();
-  for (size_t letter = FindInSet(text, 0, kExponentLetters); letter < text.size();
-       letter = FindInSet(text, letter + 1, kExponentLetters)) {
-    if (text[letter] == 'p' || text[letter] == 'P') {
+  for (size_t sign = FindInSet(text, 0, kSigns); sign < text.size();
+       sign = FindInSet(text, sign + 1, kSigns)) {
+    size_t spaces = sign;
+    while (spaces > rewriter.copied() && IsSpace(text[spaces - 1])) --spaces;
+    if (spaces == sign || spaces <= rewriter.copied()) continue;
+    const size_t letter = spaces - 1;
+    const char mark = text[letter];
+    if (mark == 'p' || mark == 'P') {
       if (!IsHexExponentMarkAt(text, letter)) continue;
-    } else {
+    } else if (mark == 'e' || mark == 'E') {
       size_t digits = letter;
       while (digits > rewriter.copied() && IsDigit(text[digits - 1])) --digits;
       if (digits == letter || digits == rewriter.copied() || IsWord(text[digits - 1])) continue;
+    } else {
+      continue;
     }
-    const size_t sign = SkipSpaces(text, letter + 1);
-    if (sign == letter + 1 || !IsSignAt(text, sign)) continue;
     const size_t exponent = SkipSpaces(text, sign + 1);
     if (exponent == sign + 1 || exponent >= text.size() || !IsDigit(text[exponent])) continue;
     if (rewriter.InString(letter)) continue;
     const size_t end = SkipDigits(text, exponent);
     rewriter.Replace(letter + 1, exponent, text[sign]);
     rewriter.CopyTo(end);
-    letter = end - 1;
+    sign = end - 1;
   }
   rewriter.Commit();
 }
