@@ -51,8 +51,9 @@ bool ShowsIntegerNumerals(std::string_view text) {
   bool found = false;
   size_t code = 0;
   ForEachLiteral(text, /*comments=*/true, [&](const LiteralSpan& span) {
-    if (!found && Lua53SyntaxIn(text, code, span.begin)) found = true;
+    found = Lua53SyntaxIn(text, code, span.begin);
     code = span.end;
+    return !found;
   });
   return found || Lua53SyntaxIn(text, code, text.size());
 }

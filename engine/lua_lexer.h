@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -75,7 +76,8 @@ bool IsHexExponentMarkAt(std::string_view text, size_t pos);
 bool IsClosedBlockComment(std::string_view comment);
 
 // Calls on_span(const LiteralSpan&) for every literal, in text order. Texts
-// whose comments are already masked pass `comments` false.
+// whose comments are already masked pass `comments` false. An on_span that
+// returns a bool stops the scan by returning false.
 template <typename OnSpan>
 void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
   static constexpr ByteSet kStarts =
@@ -87,7 +89,11 @@ void ForEachLiteral(std::string_view text, bool comments, OnSpan&& on_span) {
       pos = FindInSet(text, pos + 1, kStarts);
       continue;
     }
-    on_span(span);
+    if constexpr (std::is_same_v<decltype(on_span(span)), bool>) {
+      if (!on_span(span)) return;
+    } else {
+      on_span(span);
+    }
     pos = FindInSet(text, span.end, kStarts);
   }
 }

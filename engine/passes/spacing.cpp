@@ -152,11 +152,27 @@ void BreakAtSpaces(PassContext& context) {
 // Blank lines: "^\s+$" (multiline) -> "" then "\n\n" -> "\n". The first
 // empties a run of white-space-only lines together with the LFs between them
 // (from its line start to its last LF, or to the end of the text); the second
-// then removes the single empty line that is left.
+// then removes the single empty line that is left. Both in one scan: the
+// text the first would leave comes as pieces (a line with its LF, or the LF
+// left of an emptied run), and the second drops an LF that comes right after
+// an LF it kept. Pieces that follow one another in the text are copied in one
+// go.
 void RemoveBlankLines(PassContext& context) {
   const std::string_view text = context.state.text;
-  std::string emptied;
-  emptied.reserve(text.size());
+  std::string& out = context.state.Scratch(text.size());
+  size_t pending = 0;      // the text from here to `pending_end` is still to be copied
+  size_t pending_end = 0;
+  bool kept_lf_last = false;  // the last byte the first rule left is an LF the second keeps
+  const auto flush = [&] {
+    out.append(text, pending, pending_end - pending);
+  };
+  const auto keep = [&](size_t begin, size_t end) {
+    if (begin != pending_end) {
+      flush();
+      pending = begin;
+    }
+    pending_end = end;
+  };
   for (size_t i = 0; i < text.size();) {
     // At a line start.
     const size_t run_end = SkipSpaces(text, i);
@@ -164,21 +180,20 @@ void RemoveBlankLines(PassContext& context) {
     size_t last_lf = run_end;
     while (last_lf > i + 1 && text[last_lf - 1] != '\n') --last_lf;
     if (last_lf > i + 1) i = last_lf - 1;  // an LF at last_lf - 1 > i: drop [i, last_lf - 1)
-    size_t next = text.find('\n', i);
-    next = next == std::string_view::npos ? text.size() : next + 1;
-    emptied.append(text, i, next - i);
+    if (text[i] == '\n') {
+      // An empty line's LF: it goes when it follows a kept one.
+      if (!kept_lf_last) keep(i, i + 1);
+      kept_lf_last = !kept_lf_last;
+      ++i;
+      continue;
+    }
+    const size_t lf = text.find('\n', i);
+    const size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
+    keep(i, next);
+    kept_lf_last = lf != std::string_view::npos;
     i = next;
   }
-  std::string& out = context.state.Scratch(emptied.size());
-  for (size_t i = 0; i < emptied.size();) {
-    const size_t lf = emptied.find('\n', i);
-    if (lf == std::string::npos) {
-      out.append(emptied, i);
-      break;
-    }
-    out.append(emptied, i, lf + 1 - i);
-    i = lf + (lf + 1 < emptied.size() && emptied[lf + 1] == '\n' ? 2 : 1);
-  }
+  flush();
   context.state.CommitScratch();
 }
 

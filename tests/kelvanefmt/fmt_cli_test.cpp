@@ -465,7 +465,7 @@ TEST(FmtCliTest, StandardInputIsGivenBackOnEveryFailure) {
     std::string out;  // of `wc -c`, or "=in" for standard output equal to in.lua
     std::string err_start;
   } rows[] = {
-      {__LINE__, "ulimit -v 200000; " + fmt + " --lf - < in.lua", false, 2, "=in",
+      {__LINE__, "ulimit -v 130000; " + fmt + " --lf - < in.lua", false, 2, "=in",
        "<stdin>: cannot "},
       {__LINE__, "head -c 300000000 /dev/zero | " + fmt + " --lf - | wc -c", true, 0, "300000000\n",
        "<stdin>: cannot read standard input: larger than the input limit of 256 MiB\n"},
