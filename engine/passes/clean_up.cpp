@@ -264,8 +264,14 @@ void RemoveTrailingDecimalZerosIn(TextRewriter& rewriter) {
 // the run is one point after a character that is no letter, digit or
 // underscore ("x 0.5"), or two after one that is ("a.0.5"; after a digit the
 // zero goes too, "1.5"). Such a run shrinks to that length here at once.
-void AddMissingDecimalZerosIn(TextRewriter& rewriter) {
+//
+// Returns whether a number it completed may give the two passes before
+// something to tidy: a run of points shrunk, a fraction that ends in "0", or
+// one followed by another point. Any other completed number ("x 0.5") holds
+// nothing they would take, and the rest of the text has been through them.
+bool AddMissingDecimalZerosIn(TextRewriter& rewriter) {
   const std::string_view text = rewriter.text();
+  bool may_tidy = false;
   for (size_t point = text.find('.'); point != std::string_view::npos;
        point = text.find('.', point + 1)) {
     if (point == 0 || point - 1 < rewriter.copied() || IsWord(text[point - 1])) continue;
@@ -278,9 +284,13 @@ void AddMissingDecimalZerosIn(TextRewriter& rewriter) {
     } else {
       rewriter.Replace(run, point);  // "x ...5" -> "x .5", which gives "x 0.5"
     }
+    const size_t fraction_end = SkipDigits(text, point + 1);
+    may_tidy = may_tidy || run < point || text[fraction_end - 1] == '0' ||
+               (fraction_end < text.size() && text[fraction_end] == '.');
     rewriter.Replace(point, point, '0');
     rewriter.CopyTo(point + 2);
   }
+  return may_tidy;
 }
 
 template <typename Scan>
@@ -320,7 +330,10 @@ void RemoveTrailingDecimalZeros(PassContext& context) {
 // only find numbers that a "0" just completed: the text had been through
 // them already.
 void AddMissingDecimalZeros(PassContext& context) {
-  if (!Rewrite(context.state, AddMissingDecimalZerosIn)) return;
+  bool may_tidy = false;
+  Rewrite(context.state,
+          [&](TextRewriter& rewriter) { may_tidy = AddMissingDecimalZerosIn(rewriter); });
+  if (!may_tidy) return;
   RemoveZeroDecimals(context);
   RemoveTrailingDecimalZeros(context);
 }
