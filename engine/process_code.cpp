@@ -86,7 +86,8 @@ constexpr PassRow kFixing[] = {
 };
 
 constexpr PassRow kRetrieving[] = {
-    {"\t\tReplacing gibberish with original table indices...", RestoreIndices},
+    {"\t\tReplacing gibberish with original table indices...", RestoreIndices, kAnnounce,
+     kDebugEntry, kAlways, RestoreGroupsStringsAndQuotes, 5},
     {"\t\tReplacing gibberish with original function arguments...", RestoreArguments},
     {"\t\tReplacing gibberish with original empty tables...", RestoreEmptyTables},
     {"\t\tReplacing gibberish with original strings...", RestoreStrings},

@@ -249,7 +249,130 @@ bool RestoreCommentsByExpansion(const CodeState& state, std::string& out) {
   return true;
 }
 
+// The restores from the indices to the escaped quotes in one scan. The
+// passes in turn expand the indices, then the arguments, then the empty
+// tables, the strings and the escaped quotes, each over what the one before
+// left. Where every "@" of the text and of the entries starts or ends a
+// whole token, no two tokens share one, each numbered token stands once
+// (inside an entry of its own kind only with a lower number), and each
+// stands where the passes in turn would reach it, expanding every token in
+// place, entries inside entries, gives the same text: what one pass puts in
+// is only ever read by the passes after it, and no token can form across
+// the edge of an entry. The scan checks all of that as it goes and returns
+// false, leaving `out` unspecified, where it does not hold.
+bool RestoreGroupsInOneScan(const CodeState& state, std::string& out) {
+  // Kinds by the order of their restores; a frame's kind bars the tokens of
+  // the kinds restored before it, which the passes in turn would not expand.
+  enum Rank : uint8_t { kTop, kIndex, kArgument, kString };
+  struct Frame {
+    std::string_view source;
+    size_t pos;
+    Rank rank;
+    size_t outer_limit;  // the limit of this frame's kind outside it
+  };
+  const std::vector<std::string>* const tables[] = {nullptr, &state.IndicesTable,
+                                                    &state.ArgumentsTable, &state.StringsTable};
+  size_t limits[] = {0, state.IndicesTable.size(), state.ArgumentsTable.size(),
+                     state.StringsTable.size()};
+  std::vector<char> seen[] = {{},
+                              std::vector<char>(limits[kIndex], 0),
+                              std::vector<char>(limits[kArgument], 0),
+                              std::vector<char>(limits[kString], 0)};
+  constexpr std::string_view kQuoteTokens[] = {kEscapedDoubleQuoteToken, kEscapedSingleQuoteToken,
+                                               kEscapedOpenBracketsToken,
+                                               kEscapedCloseBracketsToken};
+  constexpr std::string_view kQuotes[] = {"\\\"", "\\'", "\\[\\[", "\\]\\]"};
+  constexpr char kQuoteKind = kEscapedDoubleQuoteToken[1];
+  constexpr char kEmptyTableKind = kEmptyTableToken[1];
+  // The token that starts at source[pos], of any kind, or length 0.
+  const auto token_at = [&](std::string_view source, size_t pos) -> TokenShape {
+    if (pos + 4 >= source.size() || source[pos] != '@') return {};
+    const char kind = source[pos + 1];
+    if (kind == kIndexKind || kind == kArgumentKind || kind == kStringKind ||
+        kind == kCommentKind) {
+      const TokenShape shape = ReadTokenShape(source, pos, kind);
+      return shape.canonical ? shape : TokenShape{};
+    }
+    const std::string_view five = source.substr(pos, 5);
+    if (five == kEmptyTableToken) return {5, true, 0};
+    for (std::string_view quote : kQuoteTokens) {
+      if (five == quote) return {5, true, 0};
+    }
+    return {};
+  };
+  std::vector<Frame> stack{{state.text, 0, kTop, 0}};
+  out.clear();
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::string_view source = frame.source;
+    const size_t pos = FindInSet(source, frame.pos, kAtSign);
+    if (pos == source.size()) {
+      out.append(source, frame.pos);
+      limits[frame.rank] = frame.outer_limit;
+      stack.pop_back();
+      continue;
+    }
+    out.append(source, frame.pos, pos - frame.pos);
+    const TokenShape token = token_at(source, pos);
+    const size_t length = token.length;
+    if (length == 0) return false;
+    const size_t end = pos + length;
+    if (token_at(source, end - 1).length != 0) return false;  // "@a1a@a2a@"
+    frame.pos = end;
+    const char kind = source[pos + 1];
+    if (kind == kQuoteKind) {
+      for (size_t q = 0; q < std::size(kQuoteTokens); ++q) {
+        if (source.substr(pos, length) == kQuoteTokens[q]) out.append(kQuotes[q]);
+      }
+      continue;
+    }
+    // Strings hold nothing but escaped quotes.
+    if (frame.rank == kString) return false;
+    if (kind == kCommentKind) {
+      out.append(source, pos, length);
+      continue;
+    }
+    if (kind == kEmptyTableKind) {
+      out.append("{}");
+      continue;
+    }
+    const Rank rank = kind == kIndexKind ? kIndex : kind == kArgumentKind ? kArgument : kString;
+    if (rank < frame.rank) return false;
+    const uint64_t number = token.number;
+    if (number >= limits[rank] || seen[rank][number]) return false;
+    seen[rank][number] = 1;
+    const std::string& entry = (*tables[rank])[number];
+    // An entry that began with a word character or ended with "@" could
+    // make a token with the text around its token.
+    if (entry.empty() || IsWord(entry.front()) || entry.back() == '@') return false;
+    stack.push_back({entry, 0, rank, limits[rank]});
+    limits[rank] = number;
+  }
+  return true;
+}
+
 }  // namespace
+
+// The restores of indices, arguments, empty tables, strings and escaped
+// quotes, in one scan where the text allows it (RestoreGroupsInOneScan), and
+// else one after the other.
+void RestoreGroupsStringsAndQuotes(PassContext& context) {
+  CodeState& state = context.state;
+  size_t restored_size = state.text.size();
+  for (const auto* table : {&state.IndicesTable, &state.ArgumentsTable, &state.StringsTable}) {
+    for (const std::string& entry : *table) restored_size += entry.size();
+  }
+  std::string& out = state.Scratch(restored_size);
+  if (RestoreGroupsInOneScan(state, out)) {
+    state.CommitScratch();
+    return;
+  }
+  RestoreIndices(context);
+  RestoreArguments(context);
+  RestoreEmptyTables(context);
+  RestoreStrings(context);
+  RestoreEscapedQuotes(context);
+}
 
 void RestoreIndices(PassContext& context) {
   RestoreNumbered(context.state, kIndexKind, context.state.IndicesTable);

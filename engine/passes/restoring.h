@@ -12,4 +12,7 @@ void RestoreStrings(PassContext& context);
 void RestoreEscapedQuotes(PassContext& context);
 void RestoreComments(PassContext& context);
 
+// The five rows from the indices to the escaped quotes in one go.
+void RestoreGroupsStringsAndQuotes(PassContext& context);
+
 }  // namespace kelvane

@@ -480,6 +480,18 @@ TEST(PassDifferential, PassesOnLinesOfTabsAndContent) {
   }
 }
 
+// The five restores up to the escaped quotes, one after the other.
+void RestoreFiveInTurn(PassContext& context) {
+  RestoreIndices(context);
+  RestoreArguments(context);
+  RestoreEmptyTables(context);
+  RestoreStrings(context);
+  RestoreEscapedQuotes(context);
+}
+
+const PassPair kRestoredInOneScan{"RestoreGroupsStringsAndQuotes", RestoreGroupsStringsAndQuotes,
+                                  RestoreFiveInTurn};
+
 // Restoring, with tokens in and out of order, doubled, missing, and
 // token-like text around them: the expansion or its literal fallback.
 TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
@@ -525,6 +537,57 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
       ExpectSameOnText(pair, text, base);
       if (::testing::Test::HasFatalFailure()) return;
     }
+    ExpectSameOnText(kRestoredInOneScan, text, base);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+  // States as the masking leaves them: each token once, at a random place of
+  // the text or of an entry of a kind restored before its own, the
+  // arguments nested; now and then one token-like piece that the one scan
+  // must give way on.
+  const std::vector<std::string> fixed = {"@tet@", "@qdq@", "@qsq@", "@qlq@", "@qrq@", "@c0c@"};
+  for (int i = 0; i < Cases(3000); ++i) {
+    const size_t count = 1 + maker.Below(4);
+    CodeState base;
+    // Places: 0 is the text; then the index, argument and string entries.
+    std::vector<std::string> places(1 + 3 * count);
+    const auto place_of = [&](char kind, size_t n) {
+      return 1 + n + count * (kind == 'i' ? 0 : kind == 'a' ? 1 : 2);
+    };
+    const auto put = [&](size_t place, const std::string& piece) {
+      places[place] += piece;
+    };
+    for (size_t n = 0; n < count; ++n) {
+      for (char kind : {'i', 'a', 's'}) {
+        // Where the passes in turn reach a token: the text, an index entry
+        // for all, an argument entry of a higher number for an argument.
+        size_t place = 0;
+        if (kind != 'i' && maker.Below(2) == 0) place = place_of('i', maker.Below(count));
+        if (kind == 'a' && n + 1 < count && maker.Below(3) == 0) {
+          place = place_of('a', n + 1 + maker.Below(count - n - 1));
+        }
+        if (kind == 's' && maker.Below(3) == 0) place = place_of('a', maker.Below(count));
+        // Now and then where they would not: the scan gives way.
+        if (maker.Below(16) == 0) place = place_of(maker.Below(2) == 0 ? 'a' : 's', n);
+        put(place, std::string("@") + kind + std::to_string(n) + kind + "@");
+      }
+      put(maker.Below(places.size()), maker.Pieces(fixed, maker.Below(2)));
+    }
+    for (std::string& place : places) {
+      if (maker.Below(4) != 0) continue;
+      const std::string piece = maker.Pieces({"x", " ", "\n", "@a0a@", "@", "s@", "a1a@", "s0s@"}, 1);
+      place.insert(maker.Below(2) == 0 ? 0 : place.size(), piece);
+    }
+    // Entries keep their brackets and quotes, but for a few.
+    const auto enclose = [&](const char* open, const std::string& inside, const char* close) {
+      return maker.Below(8) == 0 ? inside : open + inside + close;
+    };
+    for (size_t n = 0; n < count; ++n) {
+      base.IndicesTable.push_back(enclose("[", places[place_of('i', n)], "]"));
+      base.ArgumentsTable.push_back(enclose("(", places[place_of('a', n)], ")"));
+      base.StringsTable.push_back(enclose("\"", places[place_of('s', n)], "\""));
+    }
+    ExpectSameOnText(kRestoredInOneScan, places[0], base);
+    if (::testing::Test::HasFatalFailure()) return;
   }
 }
 
