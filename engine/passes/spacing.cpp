@@ -160,12 +160,10 @@ void BreakAtSpaces(PassContext& context) {
 void RemoveBlankLines(PassContext& context) {
   const std::string_view text = context.state.text;
   std::string& out = context.state.Scratch(text.size());
-  size_t pending = 0;      // the text from here to `pending_end` is still to be copied
+  size_t pending = 0;  // the text from here to `pending_end` is still to be copied
   size_t pending_end = 0;
   bool kept_lf_last = false;  // the last byte the first rule left is an LF the second keeps
-  const auto flush = [&] {
-    out.append(text, pending, pending_end - pending);
-  };
+  const auto flush = [&] { out.append(text, pending, pending_end - pending); };
   const auto keep = [&](size_t begin, size_t end) {
     if (begin != pending_end) {
       flush();

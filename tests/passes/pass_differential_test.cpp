@@ -553,9 +553,7 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
     const auto place_of = [&](char kind, size_t n) {
       return 1 + n + count * (kind == 'i' ? 0 : kind == 'a' ? 1 : 2);
     };
-    const auto put = [&](size_t place, const std::string& piece) {
-      places[place] += piece;
-    };
+    const auto put = [&](size_t place, const std::string& piece) { places[place] += piece; };
     for (size_t n = 0; n < count; ++n) {
       for (char kind : {'i', 'a', 's'}) {
         // Where the passes in turn reach a token: the text, an index entry
@@ -574,7 +572,8 @@ TEST(PassDifferential, RestoringMatchesTheLiteralRule) {
     }
     for (std::string& place : places) {
       if (maker.Below(4) != 0) continue;
-      const std::string piece = maker.Pieces({"x", " ", "\n", "@a0a@", "@", "s@", "a1a@", "s0s@"}, 1);
+      const std::string piece =
+          maker.Pieces({"x", " ", "\n", "@a0a@", "@", "s@", "a1a@", "s0s@"}, 1);
       place.insert(maker.Below(2) == 0 ? 0 : place.size(), piece);
     }
     // Entries keep their brackets and quotes, but for a few.
