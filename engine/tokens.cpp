@@ -9,13 +9,14 @@
 namespace kelvane {
 
 void AppendToken(std::string& out, char kind, size_t number) {
-  char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
-  out.push_back('@');
-  out.push_back(kind);
-  out.append(digits, end);
-  out.push_back(kind);
-  out.push_back('@');
+  // Built whole, then appended once: the masking appends one per group.
+  char token[28];
+  token[0] = '@';
+  token[1] = kind;
+  char* end = std::to_chars(token + 2, token + sizeof token - 2, number).ptr;
+  *end++ = kind;
+  *end++ = '@';
+  out.append(token, end);
 }
 
 size_t TokenStartBefore(std::string_view text, size_t end, char kind, uint64_t& number) {
