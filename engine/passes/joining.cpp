@@ -551,6 +551,7 @@ void JoinNamesWithArguments(PassContext& context) {
   // character before that, which must not lie in the previous match.
   size_t i = 0;
   size_t search = 0;
+  size_t copied = 0;  // the text between joins is copied in one go
   for (size_t at; (at = text.find('@', search)) != std::string::npos;) {
     // A comment token is left whole for the argument list after it to look
     // back across.
@@ -565,20 +566,20 @@ void JoinNamesWithArguments(PassContext& context) {
     const bool joins = token.length != 0 && start > 0 && (start > i || !IsWord(text[start - 1])) &&
                        CallMayJoin(text, start, start < at);
     if (joins) {
-      out.append(text, i, start - i);
+      out.append(text, copied, start - copied);
       // The comments in between, if any, without the white space around them.
       for (size_t k = start; k < at; ++k) {
         if (!IsSpace(text[k])) out.push_back(text[k]);
       }
       out.append(text, at, token.length);
       i = at + token.length;
+      copied = i;
     } else {
-      out.append(text, i, at + 1 - i);
       i = at + 1;
     }
     search = i;
   }
-  out.append(text, i);
+  out.append(text, copied);
   context.state.CommitScratch();
 }
 
@@ -592,8 +593,10 @@ void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string
   std::string& text = state.text;
   std::string& out = state.Scratch(text.size());
   // The token decides the match: a keyword right before it and one white-space
-  // character before that, which must not lie in the previous match.
+  // character before that, which must not lie in the previous match. The text
+  // between matches is copied in one go.
   size_t i = 0;
+  size_t copied = 0;
   for (size_t at; (at = text.find('@', i)) != std::string::npos;) {
     const TokenShape token = ReadTokenShape(text, at, kArgumentKind, /*allow_no_digits=*/true);
     bool done = false;
@@ -603,21 +606,19 @@ void SeparateKeywordFromArguments(CodeState& state, const std::array<std::string
         const size_t space = at - keyword.size() - 1;
         if (!IsSpace(text[space]) || text.compare(space + 1, keyword.size(), keyword) != 0)
           continue;
-        out.append(text, i, at - i);
+        out.append(text, copied, at - copied);
         out.append(between);
         if (repeat_space) out.push_back(text[space]);
         out.append(text, at, token.length);
         i = at + token.length;
+        copied = i;
         done = true;
         break;
       }
     }
-    if (!done) {
-      out.append(text, i, at + 1 - i);
-      i = at + 1;
-    }
+    if (!done) i = at + 1;
   }
-  out.append(text, i);
+  out.append(text, copied);
   state.CommitScratch();
 }
 
