@@ -262,40 +262,39 @@ void JoinKeysWithValues(PassContext& context) {
   std::string& out = context.state.Scratch(text.size());
   // A match is decided by its "=": the white space before it and the name
   // character before that, which must not lie in the previous match.
+  // Both scans copy the text between their matches in one go.
   size_t i = 0;
+  size_t copied = 0;
   for (size_t eq; (eq = text.find('=', i)) != std::string::npos; i = eq + 1) {
     size_t start = eq;
     while (start > i && IsSpace(text[start - 1])) --start;
     if (start < eq && start > i && (text[start - 1] == '@' || IsWord(text[start - 1]))) {
-      out.append(text, i, start - i);
+      out.append(text, copied, start - copied);
       out.push_back('=');
-    } else {
-      out.append(text, i, eq + 1 - i);
+      copied = eq + 1;
     }
   }
-  out.append(text, i);
+  out.append(text, copied);
   context.state.CommitScratch();
   out.clear();
+  copied = 0;
   for (i = 0; i < text.size();) {
     const size_t eq = text.find('=', i);
-    if (eq == std::string::npos) {
-      out.append(text, i);
-      break;
-    }
-    out.append(text, i, eq - i);
-    i = eq;
-    const size_t end = SkipSpaces(text, i + 1);
-    if (end > i + 1 && end < text.size()) {
+    if (eq == std::string::npos) break;
+    const size_t end = SkipSpaces(text, eq + 1);
+    if (end > eq + 1 && end < text.size()) {
       const char v = text[end];
       if (v == '@' || IsWord(v) || v == '-' || v == '+' || v == '.') {
+        out.append(text, copied, eq - copied);
         out.push_back('=');
         out.push_back(v);
-        i = end + 1;
+        i = copied = end + 1;
         continue;
       }
     }
-    out.push_back(text[i++]);
+    i = eq + 1;
   }
+  out.append(text, copied);
   context.state.CommitScratch();
   JoinBrokenStatements(context.state);
 }
